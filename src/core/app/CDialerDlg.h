@@ -1,0 +1,237 @@
+// The main dialog: the one state record of the program and every handler. The shell
+// turns window events into calls of the On... operations and draws Face() afterwards.
+#pragma once
+
+#include "face/FaceModel.h"
+#include "link/UdpSocket.h"
+#include "ports.h"
+#include "protocol/Protocol.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// Screens of the phone face.
+enum FaceMode {
+    FaceDialpad = 0,
+    FacePhonebook = 1,
+    FaceCallLog = 2,
+    FaceMenu = 3, // also the value at start-up
+    FaceContactEditor = 4,
+    FaceVolume = 5,
+};
+
+// Timers of the dialog window.
+namespace Timer {
+constexpr int KeepAlive = 1;  // 60000 ms, restarted by every SendCommand
+constexpr int VolumeDrag = 3; // 500 ms after the last slider move
+constexpr int Connect = 4;    // 500 ms at start; 10000 ms between private logins
+constexpr int SearchEnd = 5;  // 3500 ms after a search starts, 3000 after "Enumerate"
+} // namespace Timer
+
+struct DeviceEntry {
+    std::string szType; // at most 9 characters
+    std::string szIP;   // at most 15
+    std::string szName; // at most 31
+    std::string szID;   // at most 33
+    int nBusy = 0;
+    int nPasswordRequired = 0;
+    int bInitOnly = 0;
+};
+
+struct PhonebookEntry {
+    std::string number; // at most 19 characters
+    std::string name;   // at most 31
+};
+
+struct CallLogEntry {
+    int CallType = 0;
+    std::string Number;   // at most 15 characters
+    std::string Name;     // at most 31
+    std::string Date;     // at most 19
+    std::string Time;     // at most 19
+    std::string Duration; // at most 19
+};
+
+class CDialerDlg {
+public:
+    struct Ports {
+        DatagramPort& socket;
+        TimerHost& timers;
+        Dialogs& dialogs;
+        SettingsBackend& settings;
+        Platform& platform;
+    };
+
+    // Creates the socket and reads the controller identity.
+    explicit CDialerDlg(Ports ports);
+    ~CDialerDlg();
+    CDialerDlg(const CDialerDlg&) = delete;
+    CDialerDlg& operator=(const CDialerDlg&) = delete;
+
+    // --- Lifecycle -----------------------------------------------------------------------
+    // Builds the face, reads the settings and the private contact file, starts timers 4 and
+    // 5, and connects the socket to the dispatcher. privateContactsPath: the private
+    // contact file, "PrivateContacts.txt" in the working directory for the real program.
+    void OnInitDialog(const std::string& privateContactsPath = "PrivateContacts.txt");
+    // Enter on the face (the dialog's OK command).
+    void OnOK();
+    // Escape: closes like the close box, so a controlled phone is released.
+    void OnCancel();
+    // The close box.
+    void OnClose();
+    // True once the dialog has ended; the shell then closes the window.
+    bool IsEnded() const { return m_bEnded; }
+
+    // --- Events from the shell -----------------------------------------------------------
+    void OnTimer(int id);
+    // A click of a button (control id) or a menu command (menu item id).
+    void OnCommand(int id);
+    // NM_CLICK of a list: the clicked row, -1 when the click hit no row.
+    void OnListClick(int listId, int row);
+    // Any scroll notification of the volume slider; its position is already in the model.
+    void OnVolumeSlider();
+    // One received message (the datagram's text up to its first NUL).
+    void OnDeviceMessage(std::string_view msg);
+
+    // --- The send routine ----------------------------------------------------------------
+    // Sends one command line (at most 63 characters) to the controlled device and restarts
+    // the keep-alive timer. A longer line is refused with a warning and not sent.
+    void SendCommand(std::string_view text);
+
+    // --- Face ----------------------------------------------------------------------------
+    FaceModel& Face() { return m_face; }
+    const FaceModel& Face() const { return m_face; }
+    UdpSocket& Socket() { return m_socket; }
+
+    // Screens.
+    void ShowKeypad(bool show);
+    void ShowDialpadScreen();
+    void ShowPhonebookScreen();
+    void ShowCallLogScreen();
+    void ShowMenuScreen();
+    void SetTabImages(TabState state);
+
+    // Incoming messages.
+    void SetDisplayLine(int vp, std::string text);
+
+    // Discovery and login.
+    void SearchDevices();
+    void OnClickDeviceList(int row); // -1: no click information
+    void SetDeviceListColumns();
+    void FillDeviceList();
+    void UpdateDevicesMenu();
+
+    // Keys.
+    void SendKeyCode(int code); // the key-code routine: 19 runs the SEND action
+    void ShowContactEditor(bool modify);
+    void SendContact();
+
+    // Private contacts.
+    void LoadPrivateContacts(const std::string& path);
+    void UploadPrivateContacts();
+
+    // --- The state record ----------------------------------------------------------------
+    int m_bDispatching = 0;
+    bool m_bHook = false;
+    bool m_bAutoConnect = true;
+    bool m_bSetIpPending = false;
+    bool m_bPasswordPending = false;
+    bool m_bDialpadNotify = true;
+    bool m_bVolumeDrag = false;
+    int m_nPrivateController = 0;
+    int m_nNameFirst = 0;
+    int m_nContactSel = -1;
+    int m_nCallSel = -1;
+    int m_nFaceMode = FaceMenu;
+
+    static constexpr int kMaxDevices = 20;
+    std::array<DeviceEntry, kMaxDevices> m_Devices{};
+    int m_nDeviceCount = 0;
+    int s_nPendingDevice = 0;
+
+    static constexpr int kMaxPrivateContacts = 1000;
+    std::array<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts{};
+    int m_nPrivateContactCount = 0;
+
+    std::array<PhonebookEntry, proto::kPhonebookCapacity> m_Phonebook{};
+    std::array<CallLogEntry, proto::kCallLogCapacity> m_CallLog{};
+    int m_nPhonebookCount = 0;
+    int m_nCallLogCount = 0;
+    int m_nMenuCount = 0;
+
+    std::string m_strLinuxResponse;
+    std::string m_szPassword; // at most 29 characters
+    std::string m_szLocalMac; // 17 characters
+    std::string m_strInputText;
+    int m_nInputButton = 0;
+    std::string m_strEntry; // the entry text, kept in step with the entry edit
+
+private:
+    // Face helpers.
+    void InitFace();
+    void ReadSettings();
+    void ReadEntry();  // entry edit -> entry text
+    void WriteEntry(); // entry text -> entry edit
+    void HideContactEditor();
+
+    // Incoming message handlers.
+    void OnHookOn();
+    void OnDisp(std::string_view msg);
+    void OnTextKey(std::string_view msg);
+    void OnIconKey(std::string_view msg);
+    void OnClr(std::string_view msg);
+    void OnIcon(std::string_view msg);
+    void OnVol(std::string_view msg);
+    void OnShowNav();
+    void OnShowMute(std::string_view msg);
+    void OnInput(std::string_view msg);
+    void OnLinuxEnd();
+    void OnPbook(std::string_view msg);
+    void OnCalls(std::string_view msg);
+    void OnMenuList(std::string_view msg);
+    void OnHideList();
+    void OnShowList();
+    void OnShowDialpad();
+    void OnDiscoveryReply(std::string_view msg);
+    void OnLoginReply(std::string_view msg);
+
+    // Link.
+    void OnConnectTimer();
+    void OnSearchEndTimer();
+    void AutoConnect();
+    void EnterPasswordMode(int device, bool fresh);
+    void OnEnumerate();
+    void OnSetIp();
+    void OnApplyAddress();
+    void OnApplyPassword();
+    void OnRelease();
+    void OnAttachPrivate();
+    void OnReleasePrivate();
+    void OnToggleNameFirst();
+    void ReleaseOldDeviceIfOther(const std::string& newAddr);
+
+    // Keys.
+    void OnKeypad(int id);
+    void OnSendAction();
+    void OnBackspace();
+    void OnF1();
+    void OnF2();
+    void OnF3();
+    void OnTabKey(int code, TabState state);
+    void OnLinuxSecret();
+    void OnPhonebookClick(int row);
+    void OnCallLogClick(int row);
+    void OnMenuListClick(int row);
+    void OnUsePrivateContactList();
+    void OnAbout();
+
+    Ports m_ports;
+    FaceModel m_face;
+    UdpSocket m_socket;
+    bool m_bEnded = false;
+};
+
+} // namespace orvane
