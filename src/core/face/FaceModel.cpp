@@ -273,6 +273,13 @@ void FaceModel::SetPassword(int id, bool masked) {
     Touch(c);
 }
 
+void FaceModel::SetLimitText(int id, int maxLength) {
+    Control& c = Mut(id);
+    if (c.maxLength == maxLength) return;
+    c.maxLength = maxLength;
+    Touch(c);
+}
+
 void FaceModel::SetEditSel(int id, int start, int end) {
     Control& c = Mut(id);
     const int len = static_cast<int>(c.text.size());

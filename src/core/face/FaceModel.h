@@ -81,6 +81,7 @@ struct Control {
     bool multiLine = false; // soft keys wrap their label
     bool tabStop = false;
     bool password = false;  // edit shows '*' for each character
+    int maxLength = 0;      // edit: most characters the user can type; 0 = no limit
     bool clipImage = false; // bitmap static: picture clipped to the control
     bool sizeToImage = false; // bitmap static: control takes the bitmap's size
     ImageSet images;        // MyButton
@@ -127,6 +128,8 @@ public:
     void SetImages(int id, const ImageSet& images); // CMyButton::LoadBitmaps
     void SetBitmap(int id, int bitmap);
     void SetPassword(int id, bool masked);
+    // Limits what the user can type into an edit (EM_LIMITTEXT); 0 removes the limit.
+    void SetLimitText(int id, int maxLength);
     void SetEditSel(int id, int start, int end); // selection and scroll caret into view
     void SetSliderRange(int id, int min, int max, int tickFreq, int lineSize, int pageSize);
     void SetSliderPos(int id, int pos);
