@@ -1,0 +1,256 @@
+// What the user's keys and clicks do: the keypad and the entry edit, the call, volume,
+// tab and soft keys, list selections and the contact editor.
+#include "app/CDialerDlg.h"
+
+#include "face/FaceIds.h"
+
+#include <algorithm>
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kCaption = "Orvane's SIP Dialer";
+constexpr unsigned kVolumeDragMs = 500;
+
+// The name each keypad key sends while the hook flag is clear, by id - 1000.
+constexpr const char* kKeyNames[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "10", "11"};
+
+// Characters that make an entry a console command line instead of a number.
+bool IsConsoleLine(const std::string& entry) {
+    return entry.find_first_of("abcdefghijklmnopqrstuvwxyz/.") != std::string::npos;
+}
+
+// The entry edit's selection, clamped to the text so arithmetic on it stays in range.
+std::pair<int, int> EntrySelection(const Control& edit) {
+    const int len = static_cast<int>(edit.text.size());
+    const int start = std::clamp(edit.selStart, 0, len);
+    const int end = std::clamp(edit.selEnd, start, len);
+    return {start, end};
+}
+
+} // namespace
+
+// --- Keypad and entry ----------------------------------------------------------------------
+
+void CDialerDlg::SendKeyCode(int code) {
+    if (code == proto::KeyCode::Send) {
+        OnSendAction();
+        return;
+    }
+    SendCommand(proto::FormatKeyCode(code));
+}
+
+void CDialerDlg::OnKeypad(int id) {
+    if (id < Ctl::Key1 || id > Ctl::KeyHash) return;
+    const std::string name = kKeyNames[id - Ctl::Key1];
+    ReadEntry();
+
+    if (!m_bHook) {
+        // The text was just read from the edit, so there is nothing to write back.
+        SendCommand(proto::FormatKeyName(name));
+        return;
+    }
+
+    if (m_strEntry.empty()) {
+        // The dialling face: the entry takes the place of the display, and the Delete
+        // and Back icon keys take the soft keys' slots.
+        for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
+            m_face.Show(line, false);
+        m_face.Show(Ctl::EntryEdit, true);
+        m_face.SetFocus(Ctl::EntryEdit);
+        for (int key : {Ctl::F1, Ctl::F2, Ctl::F3})
+            m_face.Show(key, false);
+        m_face.SetImages(Ctl::DeleteKey, {Bmp::Delete, 0, 0, 0});
+        m_face.SetImages(Ctl::BackKey, {Bmp::Back, 0, 0, 0});
+        m_face.Show(Ctl::DeleteKey, true);
+        m_face.Show(Ctl::BackKey, true);
+    }
+
+    const char c = name == "10" ? '*' : name == "11" ? '#' : name[0];
+    const auto [start, end] = EntrySelection(m_face.Get(Ctl::EntryEdit));
+    // The character goes in front of a selection without replacing it; the selection
+    // moves on with the text it covered.
+    m_strEntry.insert(static_cast<std::size_t>(start), 1, c);
+    WriteEntry();
+    m_face.SetEditSel(Ctl::EntryEdit, start + 1, end + 1);
+    m_face.SetFocus(Ctl::EntryEdit);
+}
+
+void CDialerDlg::OnSendAction() {
+    ReadEntry();
+    if (m_strEntry.empty()) {
+        m_bHook = false;
+        SendCommand(proto::FormatKeyCode(proto::KeyCode::Send));
+        return;
+    }
+
+    // A cut command would run a different command line or dial the wrong person, so an
+    // entry too long for its command is refused and left for the user to correct.
+    if (IsConsoleLine(m_strEntry)) {
+        if (m_strEntry.size() > proto::kMaxLinuxLength) {
+            m_ports.dialogs.MessageBox("The command line is too long (at most 56 characters).",
+                                       kCaption, MsgButtons::Ok, MsgIcon::Warning, true);
+            return;
+        }
+        SendCommand(proto::FormatLinux(m_strEntry));
+        return;
+    }
+    if (m_strEntry.size() > proto::kMaxDialLength) {
+        m_ports.dialogs.MessageBox("The number is too long to dial (at most 25 characters).",
+                                   kCaption, MsgButtons::Ok, MsgIcon::Warning, true);
+        return;
+    }
+
+    // Kept aside: a box opened by the send of "DISP:" lets messages in that may change
+    // the entry before the number goes out.
+    const std::string number = m_strEntry;
+    ShowDialpadScreen();
+    SendCommand(proto::FormatDial(number));
+    m_strEntry.clear();
+    WriteEntry();
+}
+
+void CDialerDlg::OnBackspace() {
+    const auto [start, end] = EntrySelection(m_face.Get(Ctl::EntryEdit));
+    if (start > 0) m_strEntry.erase(static_cast<std::size_t>(start - 1), 1);
+    WriteEntry();
+
+    if (m_strEntry.empty()) {
+        // The device shows its own display again; the next keypad key brings the
+        // dialling face back, since the hook flag stays set.
+        SendCommand(proto::kDispRequest);
+        m_face.Show(Ctl::EntryEdit, false);
+        return;
+    }
+    if (start > 0)
+        m_face.SetEditSel(Ctl::EntryEdit, start - 1, end - 1);
+    else
+        m_face.SetEditSel(Ctl::EntryEdit, 0, 0); // nothing removed; the selection is dropped
+    m_face.SetFocus(Ctl::EntryEdit);
+}
+
+void CDialerDlg::OnLinuxSecret() {
+    for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        m_face.Show(line, false);
+    m_face.Show(Ctl::EntryEdit, true);
+    m_face.SetFocus(Ctl::EntryEdit);
+}
+
+// --- Function, tab and volume keys ---------------------------------------------------------
+
+void CDialerDlg::OnF1() {
+    if (m_nFaceMode == FaceContactEditor) {
+        SendContact();
+        return;
+    }
+    SendKeyCode(proto::KeyCode::F1);
+}
+
+void CDialerDlg::OnF2() {
+    ReadEntry();
+    if (m_bSetIpPending) {
+        OnApplyAddress();
+    } else if (m_bPasswordPending) {
+        OnApplyPassword();
+    } else if (m_nFaceMode == FaceDialpad && m_bHook && !m_strEntry.empty()) {
+        OnBackspace();
+    } else {
+        SendKeyCode(proto::KeyCode::F2);
+    }
+}
+
+void CDialerDlg::OnF3() {
+    if (m_nFaceMode == FaceVolume) ShowMenuScreen();
+    SendKeyCode(proto::KeyCode::F3);
+}
+
+void CDialerDlg::OnTabKey(int code, TabState state) {
+    SendKeyCode(code);
+    SetTabImages(state);
+}
+
+void CDialerDlg::OnVolumeSlider() {
+    const Control& slider = m_face.Get(Ctl::VolumeSlider);
+    const int percent = std::clamp(slider.pos, 0, 100);
+    // Flag and timer first: the device's volume reports must not move the thumb back
+    // even while the send below is busy (a failed send opens a box).
+    m_bVolumeDrag = true;
+    m_ports.timers.SetTimer(Timer::VolumeDrag, kVolumeDragMs);
+    SendCommand(proto::FormatVolume(percent));
+}
+
+// --- Lists and the contact editor ----------------------------------------------------------
+
+void CDialerDlg::OnPhonebookClick(int row) {
+    const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
+    if (row < 0 || row >= count) {
+        // A click below the last row selects nothing, so a later "MOD:" is ignored.
+        m_nContactSel = -1;
+        return;
+    }
+    m_nContactSel = row;
+    m_strEntry = m_Phonebook[static_cast<std::size_t>(row)].number;
+    WriteEntry();
+    m_face.Show(Ctl::End, true);
+    m_face.Show(Ctl::Send, true);
+    m_face.Enable(Ctl::Send, true);
+    SendCommand(proto::FormatSelect(row));
+}
+
+void CDialerDlg::OnCallLogClick(int row) {
+    const int count = std::min(m_nCallLogCount, static_cast<int>(m_CallLog.size()));
+    if (row < 0 || row >= count) {
+        m_nCallSel = -1;
+        return;
+    }
+    m_nCallSel = row;
+    m_strEntry = m_CallLog[static_cast<std::size_t>(row)].Number;
+    WriteEntry();
+    m_face.Show(Ctl::End, true);
+    m_face.Show(Ctl::Send, true);
+    m_face.Enable(Ctl::Send, true);
+    SendCommand(proto::FormatSelect(row));
+}
+
+void CDialerDlg::OnMenuListClick(int row) {
+    if (row < 0 || row >= m_face.ListRowCount(Ctl::MenuList)) return;
+    SendCommand(proto::FormatSelect(row));
+}
+
+void CDialerDlg::ShowContactEditor(bool modify) {
+    if (modify) {
+        const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
+        if (m_nContactSel < 0 || m_nContactSel >= count) return;
+        const PhonebookEntry& entry = m_Phonebook[static_cast<std::size_t>(m_nContactSel)];
+        m_face.SetText(Ctl::NameEdit, entry.name);
+        m_face.SetText(Ctl::NumberEdit, entry.number);
+    } else {
+        m_face.SetText(Ctl::NameEdit, "");
+        m_face.SetText(Ctl::NumberEdit, "");
+        m_nContactSel = -1;
+    }
+    // The fields hold what the phonebook holds, so every "ADD:" and "MOD:" line fits
+    // the command-line limit.
+    m_face.SetLimitText(Ctl::NumberEdit, static_cast<int>(proto::Width::PbookNumber));
+    m_face.SetLimitText(Ctl::NameEdit, static_cast<int>(proto::Width::PbookName));
+
+    for (int id : {Ctl::PhonebookList, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        m_face.Show(id, false);
+    for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})
+        m_face.Show(id, true);
+    m_face.SetImages(Ctl::EditKey, {Bmp::Save, 0, 0, 0});
+    m_nFaceMode = FaceContactEditor;
+}
+
+void CDialerDlg::SendContact() {
+    // The edits limit what the user types; text put there another way is cut all the same.
+    const std::string number = proto::Cut(m_face.Text(Ctl::NumberEdit), proto::Width::PbookNumber);
+    const std::string name = proto::Cut(m_face.Text(Ctl::NameEdit), proto::Width::PbookName);
+    if (m_nContactSel == -1)
+        SendCommand(proto::FormatAdd(number, name));
+    else
+        SendCommand(proto::FormatMod(m_nContactSel, number, name));
+}
+
+} // namespace orvane
