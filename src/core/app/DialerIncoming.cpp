@@ -1,0 +1,339 @@
+// Everything the device sends arrives in OnDeviceMessage: display lines, soft keys, icons,
+// the volume screen, the hook state, text prompts and the Linux console. The list
+// messages and screen switches are in DialerLists.cpp.
+#include "app/CDialerDlg.h"
+#include "face/FaceIds.h"
+#include "protocol/Protocol.h"
+
+#include <cstddef>
+
+namespace orvane {
+
+namespace {
+
+// Keeps m_bDispatching set while one message is handled and clears it however the
+// handler ends, so a failed handler never leaves the receive path holding off.
+class DispatchScope {
+  public:
+    explicit DispatchScope(int& flag) : m_flag(flag) { m_flag = 1; }
+    ~DispatchScope() { m_flag = 0; }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+
+  private:
+    int& m_flag;
+};
+
+// Display line 0 changes to the smaller font while its text is longer than this.
+constexpr std::size_t kLine0LargeFontMax = 20;
+
+// Leaves the control untouched (no redraw) when it already shows the text.
+void SetTextIfDifferent(FaceModel& face, int id, const std::string& text) {
+    if (face.Text(id) != text) face.SetText(id, text);
+}
+
+void ShowLines23HideLine0(FaceModel& face) {
+    face.Show(Ctl::DisplayLine0, false);
+    face.Show(Ctl::DisplayLine2, true);
+    face.Show(Ctl::DisplayLine3, true);
+}
+
+// Pictures of the status icon by "ICON:" code; code 1 shows the icon empty.
+struct StatusPicture {
+    int code;
+    int bitmap;
+};
+constexpr StatusPicture kStatusPictures[] = {
+    {0, Bmp::CallBoth},      {1, Bmp::None},        {2, Bmp::Blank},       {3, Bmp::Speaker},
+    {4, Bmp::Music},         {5, Bmp::Gear},        {6, Bmp::Info},        {20, Bmp::CallOut},
+    {21, Bmp::CallIn},       {22, Bmp::CallFailed}, {30, Bmp::Speaker},    {31, Bmp::Microphone},
+    {32, Bmp::Music},        {33, Bmp::Bell},       {41, Bmp::Group},      {42, Bmp::Missed},
+    {43, Bmp::Hold},         {44, Bmp::MicOff},     {45, Bmp::SpeakerOff}, {46, Bmp::Envelope},
+    {47, Bmp::DoNotDisturb}, {49, Bmp::Logo},
+};
+
+// Icon keys draw their normal picture only, so they look the same when pressed.
+ImageSet NormalOnly(int bitmap) {
+    return ImageSet{bitmap, 0, 0, 0};
+}
+
+bool IsBlankLabel(const std::string& label) {
+    return label.empty() || label == " ";
+}
+
+} // namespace
+
+void CDialerDlg::OnDeviceMessage(std::string_view msg) {
+    DispatchScope scope(m_bDispatching);
+    switch (proto::RecognizeIncoming(msg)) {
+    case proto::InKeyword::HookOn: OnHookOn(); break;
+    case proto::InKeyword::HookOff: m_bHook = false; break;
+    case proto::InKeyword::LinuxStart: m_strLinuxResponse.clear(); break;
+    case proto::InKeyword::LinuxEnd: OnLinuxEnd(); break;
+    case proto::InKeyword::Linux: m_strLinuxResponse += proto::LinuxFragment(msg); break;
+    case proto::InKeyword::Mod: ShowContactEditor(true); break;
+    case proto::InKeyword::Add: ShowContactEditor(false); break;
+    case proto::InKeyword::Disp: OnDisp(msg); break;
+    case proto::InKeyword::TextKey: OnTextKey(msg); break;
+    case proto::InKeyword::IconKey: OnIconKey(msg); break;
+    case proto::InKeyword::Clr: OnClr(msg); break;
+    case proto::InKeyword::Icon: OnIcon(msg); break;
+    case proto::InKeyword::Vol: OnVol(msg); break;
+    case proto::InKeyword::UpdatePcList: UploadPrivateContacts(); break;
+    case proto::InKeyword::Pbook: OnPbook(msg); break;
+    case proto::InKeyword::Calls: OnCalls(msg); break;
+    case proto::InKeyword::Menu: OnMenuList(msg); break;
+    case proto::InKeyword::HideList: OnHideList(); break;
+    case proto::InKeyword::ShowNav: OnShowNav(); break;
+    case proto::InKeyword::ShowList: OnShowList(); break;
+    case proto::InKeyword::ShowDialpad: OnShowDialpad(); break;
+    case proto::InKeyword::ShowMute: OnShowMute(msg); break;
+    case proto::InKeyword::Input: OnInput(msg); break;
+    case proto::InKeyword::Orvn: OnDiscoveryReply(msg); break;
+    case proto::InKeyword::Login: OnLoginReply(msg); break;
+    case proto::InKeyword::None: break; // not ours: ignored without a trace
+    }
+}
+
+void CDialerDlg::OnHookOn() {
+    m_bHook = true;
+    // The device itself asked for the dial pad, so it needs no "DISP:" request.
+    OnShowDialpad();
+    m_strEntry.clear();
+    WriteEntry();
+}
+
+void CDialerDlg::SetDisplayLine(int vp, std::string text) {
+    ReadEntry();
+    text = proto::Cut(text, vp == 7 ? proto::Width::BlockText : proto::Width::DisplayText);
+    const std::size_t brace = text.find('}');
+    if (brace != std::string::npos) text[brace] = 'H';
+
+    FaceModel& face = m_face;
+    switch (vp) {
+    case 0: {
+        const std::string& current = face.Text(Ctl::DisplayLine0);
+        if (text != current) {
+            const bool longNow = current.size() > kLine0LargeFontMax;
+            const bool longNew = text.size() > kLine0LargeFontMax;
+            if (longNew && !longNow) face.SetFont(Ctl::DisplayLine0, FontId::C);
+            if (!longNew && longNow) face.SetFont(Ctl::DisplayLine0, FontId::A);
+            face.SetText(Ctl::DisplayLine0, text);
+        }
+        if (!text.empty()) {
+            face.Show(Ctl::DisplayLine0, true);
+            face.Show(Ctl::DisplayLine2, false);
+            face.Show(Ctl::DisplayLine3, false);
+            face.Show(Ctl::EntryEdit, false);
+        }
+        break;
+    }
+    case 1:
+        SetTextIfDifferent(face, Ctl::DisplayLine1, text);
+        face.Show(Ctl::DisplayLine1, true);
+        break;
+    case 2:
+        SetTextIfDifferent(face, Ctl::DisplayLine2, text);
+        if (!text.empty()) ShowLines23HideLine0(face);
+        SetTextIfDifferent(face, Ctl::DisplayLine3, std::string());
+        break;
+    case 3:
+        SetTextIfDifferent(face, Ctl::DisplayLine3, text);
+        if (!text.empty()) ShowLines23HideLine0(face);
+        break;
+    case 7: {
+        face.Show(Ctl::DisplayLine0, false);
+        face.Show(Ctl::EntryEdit, false);
+        face.Show(Ctl::DisplayLine1, true);
+        face.Show(Ctl::DisplayLine2, true);
+        face.Show(Ctl::DisplayLine3, true);
+        // Lines the text does not reach keep what they show.
+        const std::size_t first = text.find('\n');
+        SetTextIfDifferent(face, Ctl::DisplayLine1, text.substr(0, first));
+        if (first == std::string::npos) break;
+        const std::size_t second = text.find('\n', first + 1);
+        const std::size_t len2 =
+            second == std::string::npos ? std::string::npos : second - first - 1;
+        SetTextIfDifferent(face, Ctl::DisplayLine2, text.substr(first + 1, len2));
+        if (second == std::string::npos) break;
+        SetTextIfDifferent(face, Ctl::DisplayLine3, text.substr(second + 1));
+        break;
+    }
+    default: break;
+    }
+}
+
+void CDialerDlg::OnDisp(std::string_view msg) {
+    const std::optional<proto::DispMsg> disp = proto::ParseDisp(msg);
+    if (!disp) return;
+    SetDisplayLine(disp->line, disp->text);
+}
+
+void CDialerDlg::OnTextKey(std::string_view msg) {
+    const std::optional<proto::TextKeyMsg> key = proto::ParseTextKey(msg);
+    if (!key) return;
+    const std::string label = proto::Cut(key->label, proto::Width::DisplayText);
+    int softKey = 0;
+    bool hide = IsBlankLabel(label);
+    switch (key->slot) {
+    case 1:
+        m_face.Show(Ctl::EditKey, false);
+        softKey = Ctl::F1;
+        // The device's own "Enter" label belongs to a key the face does not offer there.
+        hide = hide || label.compare(0, 5, "Enter") == 0;
+        break;
+    case 2:
+        m_face.Show(Ctl::DeleteKey, false);
+        softKey = Ctl::F2;
+        break;
+    case 3:
+        m_face.Show(Ctl::BackKey, false);
+        softKey = Ctl::F3;
+        break;
+    default: return;
+    }
+    if (hide) {
+        m_face.Show(softKey, false);
+        return;
+    }
+    m_face.SetText(softKey, label);
+    m_face.Show(softKey, true);
+}
+
+void CDialerDlg::OnIconKey(std::string_view msg) {
+    const std::optional<proto::IconKeyMsg> key = proto::ParseIconKey(msg);
+    if (!key) return;
+    switch (key->slot) {
+    case 1:
+        if (key->iconCode == 1) m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::Edit));
+        if (key->iconCode == 3) m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::New));
+        m_face.Show(Ctl::F1, false);
+        m_face.Redraw(Ctl::EditKey);
+        m_face.Show(Ctl::EditKey, true);
+        break;
+    case 2:
+        if (key->iconCode == 2) m_face.SetImages(Ctl::DeleteKey, NormalOnly(Bmp::Delete));
+        m_face.Show(Ctl::F2, false);
+        m_face.Show(Ctl::DeleteKey, true);
+        break;
+    case 3:
+        if (key->iconCode == 0) m_face.SetImages(Ctl::BackKey, NormalOnly(Bmp::Back));
+        m_face.Show(Ctl::F3, false);
+        m_face.Show(Ctl::BackKey, true);
+        break;
+    default: break;
+    }
+}
+
+void CDialerDlg::OnClr(std::string_view msg) {
+    const std::optional<int> what = proto::ParseClr(msg);
+    if (!what) return;
+    switch (*what) {
+    case 4:
+        m_face.Show(Ctl::UsbIcon, false);
+        m_face.Show(Ctl::HdIcon, false);
+        m_face.Show(Ctl::DndIcon, false);
+        break;
+    case 5:
+        m_face.Show(Ctl::StatusIcon, false);
+        m_face.Show(Ctl::VolumeSlider, false);
+        break;
+    default: SetDisplayLine(*what, std::string()); break;
+    }
+}
+
+void CDialerDlg::OnIcon(std::string_view msg) {
+    const std::optional<proto::IconMsg> icon = proto::ParseIcon(msg);
+    if (!icon) return;
+    switch (icon->icon) {
+    case 100: m_face.Show(Ctl::UsbIcon, true); break;
+    case 101: m_face.Show(Ctl::UsbIcon, false); break;
+    case 102:
+        m_face.Show(Ctl::PhoneIcon, true);
+        m_face.Show(Ctl::PhoneOffIcon, false);
+        break;
+    case 103:
+        m_face.Show(Ctl::PhoneIcon, false);
+        m_face.Show(Ctl::PhoneOffIcon, true);
+        break;
+    case 105: m_face.Show(Ctl::DndIcon, true); break;
+    case 106: m_face.Show(Ctl::HdIcon, true); break;
+    case 107: m_face.Show(Ctl::HdIcon, false); break;
+    default:
+        // Any other code is a status picture; an unknown one keeps the picture it has.
+        m_face.Show(Ctl::StatusIcon, true);
+        for (const StatusPicture& p : kStatusPictures) {
+            if (p.code == icon->icon) {
+                m_face.SetBitmap(Ctl::StatusIcon, p.bitmap);
+                break;
+            }
+        }
+        break;
+    }
+}
+
+void CDialerDlg::OnVol(std::string_view msg) {
+    // The volume screen replaces the contact editor; left open, the editor's controls would
+    // overlap the volume screen and no later screen change would hide them.
+    if (m_nFaceMode == FaceContactEditor) HideContactEditor();
+    // Set before reading: even a message that fails to parse switches the mode.
+    m_nFaceMode = FaceVolume;
+    const std::optional<proto::VolMsg> vol = proto::ParseVol(msg);
+    if (!vol) return;
+    SetDisplayLine(1, vol->text);
+    m_face.Show(Ctl::EntryEdit, false);
+    m_face.Show(Ctl::DisplayLine2, false);
+    m_face.Show(Ctl::DisplayLine3, false);
+    // While the user drags the slider, the device's value must not pull it away.
+    if (!m_bVolumeDrag) m_face.SetSliderPos(Ctl::VolumeSlider, vol->percent);
+    m_face.Show(Ctl::VolumeSlider, true);
+    m_face.Show(Ctl::VolPlus, true);
+    m_face.Show(Ctl::VolMinus, true);
+    m_face.SetFocus(Ctl::VolumeSlider);
+}
+
+void CDialerDlg::OnShowNav() {
+    m_face.Show(Ctl::MenuList, false);
+    m_face.Show(Ctl::PhonebookList, false);
+    m_face.Show(Ctl::CallLogList, false);
+    m_face.Show(Ctl::DisplayLine0, true);
+    m_face.Show(Ctl::DisplayLine1, true);
+    m_face.Show(Ctl::DisplayLine2, true);
+    m_face.Show(Ctl::DisplayLine3, true);
+    m_face.Show(Ctl::VolPlus, true);
+    m_face.Show(Ctl::VolMinus, true);
+}
+
+void CDialerDlg::OnShowMute(std::string_view msg) {
+    const std::optional<int> show = proto::ParseShowMute(msg);
+    if (!show) return;
+    m_face.Show(Ctl::Mute, *show != 0);
+}
+
+void CDialerDlg::OnInput(std::string_view msg) {
+    // Read everything before the prompt opens: messages handled inside its modal loop
+    // must not be able to change what this request asked.
+    const proto::InputRequest request = proto::ParseInputRequest(msg);
+    TextInputRequest prompt;
+    prompt.prompt = request.prompt;
+    prompt.firstCaption = request.firstCaption;
+    prompt.secondCaption = request.secondCaption;
+    prompt.initialText = request.initialText;
+
+    const TextInputAnswer answer = m_ports.dialogs.RunTextInput(prompt);
+    m_nInputButton = answer.button;
+    m_strInputText = answer.text;
+    // The device waits for an answer however the prompt was closed.
+    SendCommand(proto::FormatInputReply(m_nInputButton, m_strInputText));
+}
+
+void CDialerDlg::OnLinuxEnd() {
+    // Messages that arrive while the box is open are then handled without a hold-off.
+    m_bDispatching = 0;
+    // The box shows the answer as it stands now; fragments arriving while it is open
+    // collect for the next box.
+    const std::string text = m_strLinuxResponse;
+    m_ports.dialogs.MessageBox(text, "Linux Response", MsgButtons::Ok, MsgIcon::Information, true);
+}
+
+} // namespace orvane
