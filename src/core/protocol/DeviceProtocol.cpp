@@ -1,0 +1,320 @@
+// The device's half of the command protocol: reading what the dialer sends and formatting
+// what a device sends. The emulated phone is built on it.
+#include "protocol/ListItems.h"
+#include "protocol/Protocol.h"
+
+#include <algorithm>
+
+namespace orvane::proto {
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix, std::string_view* rest = nullptr) {
+    if (s.size() < prefix.size() || s.compare(0, prefix.size(), prefix) != 0) return false;
+    if (rest != nullptr) *rest = s.substr(prefix.size());
+    return true;
+}
+
+// A whole text that is one decimal integer (optional sign, nothing around it).
+std::optional<int> WholeInt(std::string_view s) {
+    ScanValue v;
+    if (Scan(s, "%d", &v, 1) != 1 || v.word.data() != s.data() || v.word.size() != s.size())
+        return std::nullopt;
+    return static_cast<int>(v.number);
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A list item text: ";" would end the item early, so it travels as ",".
+std::string ItemText(std::string_view s, std::size_t width) {
+    std::string r(s.substr(0, width));
+    std::replace(r.begin(), r.end(), ';', ',');
+    return r;
+}
+
+// A phone number inside an item: the readers end it at the first blank, so none travel.
+std::string ItemNumber(std::string_view s, std::size_t width) {
+    std::string r;
+    r.reserve(std::min(s.size(), width));
+    for (char c : s) {
+        if (r.size() == width) break;
+        if (!IsSpace(c)) r += c == ';' ? ',' : c;
+    }
+    return r;
+}
+
+// A call log word: blanks travel as "^" (the dialer restores them in the name and the date),
+// and an empty field as a placeholder, since a word cannot be empty.
+std::string CallWord(std::string_view s, std::size_t width, bool caretBlanks) {
+    std::string r = caretBlanks ? ItemText(s, width) : ItemNumber(s, width);
+    for (char& c : r) {
+        if (IsSpace(c)) c = '^';
+    }
+    if (r.empty()) r = caretBlanks ? "^" : "-";
+    return r;
+}
+
+std::string ListHeader(const char* keyword, int selectedItem) {
+    std::string h = keyword;
+    h += std::to_string(selectedItem);
+    h += ' ';
+    return h;
+}
+
+// Appends `item` to the current datagram or, when it would pass maxBytes, to a new one.
+// An item never splits; one that alone passes maxBytes travels alone.
+void AddItem(std::vector<std::string>& out, std::string& text, const std::string& header,
+             const std::string& item, std::size_t maxBytes) {
+    if (text.size() > header.size() && text.size() + item.size() > maxBytes) {
+        out.push_back(std::move(text));
+        text = header;
+    }
+    text += item;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Dialer to device: parsing.
+
+DialerCommand ParseDialerCommand(std::string_view msg) {
+    DialerCommand c;
+    std::string_view rest;
+
+    if (msg == kInit) {
+        c.kind = OutKeyword::Init;
+    } else if (msg == kAlive) {
+        c.kind = OutKeyword::Alive;
+    } else if (msg == kStop) {
+        c.kind = OutKeyword::Stop;
+    } else if (msg == kDispRequest) {
+        c.kind = OutKeyword::DispRequest;
+    } else if (msg == kUseOwnPhonebook || msg == kUsePrivatePhonebook) {
+        c.kind = OutKeyword::PbookMode;
+        c.number = msg.back() - '0';
+    } else if (StartsWith(msg, kPrivateUploadPrefix, &rest)) {
+        c.kind = OutKeyword::PrivateUpload;
+        // The private table holds 1000 records, so positions run up to 1000 here.
+        c.upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
+    } else if (StartsWith(msg, "ORVN: ", &rest)) {
+        while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
+            rest.remove_suffix(1);
+        // One word: anything with a blank in it is a device's reply, not a request.
+        if (std::none_of(rest.begin(), rest.end(), IsSpace)) {
+            c.kind = OutKeyword::Discovery;
+            c.mac = std::string(rest);
+        }
+    } else if (StartsWith(msg, "LOGIN: ", &rest)) {
+        const std::size_t blank = rest.find(' ');
+        const std::string_view mac = rest.substr(0, blank);
+        if (!mac.empty()) {
+            c.kind = OutKeyword::Login;
+            c.mac = std::string(mac);
+            if (blank != std::string_view::npos) {
+                c.hasPassword = true;
+                c.text = std::string(rest.substr(blank + 1));
+            }
+        }
+    } else if (StartsWith(msg, "KEY: ", &rest)) {
+        if (auto n = WholeInt(rest)) {
+            c.kind = OutKeyword::Key;
+            c.number = *n;
+        }
+    } else if (StartsWith(msg, "DIAL: ", &rest)) {
+        if (!rest.empty()) {
+            c.kind = OutKeyword::Dial;
+            c.text = std::string(rest);
+        }
+    } else if (StartsWith(msg, "LINUX: ", &rest)) {
+        if (!rest.empty()) {
+            c.kind = OutKeyword::Linux;
+            c.text = std::string(rest);
+        }
+    } else if (StartsWith(msg, "VOL: ", &rest)) {
+        if (auto n = WholeInt(rest)) {
+            c.kind = OutKeyword::Volume;
+            c.number = *n;
+        }
+    } else if (StartsWith(msg, "SELECT: ", &rest)) {
+        if (auto n = WholeInt(rest)) {
+            c.kind = OutKeyword::Select;
+            c.number = *n;
+        }
+    } else if (StartsWith(msg, "ADD: ", &rest)) {
+        const std::size_t blank = rest.find(' ');
+        if (blank != std::string_view::npos) {
+            c.kind = OutKeyword::Add;
+            c.contactNumber = std::string(rest.substr(0, blank));
+            c.contactName = std::string(rest.substr(blank + 1));
+        }
+    } else if (StartsWith(msg, "MOD: ", &rest)) {
+        const std::size_t blank1 = rest.find(' ');
+        const std::size_t blank2 =
+            blank1 == std::string_view::npos ? blank1 : rest.find(' ', blank1 + 1);
+        if (blank2 != std::string_view::npos) {
+            if (auto row = WholeInt(rest.substr(0, blank1))) {
+                c.kind = OutKeyword::Mod;
+                c.number = *row;
+                c.contactNumber = std::string(rest.substr(blank1 + 1, blank2 - blank1 - 1));
+                c.contactName = std::string(rest.substr(blank2 + 1));
+            }
+        }
+    } else if (StartsWith(msg, "INPUT: ", &rest)) {
+        const std::size_t blank = rest.find(' ');
+        if (blank != std::string_view::npos) {
+            if (auto button = WholeInt(rest.substr(0, blank))) {
+                c.kind = OutKeyword::InputReply;
+                c.number = *button;
+                c.text = std::string(rest.substr(blank + 1));
+            }
+        }
+    }
+    return c;
+}
+
+// ---------------------------------------------------------------------------------------
+// Device to dialer: formatting.
+
+std::string FormatDisp(int line, std::string_view text) {
+    std::string s = "DISP: " + std::to_string(line);
+    s += ' ';
+    s.append(text);
+    return s;
+}
+
+std::string FormatTextKey(int slot, std::string_view label) {
+    std::string s = "TEXT_KEY: " + std::to_string(slot);
+    s += ' ';
+    s.append(label);
+    return s;
+}
+
+std::string FormatIconKey(int slot, int code) {
+    return "ICON_KEY: " + std::to_string(slot) + " " + std::to_string(code);
+}
+
+std::string FormatClr(int what) {
+    return "CLR: " + std::to_string(what);
+}
+
+std::string FormatIcon(int icon, int pos) {
+    return "ICON: " + std::to_string(icon) + " " + std::to_string(pos);
+}
+
+std::string FormatVolReport(int deviceCode, int percent, std::string_view text) {
+    std::string s = "VOL: " + std::to_string(deviceCode) + " " + std::to_string(percent);
+    s += ' ';
+    s.append(text);
+    return s;
+}
+
+std::string FormatShowMute(bool show) {
+    return show ? "SHOW_MUTE: 1" : "SHOW_MUTE: 0";
+}
+
+std::string FormatDiscoveryReply(const DiscoveryReply& reply) {
+    std::string s = "ORVN: ";
+    s += reply.type;
+    s += ' ';
+    s += reply.ip;
+    s += ' ';
+    s += reply.id;
+    s += ' ';
+    s += std::to_string(reply.busy);
+    s += ' ';
+    if (!reply.initOnly) {
+        s += std::to_string(reply.passwordRequired);
+        s += ' ';
+    }
+    s += reply.name;
+    return s;
+}
+
+std::string FormatLoginReply(int value) {
+    return "LOGIN: " + std::to_string(value);
+}
+
+std::string FormatInputRequest(const InputRequest& request) {
+    std::string s = "INPUT: 1 ";
+    s += ItemText(request.prompt, Width::InputField);
+    s += ';';
+    s += ItemText(request.firstCaption, Width::InputField);
+    s += ';';
+    s += ItemText(request.secondCaption, Width::InputField);
+    s += ';';
+    s += ItemText(request.initialText, Width::InputField);
+    return s;
+}
+
+std::string FormatLinuxFragment(std::string_view text) {
+    std::string s = "LINUX: ";
+    s.append(text);
+    return s;
+}
+
+std::vector<std::string> FormatPbook(int selectedItem, const std::vector<Contact>& contacts,
+                                     std::size_t maxBytes) {
+    const std::string header = ListHeader("PBOOK: ", selectedItem);
+    std::vector<std::string> out;
+    std::string text = header;
+    // The dialer stores items 1..999 only; it would stop reading at the first beyond.
+    const std::size_t count =
+        std::min(contacts.size(), static_cast<std::size_t>(kPhonebookCapacity - 1));
+    std::string item;
+    for (std::size_t k = 0; k < count; ++k) {
+        item = std::to_string(k + 1);
+        item += ' ';
+        item += ItemNumber(contacts[k].number, Width::PbookNumber);
+        item += ' ';
+        item += ItemText(contacts[k].name, Width::PbookName);
+        item += ';';
+        AddItem(out, text, header, item, maxBytes);
+    }
+    out.push_back(std::move(text));
+    return out;
+}
+
+std::vector<std::string> FormatCalls(int selectedItem, const std::vector<CallItem>& calls,
+                                     std::size_t maxBytes) {
+    const std::string header = ListHeader("CALLS: ", selectedItem);
+    std::vector<std::string> out;
+    std::string text = header;
+    const std::size_t count =
+        std::min(calls.size(), static_cast<std::size_t>(kCallLogCapacity - 1));
+    std::string item;
+    for (std::size_t k = 0; k < count; ++k) {
+        const CallItem& c = calls[k];
+        item = std::to_string(k + 1);
+        item += ' ';
+        item += std::to_string(c.callType);
+        item += ' ';
+        item += CallWord(c.number, Width::CallNumber, false);
+        item += ' ';
+        item += CallWord(c.name, Width::CallName, true);
+        item += ' ';
+        item += CallWord(c.date, Width::CallDate, true);
+        item += ' ';
+        item += CallWord(c.time, Width::CallTime, false);
+        item += ' ';
+        item += CallWord(c.duration, Width::CallDuration, false);
+        item += ';';
+        AddItem(out, text, header, item, maxBytes);
+    }
+    out.push_back(std::move(text));
+    return out;
+}
+
+std::string FormatMenu(int selectedItem, const std::vector<std::string>& items) {
+    std::string s = ListHeader("MENU: ", selectedItem);
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        s += std::to_string(k + 1);
+        s += ' ';
+        s += ItemText(items[k], Width::MenuText);
+        s += ';';
+    }
+    return s;
+}
+
+} // namespace orvane::proto

@@ -1,0 +1,507 @@
+// The dialer's half of the command protocol: reading what the device sends and formatting
+// what the dialer sends. Shared reading rules (Scan, TextAfterBlank, Cut) live here too.
+#include "protocol/Protocol.h"
+
+#include "protocol/ListItems.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+
+namespace orvane::proto {
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Reads an optional sign and decimal digits at `pos` (no white space skipped). On success
+// moves `pos` past the number and gives its value clamped to 32 bits.
+bool ReadInt(std::string_view s, std::size_t& pos, long long& value) {
+    std::size_t i = pos;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    const std::size_t digitsStart = i;
+    long long v = 0;
+    // Anything past 2^32 clamps the same way, so stop growing there (no overflow).
+    constexpr long long kCap = 1LL << 33;
+    while (i < s.size() && IsDigit(s[i])) {
+        if (v < kCap) v = v * 10 + (s[i] - '0');
+        ++i;
+    }
+    if (i == digitsStart) return false;
+    if (negative) v = -v;
+    constexpr long long kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr long long kMax = std::numeric_limits<std::int32_t>::max();
+    value = v < kMin ? kMin : (v > kMax ? kMax : v);
+    pos = i;
+    return true;
+}
+
+int ToInt(long long v) {
+    return static_cast<int>(v);
+} // Scan already clamped it
+
+// Where `inner` (a view into `outer`) ends, as an index into `outer`.
+std::size_t EndOf(std::string_view outer, std::string_view inner) {
+    return static_cast<std::size_t>(inner.data() - outer.data()) + inner.size();
+}
+
+struct ListStart {
+    int selectedItem = -1;
+    std::size_t itemsPos = std::string_view::npos; // npos: no blank after SelectedItem
+};
+
+// Reads SelectedItem from character `first` on (blanks skipped) and finds where the items
+// begin: after the next blank.
+ListStart ReadListStart(std::string_view msg, std::size_t first) {
+    ListStart r;
+    if (first >= msg.size()) return r;
+    std::string_view rest = msg.substr(first);
+    std::size_t pos = first;
+    ScanValue v;
+    if (Scan(rest, "%d", &v, 1) == 1) {
+        r.selectedItem = ToInt(v.number);
+        pos = EndOf(msg, v.word);
+    }
+    const std::size_t blank = msg.find(' ', pos);
+    if (blank != std::string_view::npos) r.itemsPos = blank + 1;
+    return r;
+}
+
+// Turns up to `count` "^" of `s` into blanks, from the left.
+void CaretsToBlanks(std::string& s, int count) {
+    for (char& c : s) {
+        if (count == 0) break;
+        if (c == '^') {
+            c = ' ';
+            --count;
+        }
+    }
+}
+
+constexpr std::string_view kIncoming[] = {
+    "HOOK: ON",      "HOOK: OFF",  "LINUX_START:", "LINUX_END:",     "LINUX:",
+    "MOD:",          "ADD:",       "DISP:",        "TEXT_KEY:",      "ICON_KEY:",
+    "CLR:",          "ICON:",      "VOL:",         "UPDATE_PCLIST:", "PBOOK:",
+    "CALLS:",        "MENU:",      "HIDE_LIST:",   "SHOW_NAV:",      "SHOW_LIST:",
+    "SHOW_DIALPAD:", "SHOW_MUTE:", "INPUT:",       "ORVN:",          "LOGIN:",
+};
+static_assert(sizeof(kIncoming) / sizeof(kIncoming[0]) == static_cast<std::size_t>(InKeyword::None),
+              "one keyword text per incoming keyword, in recognition order");
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Reading rules.
+
+int Scan(std::string_view text, std::string_view tmpl, ScanValue* values, int maxValues) {
+    std::size_t i = 0;
+    std::size_t t = 0;
+    int count = 0;
+    const std::size_t n = text.size();
+    while (t < tmpl.size()) {
+        const char c = tmpl[t];
+        if (IsSpace(c)) {
+            while (i < n && IsSpace(text[i]))
+                ++i;
+            ++t;
+            continue;
+        }
+        if (c == '%' && t + 1 < tmpl.size()) {
+            const char conv = tmpl[t + 1];
+            if (conv == '%') {
+                while (i < n && IsSpace(text[i]))
+                    ++i;
+                if (i < n && text[i] == '%') {
+                    ++i;
+                    t += 2;
+                    continue;
+                }
+                break;
+            }
+            if ((conv != 'd' && conv != 's') || values == nullptr || count >= maxValues) break;
+            while (i < n && IsSpace(text[i]))
+                ++i;
+            const std::size_t start = i;
+            ScanValue& out = values[count];
+            if (conv == 'd') {
+                long long v = 0;
+                if (!ReadInt(text, i, v)) break;
+                out.number = v;
+            } else {
+                while (i < n && !IsSpace(text[i]))
+                    ++i;
+                if (i == start) break;
+                out.number = 0;
+            }
+            out.word = text.substr(start, i - start);
+            ++count;
+            t += 2;
+            continue;
+        }
+        if (i < n && text[i] == c) {
+            ++i;
+            ++t;
+            continue;
+        }
+        break;
+    }
+    return count;
+}
+
+std::optional<std::string_view> TextAfterBlank(std::string_view text, int n) {
+    std::size_t pos = 0;
+    for (int k = 0; k < n; ++k) {
+        const std::size_t blank = text.find(' ', pos);
+        if (blank == std::string_view::npos) return std::nullopt;
+        pos = blank + 1;
+    }
+    return text.substr(pos);
+}
+
+std::string Cut(std::string_view s, std::size_t width) {
+    return std::string(s.substr(0, width));
+}
+
+// ---------------------------------------------------------------------------------------
+// Device to dialer.
+
+InKeyword RecognizeIncoming(std::string_view msg) {
+    for (std::size_t k = 0; k < sizeof(kIncoming) / sizeof(kIncoming[0]); ++k) {
+        const std::string_view kw = kIncoming[k];
+        if (msg.size() >= kw.size() && msg.compare(0, kw.size(), kw) == 0) {
+            const auto keyword = static_cast<InKeyword>(k);
+            if (keyword == InKeyword::Orvn && msg.size() <= 10)
+                continue; // a short "ORVN:" is no discovery reply
+            return keyword;
+        }
+    }
+    return InKeyword::None;
+}
+
+const char* KeywordText(InKeyword k) {
+    const auto i = static_cast<std::size_t>(k);
+    if (i >= sizeof(kIncoming) / sizeof(kIncoming[0])) return "";
+    return kIncoming[i].data(); // the literals are NUL-terminated
+}
+
+std::optional<DispMsg> ParseDisp(std::string_view msg) {
+    ScanValue v[2];
+    if (Scan(msg, "DISP: %d %s", v, 2) < 2) return std::nullopt;
+    DispMsg r;
+    r.line = ToInt(v[0].number);
+    const std::size_t width = r.line == 7 ? Width::BlockText : Width::DisplayText;
+    r.text = Cut(TextAfterBlank(msg, 2).value_or(std::string_view{}), width);
+    return r;
+}
+
+std::optional<TextKeyMsg> ParseTextKey(std::string_view msg) {
+    ScanValue v[2];
+    const int count = Scan(msg, "TEXT_KEY: %d %s", v, 2);
+    if (count < 1) return std::nullopt;
+    TextKeyMsg r;
+    r.slot = ToInt(v[0].number);
+    if (count == 2)
+        r.label = Cut(TextAfterBlank(msg, 2).value_or(std::string_view{}), Width::DisplayText);
+    return r;
+}
+
+std::optional<IconKeyMsg> ParseIconKey(std::string_view msg) {
+    ScanValue v[2];
+    if (Scan(msg, "ICON_KEY: %d %d", v, 2) < 2) return std::nullopt;
+    return IconKeyMsg{ToInt(v[0].number), ToInt(v[1].number)};
+}
+
+std::optional<int> ParseClr(std::string_view msg) {
+    ScanValue v;
+    if (Scan(msg, "CLR: %d", &v, 1) < 1) return std::nullopt;
+    return ToInt(v.number);
+}
+
+std::optional<IconMsg> ParseIcon(std::string_view msg) {
+    ScanValue v[2];
+    if (Scan(msg, "ICON: %d %d", v, 2) < 2) return std::nullopt;
+    return IconMsg{ToInt(v[0].number), ToInt(v[1].number)};
+}
+
+std::optional<VolMsg> ParseVol(std::string_view msg) {
+    ScanValue v[2];
+    if (Scan(msg, "VOL: %d %d", v, 2) < 2) return std::nullopt;
+    VolMsg r;
+    r.deviceCode = ToInt(v[0].number);
+    r.percent = ToInt(v[1].number);
+    r.text = Cut(TextAfterBlank(msg, 3).value_or(std::string_view{}), Width::DisplayText);
+    return r;
+}
+
+std::optional<int> ParseShowMute(std::string_view msg) {
+    ScanValue v;
+    if (Scan(msg, "SHOW_MUTE: %d", &v, 1) < 1) return std::nullopt;
+    return ToInt(v.number);
+}
+
+std::string_view LinuxFragment(std::string_view msg) {
+    return msg.size() > 7 ? msg.substr(7) : std::string_view{};
+}
+
+namespace detail {
+
+std::vector<PbookItem> ReadPbookItems(std::string_view s, int maxIndex) {
+    std::vector<PbookItem> items;
+    std::size_t p = 0;
+    const std::size_t n = s.size();
+    while (p < n) {
+        if (s[p] == ' ') ++p; // the item may follow the previous ";" after one blank
+        long long index = 0;
+        std::size_t q = p;
+        if (!ReadInt(s, q, index) || index < 1 || index > maxIndex) break;
+        if (q >= n || s[q] != ' ') break;
+        const std::size_t numberStart = q + 1;
+        const std::size_t numberEnd = s.find(' ', numberStart);
+        if (numberEnd == std::string_view::npos) break;
+        const std::size_t nameStart = numberEnd + 1;
+        const std::size_t semi = s.find(';', nameStart);
+        if (semi == std::string_view::npos) break;
+        PbookItem item;
+        item.index = ToInt(index);
+        item.number = Cut(s.substr(numberStart, numberEnd - numberStart), Width::PbookNumber);
+        item.name = Cut(s.substr(nameStart, semi - nameStart), Width::PbookName);
+        items.push_back(std::move(item));
+        p = semi + 1;
+    }
+    return items;
+}
+
+} // namespace detail
+
+PbookMsg ParsePbook(std::string_view msg) {
+    PbookMsg r;
+    const ListStart start = ReadListStart(msg, 7);
+    r.selectedItem = start.selectedItem;
+    if (msg.size() <= 10) {
+        r.shortEmpty = true;
+        return r;
+    }
+    if (start.itemsPos == std::string_view::npos) return r;
+    r.items = detail::ReadPbookItems(msg.substr(start.itemsPos), kPhonebookCapacity - 1);
+    return r;
+}
+
+CallsMsg ParseCalls(std::string_view msg) {
+    CallsMsg r;
+    const ListStart start = ReadListStart(msg, 7);
+    r.selectedItem = start.selectedItem;
+    if (msg.size() <= 10) {
+        r.shortEmpty = true;
+        return r;
+    }
+    if (start.itemsPos == std::string_view::npos) return r;
+    std::size_t p = start.itemsPos;
+    while (p < msg.size()) {
+        const std::string_view rest = msg.substr(p);
+        ScanValue v[7];
+        if (Scan(rest, "%d %d %s %s %s %s %s", v, 7) < 7) break;
+        if (v[0].number < 1 || v[0].number >= kCallLogCapacity) break;
+        CallItem item;
+        item.index = ToInt(v[0].number);
+        item.callType = ToInt(v[1].number);
+        item.number = Cut(v[2].word, Width::CallNumber);
+        item.name = Cut(v[3].word, Width::CallName);
+        CaretsToBlanks(item.name, 2);
+        item.date = Cut(v[4].word, Width::CallDate);
+        CaretsToBlanks(item.date, 1);
+        item.time = Cut(v[5].word, Width::CallTime);
+        std::string_view duration = v[6].word;
+        duration = duration.substr(0, duration.find(';'));
+        item.duration = Cut(duration, Width::CallDuration);
+        r.items.push_back(std::move(item));
+        // The next item begins after the first ";" from this item's start.
+        const std::size_t semi = rest.find(';');
+        if (semi == std::string_view::npos) break;
+        p += semi + 1;
+    }
+    return r;
+}
+
+MenuMsg ParseMenu(std::string_view msg) {
+    MenuMsg r;
+    const ListStart start = ReadListStart(msg, 6);
+    r.selectedItem = start.selectedItem;
+    if (start.itemsPos == std::string_view::npos) return r;
+    const std::string_view s = msg.substr(start.itemsPos);
+    std::size_t p = 0;
+    while (p < s.size()) {
+        if (s[p] == ' ') ++p;
+        long long index = 0; // the device's numbering; rows are counted here instead
+        std::size_t q = p;
+        if (!ReadInt(s, q, index) || q >= s.size() || s[q] != ' ') break;
+        const std::size_t semi = s.find(';', q + 1);
+        if (semi == std::string_view::npos) break; // an item without its ";" is dropped
+        r.items.push_back(Cut(s.substr(q + 1, semi - q - 1), Width::MenuText));
+        p = semi + 1;
+    }
+    return r;
+}
+
+InputRequest ParseInputRequest(std::string_view msg) {
+    InputRequest r;
+    if (msg.size() <= 7) return r;
+    const std::size_t blank = msg.find(' ', 7); // skips the token after "INPUT: "
+    if (blank == std::string_view::npos) return r;
+    std::string* fields[] = {&r.prompt, &r.firstCaption, &r.secondCaption, &r.initialText};
+    std::size_t p = blank + 1;
+    const std::size_t n = msg.size();
+    for (std::string* field : fields) {
+        if (p >= n) break;
+        const std::size_t limit = std::min(n, p + Width::InputField);
+        std::size_t semi = msg.find(';', p);
+        if (semi != std::string_view::npos && semi < limit) {
+            *field = std::string(msg.substr(p, semi - p));
+            p = semi + 1;
+        } else if (limit - p == Width::InputField) {
+            // Cut at full width: the character after it is taken to be the ";".
+            *field = std::string(msg.substr(p, Width::InputField));
+            p = limit + 1;
+        } else {
+            *field = std::string(msg.substr(p));
+            p = n;
+        }
+    }
+    return r;
+}
+
+std::optional<DiscoveryReply> ParseDiscoveryReply(std::string_view msg) {
+    ScanValue v[6];
+    int count = Scan(msg, "ORVN: %s %s %s %d %d %s", v, 6);
+    bool shortTemplate = false;
+    if (count == 4) {
+        count = Scan(msg, "ORVN: %s %s %s %d %s", v, 5);
+        shortTemplate = true;
+    }
+    if (count != 5 && count != 6) return std::nullopt;
+    DiscoveryReply r;
+    r.type = Cut(v[0].word, Width::DevType);
+    r.ip = Cut(v[1].word, Width::DevIP);
+    r.id = Cut(v[2].word, Width::DevID);
+    r.busy = ToInt(v[3].number);
+    r.initOnly = count == 5;
+    // The word %s read is the name when the blanks run out before it. Five values from the
+    // six-field template end at a number: no name word was read then.
+    std::string_view nameWord;
+    if (count == 6) {
+        r.passwordRequired = ToInt(v[4].number);
+        nameWord = v[5].word;
+    } else if (shortTemplate) {
+        nameWord = v[4].word;
+    }
+    const auto rest = TextAfterBlank(msg, count);
+    r.name = Cut(rest ? *rest : nameWord, Width::DevName);
+    return r;
+}
+
+std::optional<int> ParseLoginReply(std::string_view msg) {
+    ScanValue v;
+    if (Scan(msg, "LOGIN: %d", &v, 1) < 1) return std::nullopt;
+    return ToInt(v.number);
+}
+
+// ---------------------------------------------------------------------------------------
+// Dialer to device.
+
+namespace {
+
+std::string Join(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (std::string_view p : parts)
+        size += p.size();
+    std::string s;
+    s.reserve(size);
+    for (std::string_view p : parts)
+        s.append(p);
+    return s;
+}
+
+} // namespace
+
+std::string FormatDiscovery(std::string_view mac) {
+    return Join({"ORVN: ", mac, "\n"});
+}
+
+std::string FormatLogin(std::string_view mac, std::string_view password) {
+    return Join({"LOGIN: ", mac, " ", password});
+}
+
+std::string FormatPrivateLogin(std::string_view mac) {
+    return Join({"LOGIN: ", mac});
+}
+
+std::string FormatKeyName(std::string_view name) {
+    return Join({"KEY: ", name});
+}
+
+std::string FormatKeyCode(int code) {
+    return "KEY: " + std::to_string(code);
+}
+
+// The dial number and console line are not cut here: a cut number would dial someone else
+// and a cut command do something else; the send path refuses texts over its limit.
+std::string FormatDial(std::string_view number) {
+    return Join({"DIAL: ", number});
+}
+
+std::string FormatLinux(std::string_view command) {
+    return Join({"LINUX: ", command});
+}
+
+std::string FormatVolume(int percent) {
+    return "VOL: " + std::to_string(percent);
+}
+
+std::string FormatSelect(int row) {
+    return "SELECT: " + std::to_string(row);
+}
+
+std::string FormatAdd(std::string_view number, std::string_view name) {
+    return Join({"ADD: ", number, " ", name});
+}
+
+std::string FormatMod(int row, std::string_view number, std::string_view name) {
+    return Join({"MOD: ", std::to_string(row), " ", number, " ", name});
+}
+
+std::string FormatInputReply(int button, std::string_view text) {
+    return Join({"INPUT: ", std::to_string(button), " ", text.substr(0, kMaxInputReplyText)});
+}
+
+std::vector<std::string> FormatPrivateUpload(const std::vector<Contact>& contacts) {
+    std::vector<std::string> chunks;
+    std::string text = kPrivateUploadPrefix;
+    text.reserve(kPrivateUploadChunk + 64);
+    for (std::size_t k = 0; k < contacts.size(); ++k) {
+        if (text.size() > kPrivateUploadChunk) {
+            chunks.push_back(std::move(text));
+            text = kPrivateUploadPrefix;
+            text.reserve(kPrivateUploadChunk + 64);
+        }
+        text += std::to_string(k + 1);
+        text += ' ';
+        text.append(std::string_view(contacts[k].number).substr(0, Width::PbookNumber));
+        text += ' ';
+        text.append(std::string_view(contacts[k].name).substr(0, Width::PbookName));
+        text += ';';
+    }
+    chunks.push_back(std::move(text));
+    return chunks;
+}
+
+} // namespace orvane::proto
