@@ -1,0 +1,403 @@
+// Finding and controlling a phone: the discovery broadcast and the device list, the pick
+// of a device with its take-over question and password prompt, "Set IP", "Release", the
+// private attachment and the login reply.
+#include "app/CDialerDlg.h"
+#include "app/CRegHelper.h"
+#include "face/FaceIds.h"
+#include "protocol/Protocol.h"
+
+#include <string>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kColumnCount = 4; // data columns after column 0
+
+// Column layouts of the device list, by the name-first flag.
+const ListColumn kTypeFirst[kColumnCount] = {{"Type", 100, Align::Left},
+                                             {"IP", 100, Align::Left},
+                                             {"ID", 120, Align::Left},
+                                             {"Name", 260, Align::Left}};
+const ListColumn kNameFirst[kColumnCount] = {{"Name", 240, Align::Left},
+                                             {"Type", 100, Align::Left},
+                                             {"IP", 100, Align::Left},
+                                             {"ID", 120, Align::Left}};
+
+// The device list's image list holds the free tick (0) and the busy bar (1); any other
+// busy value shows no picture.
+int DeviceImage(int busy) {
+    return busy == 0 || busy == 1 ? busy : -1;
+}
+
+// Appends row `index` of the device list showing `e` in the given layout.
+void InsertDeviceRow(FaceModel& face, int index, const DeviceEntry& e, int nameFirst) {
+    const int row =
+        face.ListInsertRow(Ctl::DeviceList, index, std::to_string(index + 1), DeviceImage(e.nBusy));
+    const std::string* texts[kColumnCount];
+    if (nameFirst != 0) {
+        texts[0] = &e.szName, texts[1] = &e.szType, texts[2] = &e.szIP, texts[3] = &e.szID;
+    } else {
+        texts[0] = &e.szType, texts[1] = &e.szIP, texts[2] = &e.szID, texts[3] = &e.szName;
+    }
+    for (int c = 0; c < kColumnCount; ++c)
+        face.ListSetItemText(Ctl::DeviceList, row, c + 1, *texts[c]);
+}
+
+// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
+void EndPasswordEntry(CDialerDlg& dlg) {
+    dlg.m_bPasswordPending = false;
+    dlg.Face().SetPassword(Ctl::EntryEdit, false);
+    dlg.Face().SetLimitText(Ctl::EntryEdit, 0);
+}
+
+// Trims blanks and tabs around a typed address.
+std::string Trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+// --- Discovery -----------------------------------------------------------------------------
+
+void CDialerDlg::SearchDevices() {
+    m_nDeviceCount = 0;
+    m_face.ListDeleteAll(Ctl::DeviceList);
+    m_face.Show(Ctl::DeviceList, false);
+    // A password prompt belongs to an entry of the table just emptied; "Apply" must not
+    // log into whatever device answers first now.
+    if (m_bPasswordPending) EndPasswordEntry(*this);
+
+    const std::string request = proto::FormatDiscovery(m_szLocalMac);
+    m_socket.SendBroadcast(request.c_str(), request.size() + 1); // the NUL goes out too
+
+    m_face.SetFocus(Ctl::DisplayLine0);
+    SetDisplayLine(0, "Searching ...");
+}
+
+void CDialerDlg::OnEnumerate() {
+    if (!m_face.IsMenuEnabled(Menu::Enumerate)) return; // grayed for a private controller
+    m_nDeviceCount = 0;
+    SearchDevices();
+    m_ports.timers.SetTimer(Timer::SearchEnd, 3000);
+}
+
+void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
+    const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
+    if (!reply) return;
+    // The table holds kMaxDevices entries; a further reply is dropped.
+    if (m_nDeviceCount < 0 || m_nDeviceCount >= kMaxDevices) return;
+
+    DeviceEntry& e = m_Devices[static_cast<std::size_t>(m_nDeviceCount)];
+    e.szType = proto::Cut(reply->type, proto::Width::DevType);
+    e.szIP = proto::Cut(reply->ip, proto::Width::DevIP);
+    e.szID = proto::Cut(reply->id, proto::Width::DevID);
+    e.szName = proto::Cut(reply->name, proto::Width::DevName);
+    e.nBusy = reply->busy;
+    e.bInitOnly = reply->initOnly ? 1 : 0;
+    e.nPasswordRequired = reply->initOnly ? 0 : reply->passwordRequired;
+
+    InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
+    ++m_nDeviceCount;
+
+    // A probed address answered: pick it at once.
+    if (m_bSetIpPending) OnClickDeviceList(-1);
+}
+
+void CDialerDlg::OnSearchEndTimer() {
+    m_ports.timers.KillTimer(Timer::SearchEnd);
+    if (m_nDeviceCount <= 0) {
+        SetDisplayLine(0, "No SIP Phone Found!");
+        return;
+    }
+    if (m_nPrivateController != 0) {
+        SetDisplayLine(0, "Private Device Not Found!");
+        return;
+    }
+    if (m_nDeviceCount == 1 && m_bAutoConnect && m_Devices[0].nBusy == 0) {
+        AutoConnect();
+        m_bAutoConnect = false;
+        return;
+    }
+    // Let the user choose.
+    m_face.Show(Ctl::DeviceList, true);
+    for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        m_face.Show(id, false);
+    ShowKeypad(false);
+    for (int id : {Ctl::F1, Ctl::F2, Ctl::F3, Ctl::End, Ctl::Send, Ctl::EntryEdit, Ctl::VolPlus,
+                   Ctl::VolMinus, Ctl::PhonebookList, Ctl::CallLogList, Ctl::MenuList})
+        m_face.Show(id, false);
+}
+
+// --- The device list -----------------------------------------------------------------------
+
+void CDialerDlg::SetDeviceListColumns() {
+    const ListColumn* layout = m_nNameFirst != 0 ? kNameFirst : kTypeFirst;
+    for (int c = 0; c < kColumnCount; ++c)
+        m_face.ListInsertColumn(Ctl::DeviceList, c + 1, layout[c]);
+}
+
+void CDialerDlg::FillDeviceList() {
+    m_face.ListDeleteAll(Ctl::DeviceList);
+    for (int i = 0; i < m_nDeviceCount && i < kMaxDevices; ++i)
+        InsertDeviceRow(m_face, i, m_Devices[static_cast<std::size_t>(i)], m_nNameFirst);
+}
+
+void CDialerDlg::OnToggleNameFirst() {
+    if (m_face.IsMenuChecked(Menu::NameFirst)) {
+        m_face.CheckMenu(Menu::NameFirst, false);
+        m_nNameFirst = 0;
+    } else {
+        m_face.CheckMenu(Menu::NameFirst, true);
+        m_nNameFirst = 1;
+    }
+    for (int c = kColumnCount; c >= 1; --c)
+        m_face.ListDeleteColumn(Ctl::DeviceList, c);
+    SetDeviceListColumns();
+    FillDeviceList();
+
+    CRegHelper reg(m_ports.settings, m_ports.platform);
+    if (reg.CreateKey(kSettingsKeyPath))
+        reg.WriteDword(kValueNameFirst, static_cast<std::uint32_t>(m_nNameFirst));
+}
+
+// --- Picking a device ----------------------------------------------------------------------
+
+void CDialerDlg::ReleaseOldDeviceIfOther(const std::string& newAddr) {
+    if (m_socket.DeviceAddr().empty() || m_socket.DeviceAddr() == newAddr) return;
+    SendCommand(proto::kStop); // still addressed to the old device
+    m_ports.platform.Sleep(10);
+}
+
+void CDialerDlg::OnClickDeviceList(int row) {
+    if (m_nDeviceCount <= 0) return;
+
+    int index = -1;
+    if (row >= 0) {
+        // A click on a row is the user's choice; it ends a pending address or password
+        // entry, which would otherwise pick another entry than the one clicked.
+        if (m_bSetIpPending || m_bPasswordPending) {
+            m_bSetIpPending = false;
+            EndPasswordEntry(*this);
+            m_face.Show(Ctl::EntryEdit, false);
+        }
+        index = row;
+    } else if (m_bSetIpPending) {
+        m_bSetIpPending = false;
+        m_face.SetLimitText(Ctl::EntryEdit, 0);
+        index = 0;
+    } else if (m_bPasswordPending) {
+        EndPasswordEntry(*this);
+        index = s_nPendingDevice;
+    }
+    if (index < 0 || index >= m_nDeviceCount || index >= kMaxDevices) return;
+
+    // The table may change while the question is open (replies keep arriving), so the
+    // pick goes on with the device the user was asked about.
+    const DeviceEntry e = m_Devices[static_cast<std::size_t>(index)];
+    if (e.nBusy != 0) {
+        const MsgAnswer answer = m_ports.dialogs.MessageBox(
+            "This device is already controlled by another controller.\r\nDo you want to take "
+            "control ?",
+            "Device is busy", MsgButtons::YesNo, MsgIcon::Information, true);
+        if (answer != MsgAnswer::Yes) return;
+    }
+
+    ReleaseOldDeviceIfOther(e.szIP);
+    m_socket.SetDeviceAddr(e.szIP);
+    m_face.Show(Ctl::DeviceList, false);
+
+    if (e.bInitOnly == 1) {
+        SendCommand(proto::kInit);
+    } else {
+        SetDisplayLine(0, "");
+        m_face.SetText(Ctl::DisplayLine1, "");
+        m_face.SetText(Ctl::DisplayLine2, "");
+        if (e.nPasswordRequired != 0 && m_szPassword.empty()) {
+            EnterPasswordMode(index, true);
+            return;
+        }
+        SendCommand(proto::FormatLogin(m_szLocalMac, m_szPassword));
+        m_szPassword.clear(); // asked again at the next pick
+    }
+
+    for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        m_face.Show(id, true);
+    ShowKeypad(true);
+    for (int id : {Ctl::End, Ctl::Send, Ctl::VolPlus, Ctl::VolMinus})
+        m_face.Show(id, true);
+}
+
+void CDialerDlg::EnterPasswordMode(int device, bool fresh) {
+    if (fresh) {
+        // Picked from the list: a clean, masked prompt.
+        m_face.Show(Ctl::DisplayLine0, false);
+        m_strEntry.clear();
+        WriteEntry();
+        m_face.SetPassword(Ctl::EntryEdit, true);
+    } else {
+        // The automatic connect leaves the start-up face and the entry edit as they are.
+        SetDisplayLine(0, "");
+    }
+    m_face.SetText(Ctl::DisplayLine1, "Enter Password:");
+    m_face.Show(Ctl::DisplayLine1, true);
+    m_face.SetLimitText(Ctl::EntryEdit, static_cast<int>(proto::Width::Password));
+    m_face.Show(Ctl::EntryEdit, true);
+    m_face.SetFocus(Ctl::EntryEdit);
+    m_face.SetText(Ctl::F2, "Apply");
+    m_face.Show(Ctl::F2, true);
+    m_face.Show(Ctl::F1, false);
+    m_face.Show(Ctl::F3, false);
+    m_bPasswordPending = true;
+    s_nPendingDevice = device;
+}
+
+void CDialerDlg::AutoConnect() {
+    const DeviceEntry& e = m_Devices[0];
+    m_socket.SetDeviceAddr(e.szIP);
+    if (e.bInitOnly == 1) {
+        SendCommand(proto::kInit);
+    } else if (e.nPasswordRequired != 0) {
+        EnterPasswordMode(0, false);
+    } else {
+        SendCommand(proto::FormatLogin(m_szLocalMac, ""));
+    }
+}
+
+void CDialerDlg::OnApplyPassword() {
+    ReadEntry();
+    m_face.Show(Ctl::EntryEdit, false);
+    m_szPassword = proto::Cut(m_strEntry, proto::Width::Password);
+    // The typed password must not stay in the entry text, which is shown unmasked later.
+    m_strEntry.clear();
+    WriteEntry();
+    OnClickDeviceList(-1);
+}
+
+// --- Set IP --------------------------------------------------------------------------------
+
+void CDialerDlg::OnSetIp() {
+    if (!m_face.IsMenuEnabled(Menu::SetIp)) return; // grayed for a private controller
+    // The address prompt replaces a password prompt.
+    if (m_bPasswordPending) EndPasswordEntry(*this);
+
+    SetDisplayLine(0, "");
+    m_face.Show(Ctl::DisplayLine0, false);
+    m_face.SetText(Ctl::DisplayLine1, "Enter IP of the device:");
+    m_face.Show(Ctl::DisplayLine1, true);
+    m_face.Show(Ctl::DisplayLine2, false);
+    m_face.Show(Ctl::DisplayLine3, false);
+
+    m_strEntry.clear();
+    WriteEntry();
+    m_face.SetLimitText(Ctl::EntryEdit, static_cast<int>(UdpSocket::kAddrCapacity));
+    m_face.Show(Ctl::EntryEdit, true);
+    m_face.SetFocus(Ctl::EntryEdit);
+
+    m_face.SetText(Ctl::F2, "Apply");
+    m_face.Show(Ctl::F2, true);
+    m_face.Show(Ctl::F1, false);
+    m_face.Show(Ctl::F3, false);
+    m_bSetIpPending = true;
+}
+
+void CDialerDlg::OnApplyAddress() {
+    ReadEntry();
+    const std::string addr = Trimmed(m_strEntry);
+    // Nothing typed is no address: ask again rather than release the device in use. A
+    // text the address field cannot hold is refused the same way (the edit limits it).
+    if (addr.empty() || addr.size() > UdpSocket::kAddrCapacity) {
+        OnSetIp();
+        return;
+    }
+
+    m_face.Show(Ctl::F1, true);
+    m_face.Show(Ctl::F3, true);
+    m_face.Show(Ctl::EntryEdit, false);
+    m_face.SetLimitText(Ctl::EntryEdit, 0);
+
+    ReleaseOldDeviceIfOther(addr);
+    m_socket.SetDeviceAddr(addr);
+    m_nDeviceCount = 0;
+    m_face.ListDeleteAll(Ctl::DeviceList);
+
+    // The probe goes to the typed address only; its reply is picked at once.
+    SendCommand(proto::FormatDiscovery(m_szLocalMac));
+}
+
+// --- Release and the private attachment ----------------------------------------------------
+
+void CDialerDlg::OnRelease() {
+    if (!m_face.IsMenuEnabled(Menu::Release)) return; // grayed for a private controller
+    SendCommand(proto::kStop);
+    m_ports.platform.Sleep(10);
+    m_socket.ClearDeviceAddr(); // from now on every command is dropped
+    m_face.EnableMenu(Menu::ReleasePrivate, false);
+    m_face.EnableMenu(Menu::AttachPrivate, false);
+}
+
+void CDialerDlg::OnAttachPrivate() {
+    // Grayed unless a device is addressed and the dialer is not attached yet.
+    if (!m_face.IsMenuEnabled(Menu::AttachPrivate)) return;
+    m_nPrivateController = 1;
+    UpdateDevicesMenu();
+    CRegHelper reg(m_ports.settings, m_ports.platform);
+    if (reg.CreateKey(kSettingsKeyPath)) {
+        reg.WriteDword(kValuePrivateController, 1);
+        reg.WriteString(kValuePrivateDeviceIp, m_socket.DeviceAddr());
+    }
+}
+
+void CDialerDlg::OnReleasePrivate() {
+    if (!m_face.IsMenuEnabled(Menu::ReleasePrivate)) return;
+    m_nPrivateController = 0;
+    UpdateDevicesMenu();
+    {
+        CRegHelper reg(m_ports.settings, m_ports.platform);
+        if (reg.CreateKey(kSettingsKeyPath)) {
+            reg.WriteDword(kValuePrivateController, 0);
+            reg.WriteString(kValuePrivateDeviceIp, "");
+        }
+    }
+    SetDisplayLine(0, "");
+    m_ports.timers.SetTimer(Timer::Connect, 500); // a search follows
+}
+
+void CDialerDlg::UpdateDevicesMenu() {
+    const bool plain = m_nPrivateController == 0;
+    m_face.EnableMenu(Menu::Enumerate, plain);
+    m_face.EnableMenu(Menu::SetIp, plain);
+    m_face.EnableMenu(Menu::Release, plain);
+    m_face.EnableMenu(Menu::AttachPrivate, plain && !m_socket.DeviceAddr().empty());
+    m_face.EnableMenu(Menu::ReleasePrivate, m_nPrivateController == 1);
+}
+
+// --- Timers and the login reply ------------------------------------------------------------
+
+void CDialerDlg::OnConnectTimer() {
+    if (m_nPrivateController != 0) {
+        m_ports.timers.KillTimer(Timer::SearchEnd);
+        SetDisplayLine(0, "Connecting ...");
+        SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
+        m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
+        return;
+    }
+    m_ports.timers.KillTimer(Timer::Connect);
+    SearchDevices();
+    m_ports.timers.SetTimer(Timer::SearchEnd, 3500);
+}
+
+void CDialerDlg::OnLoginReply(std::string_view msg) {
+    const std::optional<int> value = proto::ParseLoginReply(msg);
+    m_ports.timers.KillTimer(Timer::Connect);
+    if (!value) return;
+    // Any number means accepted; the device is wherever the reply came from.
+    m_ports.timers.KillTimer(Timer::SearchEnd);
+    if (!m_socket.m_strSenderAddr.empty()) m_socket.SetDeviceAddr(m_socket.m_strSenderAddr);
+    UpdateDevicesMenu();
+}
+
+} // namespace orvane
