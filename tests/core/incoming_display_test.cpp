@@ -46,14 +46,6 @@ TEST_F(Incoming, MessagesThatMatchNoKeywordLeaveNoTrace) {
     }
 }
 
-TEST_F(Incoming, DispatchingFlagIsSetWhileAHandlerRunsAndClearedAfter) {
-    int seenInside = -1;
-    rig.dialogs.duringModal = [&] { seenInside = rig->m_bDispatching; };
-    rig.Receive("INPUT: 1 Name?;OK;Cancel;");
-    EXPECT_EQ(seenInside, 1);
-    EXPECT_EQ(rig->m_bDispatching, 0);
-}
-
 TEST_F(Incoming, DispatchingFlagIsClearedWhenAHandlerThrows) {
     rig.dialogs.duringModal = [] { throw std::runtime_error("shell failed"); };
     EXPECT_THROW(rig->OnDeviceMessage("INPUT: 1 Name?;OK;Cancel;"), std::runtime_error);
@@ -219,12 +211,6 @@ TEST_F(Incoming, OverlongDisplayTextsAreCut) {
     EXPECT_EQ(Text(Ctl::DisplayLine1).size(), 199u);
     rig.Receive("DISP: 7 " + std::string(300, 'y'));
     EXPECT_EQ(Text(Ctl::DisplayLine1).size(), 119u);
-}
-
-TEST_F(Incoming, DisplayLineKeepsTheEntryTextInStepWithWhatTheUserTyped) {
-    face().UserSetText(Ctl::EntryEdit, "555");
-    rig.Receive("DISP: 1 x");
-    EXPECT_EQ(rig->m_strEntry, "555");
 }
 
 // --- CLR: ------------------------------------------------------------------------------------
