@@ -1,0 +1,241 @@
+// Keypad keys, typing at the caret, the SEND action and the local backspace.
+#include "FakePorts.h"
+#include "face/FaceIds.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::test {
+namespace {
+
+// A dialer that controls a device, with nothing sent yet.
+struct KeysRig : DialerRig {
+    KeysRig() {
+        Init();
+        Address();
+        Sent();
+    }
+    void Type(const std::string& text, int selStart, int selEnd) {
+        face().UserSetText(Ctl::EntryEdit, text);
+        face().UserSetEditSel(Ctl::EntryEdit, selStart, selEnd);
+    }
+    const Control& Entry() { return face().Get(Ctl::EntryEdit); }
+};
+
+TEST(KeysEntry, KeypadKeysForwardTheirNamesWhileTheHookFlagIsClear) {
+    const std::pair<int, const char*> keys[] = {
+        {Ctl::Key1, "KEY: 1"}, {Ctl::Key5, "KEY: 5"},     {Ctl::Key9, "KEY: 9"},
+        {Ctl::Key0, "KEY: 0"}, {Ctl::KeyStar, "KEY: 10"}, {Ctl::KeyHash, "KEY: 11"},
+    };
+    for (const auto& [id, sent] : keys) {
+        KeysRig rig;
+        rig.Type("12", 1, 1);
+        rig->OnCommand(id);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{sent}) << id;
+        EXPECT_EQ(rig.Entry().text, "12") << id;
+        EXPECT_EQ(rig.Entry().selStart, 1) << id;
+        EXPECT_EQ(rig.Entry().selEnd, 1) << id;
+    }
+}
+
+TEST(KeysEntry, KeypadTypesAtTheCaretAndMovesTheSelectionWithItsText) {
+    struct Case {
+        std::string text;
+        int selStart, selEnd;
+        int key;
+        std::string want;
+        int wantStart, wantEnd;
+    };
+    const Case cases[] = {
+        {"12", 1, 1, Ctl::Key9, "192", 2, 2},      // caret between 1 and 2
+        {"345", 1, 3, Ctl::KeyHash, "3#45", 2, 4}, // in front of a selection, not over it
+        {"12", 0, 0, Ctl::KeyStar, "*12", 1, 1},
+        {"12", 2, 2, Ctl::Key0, "120", 3, 3},
+        {"12", 0, 2, Ctl::Key7, "712", 1, 3},
+        {"7", 5, 9, Ctl::Key2, "72", 2, 2}, // a stale selection past the end counts as the end
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_bHook = true;
+        rig.Type(c.text, c.selStart, c.selEnd);
+        rig->OnCommand(c.key);
+        EXPECT_EQ(rig.Entry().text, c.want) << c.text;
+        EXPECT_EQ(rig->m_strEntry, c.want) << c.text;
+        EXPECT_EQ(rig.Entry().selStart, c.wantStart) << c.text;
+        EXPECT_EQ(rig.Entry().selEnd, c.wantEnd) << c.text;
+        EXPECT_EQ(rig.face().Focus(), Ctl::EntryEdit) << c.text;
+        EXPECT_TRUE(rig.Sent().empty()) << c.text;
+    }
+}
+
+TEST(KeysEntry, FirstKeyOffHookOpensTheDiallingFace) {
+    KeysRig rig;
+    rig->m_bHook = true;
+    rig.face().SetText(Ctl::DisplayLine1, "Dial:");
+    rig->OnCommand(Ctl::Key4);
+
+    for (int id :
+         {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3, Ctl::F1, Ctl::F2, Ctl::F3})
+        EXPECT_FALSE(rig.face().IsVisible(id)) << id;
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::DisplayLine1));
+    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "Dial:");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(rig.Entry().text, "4");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::DeleteKey));
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::BackKey));
+    EXPECT_EQ(rig.face().Get(Ctl::DeleteKey).images, (ImageSet{Bmp::Delete, 0, 0, 0}));
+    EXPECT_EQ(rig.face().Get(Ctl::BackKey).images, (ImageSet{Bmp::Back, 0, 0, 0}));
+    EXPECT_TRUE(rig.Sent().empty());
+}
+
+TEST(KeysEntry, SendChoosesBetweenConsoleLineAndDialCommand) {
+    struct Case {
+        std::string entry;
+        std::vector<std::string> sent;
+        std::string entryAfter;
+    };
+    const Case cases[] = {
+        {"ls -l /tmp", {"LINUX: ls -l /tmp"}, "ls -l /tmp"},
+        {"10.77.0.9", {"LINUX: 10.77.0.9"}, "10.77.0.9"}, // a dotted address
+        {"/", {"LINUX: /"}, "/"},
+        {"CALL Bob", {"LINUX: CALL Bob"}, "CALL Bob"}, // one lower-case letter is enough
+        {"5551234", {"DISP:", "DIAL: 5551234"}, ""},
+        {"*21# 0049 ABC", {"DISP:", "DIAL: *21# 0049 ABC"}, ""}, // capitals and blanks dial
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_bHook = true;
+        rig.Type(c.entry, 0, 0);
+        rig->OnCommand(Ctl::Send);
+        EXPECT_EQ(rig.Sent(), c.sent) << c.entry;
+        EXPECT_EQ(rig.Entry().text, c.entryAfter) << c.entry;
+        EXPECT_TRUE(rig->m_bHook) << c.entry; // only the device ends the call
+        EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.entry;
+    }
+}
+
+TEST(KeysEntry, DialingSwitchesToTheDialPadScreen) {
+    KeysRig rig;
+    rig->m_nFaceMode = FaceMenu;
+    rig.Type("42", 2, 2);
+    rig->OnCommand(Ctl::Send);
+    EXPECT_EQ(rig->m_nFaceMode, FaceDialpad);
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::Key1));
+    EXPECT_EQ(rig->m_strEntry, "");
+}
+
+TEST(KeysEntry, SendOnAnEmptyEntryEndsLocalDialling) {
+    KeysRig rig;
+    rig->m_bHook = true;
+    rig->OnCommand(Ctl::Send);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 19"});
+    EXPECT_FALSE(rig->m_bHook);
+
+    rig->OnCommand(Ctl::Key3); // forwarded again
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 3"});
+}
+
+TEST(KeysEntry, OverLongEntriesAreRefusedAndKeptForCorrection) {
+    struct Case {
+        std::string entry;
+        bool refused;
+        std::string boxText;
+    };
+    const std::string dialBox = "The number is too long to dial (at most 25 characters).";
+    const std::string lineBox = "The command line is too long (at most 56 characters).";
+    const Case cases[] = {
+        {std::string(25, '5'), false, ""},
+        {std::string(26, '5'), true, dialBox},
+        {"ls " + std::string(53, 'x'), false, ""}, // 56 characters
+        {"ls " + std::string(54, 'x'), true, lineBox},
+        {std::string(40, '1') + "x", false, ""}, // a console line may be longer than a number
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_nFaceMode = FaceMenu;
+        rig.Type(c.entry, 0, 0);
+        rig->OnCommand(Ctl::Send);
+        const std::vector<std::string> sent = rig.Sent();
+        if (c.refused) {
+            EXPECT_TRUE(sent.empty()) << c.entry;
+            ASSERT_EQ(rig.dialogs.boxes.size(), 1u) << c.entry;
+            EXPECT_EQ(rig.dialogs.boxes[0].text, c.boxText);
+            EXPECT_EQ(rig.dialogs.boxes[0].caption, "Orvane's SIP Dialer");
+            EXPECT_EQ(rig.dialogs.boxes[0].icon, MsgIcon::Warning);
+            EXPECT_EQ(rig.Entry().text, c.entry);
+            EXPECT_EQ(rig->m_nFaceMode, FaceMenu) << c.entry;
+        } else {
+            EXPECT_FALSE(sent.empty()) << c.entry;
+            EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.entry;
+        }
+        for (const std::string& line : sent)
+            EXPECT_LE(line.size(), 63u);
+    }
+}
+
+TEST(KeysEntry, BackspaceRemovesTheCharacterBeforeTheCaret) {
+    struct Case {
+        std::string text;
+        int selStart, selEnd;
+        std::string want;
+        int wantStart, wantEnd;
+    };
+    const Case cases[] = {
+        {"192", 2, 2, "12", 1, 1},   {"192", 3, 3, "19", 2, 2},
+        {"3#45", 2, 4, "345", 1, 3}, // the selection is not removed with it
+        {"12", 0, 0, "12", 0, 0},    // caret at the start: nothing changes
+        {"12", 0, 2, "12", 0, 0},    // only the selection is dropped
+        {"7", 0, 0, "7", 0, 0},
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_bHook = true;
+        rig->m_nFaceMode = FaceDialpad;
+        rig.Type(c.text, c.selStart, c.selEnd);
+        rig->OnCommand(Ctl::F2);
+        EXPECT_EQ(rig.Entry().text, c.want) << c.text << " " << c.selStart;
+        EXPECT_EQ(rig.Entry().selStart, c.wantStart) << c.text << " " << c.selStart;
+        EXPECT_EQ(rig.Entry().selEnd, c.wantEnd) << c.text << " " << c.selStart;
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+        EXPECT_TRUE(rig.Sent().empty()) << c.text;
+    }
+}
+
+TEST(KeysEntry, BackspaceOfTheLastCharacterGivesTheDisplayBack) {
+    KeysRig rig;
+    rig->m_bHook = true;
+    rig->OnCommand(Ctl::Key8); // dialling face with "8"
+    rig->m_nFaceMode = FaceDialpad;
+    rig->OnCommand(Ctl::DeleteKey);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"});
+    EXPECT_EQ(rig.Entry().text, "");
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_TRUE(rig->m_bHook);
+
+    rig->OnCommand(Ctl::Key2); // the next key opens the dialling face again
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(rig.Entry().text, "2");
+    EXPECT_TRUE(rig.Sent().empty());
+}
+
+TEST(KeysEntry, EnterInTheEntryEditRunsSend) {
+    KeysRig rig;
+    rig.Type("ps", 2, 2);
+    rig.face().UserSetFocus(Ctl::EntryEdit);
+    rig->OnOK();
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"LINUX: ps"});
+    EXPECT_EQ(rig.face().Focus(), Ctl::EntryEdit);
+}
+
+TEST(KeysEntry, ConsoleCommandOpensTheEntryWithoutSending) {
+    KeysRig rig;
+    rig.face().Show(Ctl::EntryEdit, false);
+    rig->OnCommand(Ctl::LinuxSecret);
+    for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        EXPECT_FALSE(rig.face().IsVisible(id)) << id;
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(rig.face().Focus(), Ctl::EntryEdit);
+    EXPECT_TRUE(rig.Sent().empty());
+}
+
+} // namespace
+} // namespace orvane::test

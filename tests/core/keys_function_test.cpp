@@ -1,0 +1,188 @@
+// Call, volume, tab and soft keys: the key code each sends and what each does locally.
+#include "FakePorts.h"
+#include "face/FaceIds.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace orvane::test {
+namespace {
+
+struct KeysRig : DialerRig {
+    KeysRig() {
+        Init();
+        Address();
+        Sent();
+    }
+    TabImages Tabs() {
+        return {face().Get(Ctl::MenuTab).images, face().Get(Ctl::ContactsTab).images,
+                face().Get(Ctl::CallLogsTab).images, face().Get(Ctl::DialpadTab).images};
+    }
+};
+
+bool SameTabs(const TabImages& a, const TabImages& b) {
+    return a.menu == b.menu && a.contacts == b.contacts && a.callLogs == b.callLogs &&
+           a.dialpad == b.dialpad;
+}
+
+TEST(KeysFunction, EachKeySendsItsCode) {
+    const std::pair<int, const char*> keys[] = {
+        {Ctl::F1, "KEY: 12"},          {Ctl::EditKey, "KEY: 12"},    {Ctl::F2, "KEY: 13"},
+        {Ctl::DeleteKey, "KEY: 13"},   {Ctl::F3, "KEY: 14"},         {Ctl::BackKey, "KEY: 14"},
+        {Ctl::MenuTab, "KEY: 15"},     {Ctl::Mute, "KEY: 16"},       {Ctl::VolPlus, "KEY: 17"},
+        {Ctl::VolMinus, "KEY: 18"},    {Ctl::End, "KEY: 20"},        {Ctl::ContactsTab, "KEY: 23"},
+        {Ctl::CallLogsTab, "KEY: 24"}, {Ctl::DialpadTab, "KEY: 25"},
+    };
+    for (const auto& [id, sent] : keys) {
+        KeysRig rig;
+        rig.face().Show(id, true); // icon keys and MUTE show only when the device asks
+        rig.face().SetImages(Ctl::EditKey, {Bmp::New, 0, 0, 0});
+        rig->OnCommand(id);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{sent}) << id;
+    }
+}
+
+TEST(KeysFunction, TabKeysHighlightTheirTabAfterSending) {
+    struct Case {
+        int id;
+        TabState state;
+    };
+    const Case cases[] = {{Ctl::MenuTab, TabState::Menu},
+                          {Ctl::ContactsTab, TabState::Contacts},
+                          {Ctl::CallLogsTab, TabState::CallLogs}};
+    for (const Case& c : cases) {
+        KeysRig rig;
+        const int faceMode = rig->m_nFaceMode;
+        rig->OnCommand(c.id);
+        EXPECT_TRUE(SameTabs(rig.Tabs(), TabImagesFor(c.state))) << c.id;
+        EXPECT_EQ(rig->m_nFaceMode, faceMode) << c.id; // the device's answer switches screens
+        rig->OnCommand(c.id);                          // pressed again: the same pictures
+        EXPECT_TRUE(SameTabs(rig.Tabs(), TabImagesFor(c.state))) << c.id;
+        EXPECT_EQ(rig.Sent().size(), 2u);
+    }
+}
+
+TEST(KeysFunction, DialpadTabLeavesTheHighlightToTheDevice) {
+    KeysRig rig;
+    const TabImages before = rig.Tabs();
+    rig->OnCommand(Ctl::DialpadTab);
+    EXPECT_TRUE(SameTabs(rig.Tabs(), before));
+    EXPECT_EQ(rig.face().Get(Ctl::DialpadTab).images.normal, Bmp::DialpadGrey);
+}
+
+TEST(KeysFunction, EndDuringLocalDiallingOnlySendsItsCode) {
+    KeysRig rig;
+    rig->m_bHook = true;
+    rig->OnCommand(Ctl::Key5);
+    rig->OnCommand(Ctl::End);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 20"});
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "5");
+    EXPECT_TRUE(rig->m_bHook);
+}
+
+TEST(KeysFunction, F2ChoosesApplyThenBackspaceThenKeyCode) {
+    struct Case {
+        const char* name;
+        bool setIp, password;
+        int faceMode;
+        bool hook;
+        std::string entry;
+        std::string wantEntry; // the entry edit's text afterwards
+        bool wantKey13;
+    };
+    const Case cases[] = {
+        {"address apply", true, false, FaceDialpad, true, "10.77.0.9", "", false},
+        {"address before password", true, true, FaceDialpad, true, "10.77.0.9", "", false},
+        {"password apply", false, true, FaceDialpad, true, "secret", "", false},
+        {"backspace", false, false, FaceDialpad, true, "12", "1", false},
+        {"empty entry", false, false, FaceDialpad, true, "", "", true},
+        {"hook clear", false, false, FaceDialpad, false, "12", "12", true},
+        {"list screen", false, false, FacePhonebook, true, "12", "12", true},
+        {"contact editor", false, false, FaceContactEditor, true, "12", "12", true},
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_bSetIpPending = c.setIp;
+        rig->m_bPasswordPending = c.password;
+        rig->m_nFaceMode = c.faceMode;
+        rig->m_bHook = c.hook;
+        rig.face().UserSetText(Ctl::EntryEdit, c.entry);
+        rig.face().UserSetEditSel(Ctl::EntryEdit, static_cast<int>(c.entry.size()),
+                                  static_cast<int>(c.entry.size()));
+        rig->OnCommand(Ctl::F2);
+
+        const std::vector<SentDatagram> sent = rig.socket.sent;
+        const bool key13 = std::any_of(sent.begin(), sent.end(),
+                                       [](const SentDatagram& d) { return d.Text() == "KEY: 13"; });
+        EXPECT_EQ(key13, c.wantKey13) << c.name;
+        if (!c.wantKey13) {
+            for (const SentDatagram& d : sent)
+                EXPECT_NE(d.Text().rfind("KEY:", 0), 0u) << c.name << ": " << d.Text();
+        } else {
+            EXPECT_EQ(sent.size(), 1u) << c.name;
+        }
+        if (c.setIp || c.password) {
+            // Either apply takes the typed text and puts the entry edit away.
+            EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit)) << c.name;
+        } else {
+            EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.wantEntry) << c.name;
+        }
+        if (c.setIp) {
+            // The probe goes to the address typed into the entry edit.
+            ASSERT_FALSE(sent.empty()) << c.name;
+            EXPECT_EQ(sent.back().host, "10.77.0.9") << c.name;
+            EXPECT_EQ(sent.back().Text().rfind("ORVN: ", 0), 0u) << c.name;
+        }
+    }
+}
+
+TEST(KeysFunction, F3LeavesTheVolumeScreenForTheMenuScreen) {
+    KeysRig rig;
+    rig->m_nFaceMode = FaceVolume;
+    rig->OnCommand(Ctl::F3);
+    EXPECT_EQ(rig->m_nFaceMode, FaceMenu);
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::MenuList));
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 14"});
+
+    KeysRig other;
+    other->m_nFaceMode = FaceCallLog;
+    other->OnCommand(Ctl::F3);
+    EXPECT_EQ(other->m_nFaceMode, FaceCallLog);
+    EXPECT_FALSE(other.face().IsVisible(Ctl::MenuList));
+    EXPECT_EQ(other.Sent(), std::vector<std::string>{"KEY: 14"});
+}
+
+TEST(KeysFunction, SliderSendsEveryMoveAndHoldsTheDragFlag) {
+    KeysRig rig;
+    rig.timers.setCalls.clear();
+    rig.face().UserSetSliderPos(Ctl::VolumeSlider, 40);
+    rig->OnVolumeSlider();
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"VOL: 40"});
+    EXPECT_TRUE(rig->m_bVolumeDrag);
+    EXPECT_EQ(rig.timers.Period(Timer::VolumeDrag), 500u);
+
+    // 300 ms later the second move starts the 500 ms over again.
+    rig.face().UserSetSliderPos(Ctl::VolumeSlider, 0);
+    rig->OnVolumeSlider();
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"VOL: 0"});
+    const auto drags = std::count(rig.timers.setCalls.begin(), rig.timers.setCalls.end(),
+                                  std::pair<int, unsigned>{Timer::VolumeDrag, 500u});
+    EXPECT_EQ(drags, 2);
+    EXPECT_TRUE(rig->m_bVolumeDrag);
+
+    rig.Fire(Timer::VolumeDrag);
+    EXPECT_FALSE(rig->m_bVolumeDrag);
+    EXPECT_FALSE(rig.timers.IsRunning(Timer::VolumeDrag));
+}
+
+TEST(KeysFunction, TheDeviceCannotMoveTheThumbDuringADrag) {
+    KeysRig rig;
+    rig.face().UserSetSliderPos(Ctl::VolumeSlider, 80);
+    rig->OnVolumeSlider();
+    rig.Receive(proto::FormatVolReport(1, 30, "Ring"));
+    EXPECT_EQ(rig.face().Get(Ctl::VolumeSlider).pos, 80);
+}
+
+} // namespace
+} // namespace orvane::test

@@ -1,0 +1,205 @@
+// Clicks on the phonebook, call log and menu lists, and the contact editor.
+#include "FakePorts.h"
+#include "face/FaceIds.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::test {
+namespace {
+
+struct ListsRig : DialerRig {
+    ListsRig() {
+        Init();
+        Address();
+    }
+    // The device shows its phonebook with these contacts; nothing sent so far.
+    void Phonebook(const std::vector<proto::Contact>& contacts) {
+        for (const std::string& msg : proto::FormatPbook(-1, contacts))
+            Receive(msg);
+        Sent();
+    }
+};
+
+const std::vector<proto::Contact> kThree = {
+    {"555", "Ann Lee"}, {"777", "Bo"}, {"+4930123", "Carla Diaz"}};
+
+TEST(KeysLists, PhonebookClickSelectsTheRowAndFillsTheEntry) {
+    struct Case {
+        int row;
+        std::vector<std::string> sent;
+        std::string entry;
+        int sel;
+    };
+    const Case cases[] = {
+        {0, {"SELECT: 0"}, "555", 0},
+        {2, {"SELECT: 2"}, "+4930123", 2},
+        {-1, {}, "typed", -1}, // below the last row
+        {3, {}, "typed", -1},  // a row the store does not hold
+    };
+    for (const Case& c : cases) {
+        ListsRig rig;
+        rig.Phonebook(kThree);
+        EXPECT_FALSE(rig.face().IsEnabled(Ctl::Send));
+        rig.face().UserSetText(Ctl::EntryEdit, "typed");
+        rig->OnListClick(Ctl::PhonebookList, c.row);
+        EXPECT_EQ(rig.Sent(), c.sent) << c.row;
+        EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.entry) << c.row;
+        EXPECT_EQ(rig->m_nContactSel, c.sel) << c.row;
+        const bool picked = c.sel >= 0;
+        EXPECT_EQ(rig.face().IsEnabled(Ctl::Send), picked) << c.row;
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::End)) << c.row;
+        EXPECT_EQ(rig.face().IsVisible(Ctl::EntryEdit), false) << c.row; // not shown by a click
+    }
+}
+
+TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
+    ListsRig rig;
+    proto::CallItem call;
+    call.callType = 1;
+    call.number = "0301234";
+    call.name = "Dora";
+    call.date = "2024-05-01";
+    call.time = "10:00";
+    call.duration = "00:42";
+    for (const std::string& msg : proto::FormatCalls(-1, {call, call}))
+        rig.Receive(msg);
+    rig.Sent();
+
+    rig->OnListClick(Ctl::CallLogList, 1);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 1"});
+    EXPECT_EQ(rig->m_nCallSel, 1);
+    EXPECT_TRUE(rig.face().IsEnabled(Ctl::Send));
+
+    rig->OnCommand(Ctl::Send);
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"DISP:", "DIAL: 0301234"}));
+
+    rig->OnListClick(Ctl::CallLogList, -1);
+    EXPECT_TRUE(rig.Sent().empty());
+    EXPECT_EQ(rig->m_nCallSel, -1);
+}
+
+TEST(KeysLists, MenuClickSendsOnlyTheRow) {
+    ListsRig rig;
+    rig.Receive(proto::FormatMenu(0, {"Settings", "Status", "Reboot"}));
+    rig.Sent();
+    rig.face().UserSetText(Ctl::EntryEdit, "typed");
+    const std::uint64_t version = rig.face().Version();
+
+    for (int row : {-1, 3}) {
+        rig->OnListClick(Ctl::MenuList, row);
+        EXPECT_TRUE(rig.Sent().empty()) << row;
+    }
+    EXPECT_EQ(rig.face().Version(), version); // nothing on the face changed
+
+    rig->OnListClick(Ctl::MenuList, 2);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 2"});
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "typed");
+}
+
+TEST(KeysLists, ContactEditorOpensForAddAndForAValidMod) {
+    struct Case {
+        const char* name;
+        int click; // phonebook row clicked first, -2 for no click
+        const char* msg;
+        bool opens;
+        std::string wantName, wantNumber;
+    };
+    const Case cases[] = {
+        {"add", 1, "ADD:", true, "", ""},
+        {"mod", 1, "MOD:", true, "Bo", "777"},
+        {"mod without click", -2, "MOD:", false, "", ""},
+        {"mod after click below rows", -1, "MOD:", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        ListsRig rig;
+        rig.Phonebook(kThree);
+        if (c.click != -2) rig->OnListClick(Ctl::PhonebookList, c.click);
+        rig.face().SetText(Ctl::NameEdit, "old");
+        rig.Receive(c.msg);
+        EXPECT_EQ(rig->m_nFaceMode == FaceContactEditor, c.opens) << c.name;
+        for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})
+            EXPECT_EQ(rig.face().IsVisible(id), c.opens) << c.name << " " << id;
+        EXPECT_EQ(rig.face().IsVisible(Ctl::PhonebookList), !c.opens) << c.name;
+        if (!c.opens) continue;
+        EXPECT_EQ(rig.face().Text(Ctl::NameEdit), c.wantName) << c.name;
+        EXPECT_EQ(rig.face().Text(Ctl::NumberEdit), c.wantNumber) << c.name;
+        for (int id : {Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+            EXPECT_FALSE(rig.face().IsVisible(id)) << c.name;
+        EXPECT_EQ(rig.face().Get(Ctl::EditKey).images, (ImageSet{Bmp::Save, 0, 0, 0}));
+        EXPECT_EQ(rig.face().Get(Ctl::NumberEdit).maxLength, 19);
+        EXPECT_EQ(rig.face().Get(Ctl::NameEdit).maxLength, 31);
+    }
+}
+
+TEST(KeysLists, ModAfterThePhonebookShrankIsIgnored) {
+    ListsRig rig;
+    rig.Phonebook(kThree);
+    rig->OnListClick(Ctl::PhonebookList, 2);
+    rig.Phonebook({{"555", "Ann Lee"}});
+    rig.Receive("MOD:");
+    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::NameEdit));
+}
+
+TEST(KeysLists, SaveSendsTheFieldsExactlyAsTyped) {
+    struct Case {
+        const char* name;
+        const char* msg;
+        std::string number, typedName;
+        std::string sent;
+    };
+    const Case cases[] = {
+        {"empty add", "ADD:", "", "", "ADD:  "},
+        {"add", "ADD:", "123", "New Person", "ADD: 123 New Person"},
+        {"mod keeps blanks", "MOD:", "777", "  Bo  Z ", "MOD: 1 777   Bo  Z "},
+        {"overlong cut", "ADD:", std::string(25, '9'), std::string(40, 'n'),
+         "ADD: " + std::string(19, '9') + " " + std::string(31, 'n')},
+    };
+    for (const Case& c : cases) {
+        ListsRig rig;
+        rig.Phonebook(kThree);
+        rig->OnListClick(Ctl::PhonebookList, 1);
+        rig.Receive(c.msg);
+        rig.Sent();
+        // The user types into the editor (text put there past the limit is cut all the same).
+        rig.face().UserSetText(Ctl::NumberEdit, c.number);
+        rig.face().UserSetText(Ctl::NameEdit, c.typedName);
+        rig.face().Show(Ctl::EditKey, true);
+        rig->OnCommand(Ctl::EditKey);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{c.sent}) << c.name;
+        EXPECT_EQ(rig->m_nFaceMode, FaceContactEditor) << c.name; // stays open
+        EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.name;
+    }
+}
+
+TEST(KeysLists, LongestModLineFitsACommand) {
+    ListsRig rig;
+    std::vector<proto::Contact> many(999, proto::Contact{"1", "x"});
+    rig.Phonebook(many);
+    ASSERT_EQ(rig->m_nPhonebookCount, 999);
+    rig->OnListClick(Ctl::PhonebookList, 998);
+    rig.Receive("MOD:");
+    rig.Sent();
+    rig.face().UserSetText(Ctl::NumberEdit, std::string(19, '9'));
+    rig.face().UserSetText(Ctl::NameEdit, std::string(31, 'n'));
+    rig->OnCommand(Ctl::F1);
+    const std::vector<std::string> sent = rig.Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "MOD: 998 " + std::string(19, '9') + " " + std::string(31, 'n'));
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+}
+
+TEST(KeysLists, AddBesideTheCallLogLeavesItVisible) {
+    ListsRig rig;
+    proto::CallItem call;
+    call.number = "1";
+    for (const std::string& msg : proto::FormatCalls(-1, {call}))
+        rig.Receive(msg);
+    rig.Receive("ADD:");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::CallLogList));
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::NameEdit));
+    EXPECT_EQ(rig->m_nContactSel, -1);
+}
+
+} // namespace
+} // namespace orvane::test
