@@ -1,0 +1,524 @@
+// Taking control of a phone: the pick from the device list with its take-over question and
+// password prompt, the automatic connect, "Set IP", "Release", the private attachment, the
+// login reply and the keep-alive.
+#include "FakePorts.h"
+#include "app/CRegHelper.h"
+#include "face/FaceIds.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane {
+namespace {
+
+using test::DialerRig;
+using Texts = std::vector<std::string>;
+
+const std::string kMac = "00:1A:2B:3C:4D:5E";
+const std::string kLogin = "LOGIN: " + kMac + " ";
+const std::string kProbe = "ORVN: " + kMac + "\n";
+const std::string kTakeOver =
+    "This device is already controlled by another controller.\r\nDo you want to take control ?";
+
+std::string Reply(const std::string& ip, int busy, int password, const std::string& name = "Desk") {
+    std::string s = "ORVN: T1 " + ip + " ID-" + ip + " " + std::to_string(busy) + " ";
+    if (password >= 0) s += std::to_string(password) + " ";
+    return s + name;
+}
+
+// Every datagram sent since the last call, as "host text".
+Texts Wire(DialerRig& rig) {
+    Texts out;
+    for (const test::SentDatagram& d : rig.socket.sent)
+        out.push_back(d.host + " " + d.Text());
+    rig.socket.sent.clear();
+    return out;
+}
+
+void Type(DialerRig& rig, const std::string& text) {
+    rig.face().UserSetText(Ctl::EntryEdit, text);
+}
+
+void ExpectFaceShown(FaceModel& face) {
+    for (int id :
+         {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3, Ctl::Key1,
+          Ctl::Key5, Ctl::KeyHash, Ctl::End, Ctl::Send, Ctl::VolPlus, Ctl::VolMinus})
+        EXPECT_TRUE(face.IsVisible(id)) << id;
+    EXPECT_FALSE(face.IsVisible(Ctl::DeviceList));
+}
+
+void ExpectPasswordPrompt(FaceModel& face) {
+    EXPECT_EQ(face.Text(Ctl::DisplayLine1), "Enter Password:");
+    EXPECT_TRUE(face.IsVisible(Ctl::DisplayLine1));
+    EXPECT_TRUE(face.IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(face.Focus(), Ctl::EntryEdit);
+    EXPECT_EQ(face.Get(Ctl::EntryEdit).maxLength, 29);
+    EXPECT_EQ(face.Text(Ctl::F2), "Apply");
+    EXPECT_TRUE(face.IsVisible(Ctl::F2));
+    EXPECT_FALSE(face.IsVisible(Ctl::F1));
+    EXPECT_FALSE(face.IsVisible(Ctl::F3));
+}
+
+// A plain controller with the device list on view, its rows as given.
+struct Choosing : ::testing::Test {
+    DialerRig rig;
+    void Start(const Texts& replies) {
+        rig.Init();
+        rig.Fire(Timer::Connect);
+        for (const std::string& r : replies)
+            rig.Receive(r, "10.77.0.99");
+        rig.Fire(Timer::SearchEnd);
+        ASSERT_TRUE(rig.face().IsVisible(Ctl::DeviceList));
+        rig.socket.sent.clear();
+    }
+    void Click(int row) { rig->OnListClick(Ctl::DeviceList, row); }
+};
+
+// --- Picking from the list -----------------------------------------------------------------
+
+TEST_F(Choosing, PickLogsInToTheStatedAddressAndShowsTheFace) {
+    Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, 0)});
+    rig.face().SetText(Ctl::DisplayLine2, "stale");
+    Click(1);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.2 " + kLogin});
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.2");
+    EXPECT_EQ(rig.timers.Period(Timer::KeepAlive), 60000u);
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine2), "");
+    ExpectFaceShown(rig.face());
+}
+
+TEST_F(Choosing, ShortFormPhoneIsStartedWithInit) {
+    Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, -1)});
+    Click(1);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.2 INIT:"});
+    ExpectFaceShown(rig.face());
+}
+
+TEST_F(Choosing, ClicksOutsideTheTablePickNothing) {
+    Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, 0)});
+    for (int row : {-1, 2, 25}) {
+        Click(row);
+        rig->OnClickDeviceList(row);
+    }
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::DeviceList));
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "");
+}
+
+TEST_F(Choosing, BusyPhoneAsksBeforeTakingOver) {
+    Start({Reply("10.0.0.1", 1, 0), Reply("10.0.0.2", 0, 0)});
+    rig.dialogs.nextAnswer = MsgAnswer::No;
+    Click(0);
+    ASSERT_EQ(rig.dialogs.boxes.size(), 1u);
+    const test::ShownBox& box = rig.dialogs.boxes[0];
+    EXPECT_EQ(box.text, kTakeOver);
+    EXPECT_EQ(box.caption, "Device is busy");
+    EXPECT_EQ(box.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(box.icon, MsgIcon::Information);
+    EXPECT_TRUE(box.owned);
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::DeviceList));
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "");
+
+    rig.dialogs.nextAnswer = MsgAnswer::Yes;
+    Click(0);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin});
+}
+
+TEST_F(Choosing, PickGoesOnWithTheAskedPhoneWhenTheTableChangesMeanwhile) {
+    Start({Reply("10.0.0.1", 1, 0), Reply("10.0.0.2", 0, 0)});
+    // A new search starts inside the question's loop and a different phone answers first.
+    rig.dialogs.duringModal = [this] {
+        rig->OnCommand(Menu::Enumerate);
+        rig.Receive(Reply("10.0.0.9", 0, 0));
+    };
+    Click(0);
+    Texts wire = Wire(rig);
+    ASSERT_FALSE(wire.empty());
+    EXPECT_EQ(wire.back(), "10.0.0.1 " + kLogin);
+}
+
+TEST_F(Choosing, SecondPickReleasesTheFirstPhoneFirst) {
+    Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, 0), Reply("10.0.0.1", 0, 0)});
+    Click(0);
+    Wire(rig);
+    rig.platform.sleeps.clear();
+
+    Click(2); // the same phone, answered twice
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin});
+    EXPECT_TRUE(rig.platform.sleeps.empty());
+
+    Click(1);
+    EXPECT_EQ(Wire(rig), (Texts{"10.0.0.1 STOP:", "10.0.0.2 " + kLogin}));
+    EXPECT_EQ(rig.platform.sleeps, std::vector<unsigned>{10});
+}
+
+// --- Passwords -----------------------------------------------------------------------------
+
+TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
+    Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
+    Type(rig, "left over");
+    Click(0);
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_TRUE(rig->m_bPasswordPending);
+    ExpectPasswordPrompt(rig.face());
+    EXPECT_TRUE(rig.face().Get(Ctl::EntryEdit).password);
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "");
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::DisplayLine0));
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList));
+
+    // Nothing typed: the prompt again.
+    rig->OnCommand(Ctl::F2);
+    EXPECT_TRUE(Wire(rig).empty());
+    ExpectPasswordPrompt(rig.face());
+    EXPECT_TRUE(rig.face().Get(Ctl::EntryEdit).password);
+
+    Type(rig, "s3cret word");
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin + "s3cret word"});
+    EXPECT_FALSE(rig->m_bPasswordPending);
+    EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
+    EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).maxLength, 0);
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
+    // The password does not stay behind in the (now unmasked) entry.
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "");
+    ExpectFaceShown(rig.face());
+
+    // The next pick of the same phone asks again.
+    rig->OnCommand(Menu::Enumerate);
+    rig.Receive(Reply("10.0.0.1", 0, 1));
+    rig.Receive(Reply("10.0.0.2", 0, 0));
+    rig.Fire(Timer::SearchEnd);
+    Wire(rig);
+    Click(0);
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_TRUE(rig->m_bPasswordPending);
+}
+
+TEST_F(Choosing, OverlongPasswordIsCutToItsField) {
+    Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
+    Click(0);
+    Type(rig, std::string(40, 'p'));
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin + std::string(29, 'p')});
+}
+
+TEST(AutoConnect, PasswordPromptKeepsTheEntryUnmaskedAndLogsIntoEntryZero) {
+    DialerRig rig;
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    rig.face().UserSetText(Ctl::EntryEdit, "pw");
+    rig.Receive(Reply("10.0.0.7", 0, 1), "10.77.0.99");
+    rig.Sent();
+    rig.Fire(Timer::SearchEnd);
+    EXPECT_TRUE(rig.Sent().empty());
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.7");
+    ExpectPasswordPrompt(rig.face());
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "pw");
+    EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
+    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "");
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList));
+
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.7 " + kLogin + "pw"});
+}
+
+// --- Enter in the entry edit while an address or a password is typed ------------------------
+
+TEST(EnterKey, AppliesTheTypedPasswordOrAddressAndDialsNothing) {
+    {
+        SCOPED_TRACE("password");
+        DialerRig rig;
+        rig.Init();
+        rig.Fire(Timer::Connect);
+        rig.Receive(Reply("10.0.0.7", 0, 1));
+        rig.Fire(Timer::SearchEnd);
+        rig.Sent();
+        rig.face().UserSetText(Ctl::EntryEdit, "1234");
+        rig.face().SetFocus(Ctl::EntryEdit);
+        rig->OnOK();
+        EXPECT_EQ(Wire(rig), Texts{"10.0.0.7 " + kLogin + "1234"});
+        EXPECT_FALSE(rig->IsEnded());
+    }
+    {
+        SCOPED_TRACE("address");
+        DialerRig rig;
+        rig.Init();
+        rig->OnCommand(Menu::SetIp);
+        rig.face().UserSetText(Ctl::EntryEdit, "10.0.0.8");
+        rig.face().SetFocus(Ctl::EntryEdit);
+        rig->OnOK();
+        EXPECT_EQ(Wire(rig), Texts{"10.0.0.8 " + kProbe});
+    }
+}
+
+// --- Set IP --------------------------------------------------------------------------------
+
+TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
+    DialerRig rig;
+    rig.Init();
+    rig.Address("10.0.0.1"); // controlling another phone
+    rig.Fire(Timer::Connect);
+    rig.Receive(Reply("10.0.0.4", 0, 0)); // listed from a search
+    Wire(rig);
+    rig.face().UserSetText(Ctl::EntryEdit, "123");
+    rig->OnCommand(Menu::SetIp);
+    FaceModel& face = rig.face();
+    EXPECT_EQ(face.Text(Ctl::DisplayLine1), "Enter IP of the device:");
+    EXPECT_TRUE(face.IsVisible(Ctl::DisplayLine1));
+    for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3, Ctl::F1, Ctl::F3})
+        EXPECT_FALSE(face.IsVisible(id)) << id;
+    EXPECT_EQ(face.Text(Ctl::DisplayLine0), "");
+    EXPECT_TRUE(face.IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(face.Text(Ctl::EntryEdit), "");
+    EXPECT_EQ(face.Focus(), Ctl::EntryEdit);
+    EXPECT_EQ(face.Get(Ctl::EntryEdit).maxLength, 59);
+    EXPECT_EQ(face.Text(Ctl::F2), "Apply");
+    EXPECT_TRUE(face.IsVisible(Ctl::F2));
+
+    face.UserSetText(Ctl::EntryEdit, " 10.0.0.5 ");
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), (Texts{"10.0.0.1 STOP:", "10.0.0.5 " + kProbe}));
+    EXPECT_EQ(rig.platform.sleeps, std::vector<unsigned>{10});
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.5");
+    EXPECT_EQ(rig->m_nDeviceCount, 0);
+    EXPECT_EQ(face.ListRowCount(Ctl::DeviceList), 0);
+    EXPECT_TRUE(face.IsVisible(Ctl::F1));
+    EXPECT_TRUE(face.IsVisible(Ctl::F3));
+    EXPECT_FALSE(face.IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(face.Get(Ctl::EntryEdit).maxLength, 0);
+    EXPECT_TRUE(rig->m_bSetIpPending);
+
+    rig.Receive(Reply("10.0.0.5", 0, 0), "10.0.0.5");
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kLogin});
+    EXPECT_FALSE(rig->m_bSetIpPending);
+    ExpectFaceShown(face);
+}
+
+TEST(SetIp, HostNamesAreKeptAsTyped) {
+    DialerRig rig;
+    rig.Init();
+    rig->OnCommand(Menu::SetIp);
+    rig.face().UserSetText(Ctl::EntryEdit, "desk-phone.lan");
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), Texts{"desk-phone.lan " + kProbe});
+}
+
+TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
+    DialerRig rig;
+    rig.Init();
+    rig->OnCommand(Menu::SetIp);
+    rig.face().UserSetText(Ctl::EntryEdit, "10.0.0.5");
+    rig->OnCommand(Ctl::F2);
+    rig->OnCommand(Menu::Enumerate);
+    rig.Receive(Reply("10.0.0.6", 0, 0));
+    EXPECT_EQ(Wire(rig).back(), "10.0.0.6 " + kLogin);
+    EXPECT_FALSE(rig->m_bSetIpPending);
+}
+
+TEST(SetIp, EmptyAddressAsksAgainAndKeepsTheCurrentPhone) {
+    DialerRig rig;
+    rig.Init();
+    rig.Address("10.0.0.1");
+    rig->OnCommand(Menu::SetIp);
+    rig.face().UserSetText(Ctl::EntryEdit, "   ");
+    rig->OnCommand(Ctl::F2);
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.1");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "Enter IP of the device:");
+    EXPECT_TRUE(rig->m_bSetIpPending);
+}
+
+TEST_F(Choosing, ClickOnARowPicksThatRowEvenWhileAnAddressIsTyped) {
+    Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, 0)});
+    rig->OnCommand(Menu::SetIp);
+    Click(1);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.2 " + kLogin});
+    EXPECT_FALSE(rig->m_bSetIpPending);
+    EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
+    EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).maxLength, 0);
+}
+
+TEST_F(Choosing, NewSearchEndsAPasswordPromptOfTheOldTable) {
+    Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
+    Click(0);
+    rig->OnCommand(Menu::Enumerate);
+    EXPECT_FALSE(rig->m_bPasswordPending);
+    EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
+    rig.Receive(Reply("10.0.0.9", 0, 0));
+    Wire(rig);
+    // F2 is no longer "Apply": it does not log into whoever answered first.
+    rig->OnCommand(Ctl::F2);
+    for (const std::string& w : Wire(rig))
+        EXPECT_EQ(w.find("LOGIN:"), std::string::npos) << w;
+}
+
+// --- Release, keep-alive and the menu ------------------------------------------------------
+
+TEST(Release, StopsThePhoneAndDropsEveryLaterCommand) {
+    DialerRig rig;
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    rig.Receive(Reply("10.0.0.7", 0, 0));
+    rig.Fire(Timer::SearchEnd);
+    rig.Receive("LOGIN: 1", "10.0.0.7");
+    EXPECT_TRUE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+    Wire(rig);
+
+    rig.Fire(Timer::KeepAlive);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.7 ALIVE:"});
+
+    rig->OnCommand(Menu::Release);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.7 STOP:"});
+    EXPECT_EQ(rig.platform.sleeps, std::vector<unsigned>{10});
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "");
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::ReleasePrivate));
+
+    rig.timers.running.erase(Timer::KeepAlive);
+    rig.Fire(Timer::KeepAlive);
+    EXPECT_TRUE(Wire(rig).empty());
+    EXPECT_TRUE(rig.timers.IsRunning(Timer::KeepAlive)); // restarted all the same
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+}
+
+TEST(DevicesMenu, FollowsThePrivateFlagAndTheAddress) {
+    struct Case {
+        int privateController;
+        std::string addr;
+        bool plain, attach, releasePrivate;
+    };
+    const Case cases[] = {
+        {0, "", true, false, false},
+        {0, "10.0.0.1", true, true, false},
+        {1, "10.0.0.1", false, false, true},
+        {1, "", false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.privateController) + " '" + c.addr + "'");
+        DialerRig rig;
+        rig.settings.SetDword(kValuePrivateController,
+                              static_cast<std::uint32_t>(c.privateController));
+        rig.settings.SetString(kValuePrivateDeviceIp, c.addr);
+        rig.Init();
+        const FaceModel& f = rig.face();
+        EXPECT_EQ(f.IsMenuEnabled(Menu::Enumerate), c.plain);
+        EXPECT_EQ(f.IsMenuEnabled(Menu::SetIp), c.plain);
+        EXPECT_EQ(f.IsMenuEnabled(Menu::Release), c.plain);
+        EXPECT_EQ(f.IsMenuEnabled(Menu::AttachPrivate), c.attach);
+        EXPECT_EQ(f.IsMenuEnabled(Menu::ReleasePrivate), c.releasePrivate);
+    }
+}
+
+// --- Login replies -------------------------------------------------------------------------
+
+TEST(LoginReply, AnyNumberIsAcceptedAndTakesTheSendersAddress) {
+    struct Case {
+        std::string msg;
+        bool accepted;
+    };
+    const Case cases[] = {{"LOGIN: 1", true},
+                          {"LOGIN: 0", true},
+                          {"LOGIN: -7", true},
+                          {"LOGIN: ok", false},
+                          {"LOGIN:", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.msg);
+        DialerRig rig;
+        rig.Init();
+        rig.Address("10.0.0.1");
+        rig.Receive(c.msg, "10.0.0.42");
+        EXPECT_FALSE(rig.timers.IsRunning(Timer::Connect)); // stopped in every case
+        EXPECT_EQ(rig.timers.IsRunning(Timer::SearchEnd), !c.accepted);
+        EXPECT_EQ(rig->Socket().DeviceAddr(), c.accepted ? "10.0.0.42" : "10.0.0.1");
+        EXPECT_EQ(rig.face().IsMenuEnabled(Menu::AttachPrivate), c.accepted);
+    }
+}
+
+// --- The private attachment ----------------------------------------------------------------
+
+TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearching) {
+    DialerRig rig;
+    rig.Init();
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+    rig->OnCommand(Menu::AttachPrivate); // grayed: nothing
+    EXPECT_EQ(rig->m_nPrivateController, 0);
+
+    rig.Receive("LOGIN: 1", "192.168.100.200");
+    rig->OnCommand(Menu::AttachPrivate);
+    EXPECT_EQ(rig->m_nPrivateController, 1);
+    EXPECT_EQ(rig.settings.Dword(kValuePrivateController), 1);
+    EXPECT_EQ(rig.settings.String(kValuePrivateDeviceIp), "192.168.100.200");
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::Enumerate));
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+    EXPECT_TRUE(rig.face().IsMenuEnabled(Menu::ReleasePrivate));
+    rig->OnClose();
+    EXPECT_TRUE(Wire(rig).empty()); // a private controller leaves its phone attached
+
+    DialerRig next;
+    next.settings = rig.settings;
+    next.Init();
+    EXPECT_EQ(next.timers.Period(Timer::Connect), 500u);
+    next.Fire(Timer::Connect);
+    EXPECT_EQ(Wire(next), Texts{"192.168.100.200 LOGIN: " + kMac});
+    EXPECT_FALSE(next.timers.IsRunning(Timer::SearchEnd));
+    EXPECT_EQ(next.timers.Period(Timer::Connect), 10000u);
+    EXPECT_EQ(next.face().Text(Ctl::DisplayLine0), "Connecting ...");
+
+    next.Fire(Timer::Connect); // no answer yet: again
+    EXPECT_EQ(Wire(next), Texts{"192.168.100.200 LOGIN: " + kMac});
+
+    next.Receive("LOGIN: 1", "192.168.100.200");
+    EXPECT_FALSE(next.timers.IsRunning(Timer::Connect));
+    EXPECT_FALSE(next.face().IsVisible(Ctl::DeviceList));
+    EXPECT_TRUE(next.face().IsMenuEnabled(Menu::ReleasePrivate));
+
+    // The grayed commands do nothing.
+    next->OnCommand(Menu::Enumerate);
+    next->OnCommand(Menu::Release);
+    next->OnCommand(Menu::SetIp);
+    EXPECT_TRUE(Wire(next).empty());
+    EXPECT_FALSE(next->m_bSetIpPending);
+}
+
+TEST(PrivateController, ReleaseClearsTheSettingsAndSearchesAgain) {
+    DialerRig rig;
+    rig.settings.SetDword(kValuePrivateController, 1);
+    rig.settings.SetString(kValuePrivateDeviceIp, "10.0.0.3");
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    rig.Receive("LOGIN: 1", "10.0.0.3");
+    Wire(rig);
+
+    rig->OnCommand(Menu::ReleasePrivate);
+    EXPECT_EQ(rig->m_nPrivateController, 0);
+    EXPECT_EQ(rig.settings.Dword(kValuePrivateController), 0);
+    EXPECT_EQ(rig.settings.String(kValuePrivateDeviceIp), "");
+    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "");
+    EXPECT_EQ(rig.timers.Period(Timer::Connect), 500u);
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.3");
+    EXPECT_TRUE(Wire(rig).empty()); // no "STOP:"
+    EXPECT_TRUE(rig.face().IsMenuEnabled(Menu::Enumerate));
+    EXPECT_TRUE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+
+    rig.Fire(Timer::Connect);
+    EXPECT_EQ(Wire(rig), Texts{"255.255.255.255 " + kProbe});
+    EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3500u);
+}
+
+TEST(PrivateController, UnopenableStoreKeepsTheChangeForThisRun) {
+    DialerRig rig;
+    rig.Init();
+    rig.Receive("LOGIN: 1", "10.0.0.3");
+    rig.settings.canOpen = false;
+    rig->OnCommand(Menu::AttachPrivate);
+    EXPECT_EQ(rig->m_nPrivateController, 1);
+    EXPECT_EQ(rig.settings.Dword(kValuePrivateController), -1);
+    rig->OnCommand(Menu::ReleasePrivate);
+    EXPECT_EQ(rig->m_nPrivateController, 0);
+    EXPECT_EQ(rig.timers.Period(Timer::Connect), 500u);
+}
+
+} // namespace
+} // namespace orvane
