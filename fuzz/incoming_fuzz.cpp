@@ -1,0 +1,124 @@
+// The whole incoming path: a dialog with fake ports fed a random sequence of datagrams,
+// clicks, menu commands, typing, slider moves and timer expiries. After every step the
+// state record must stay inside its bounds and every datagram sent must fit its limit.
+#include "FakePorts.h"
+
+#include "face/FaceIds.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace orvane;
+
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    bool Empty() const { return m_pos >= m_size; }
+    std::uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
+    std::string Text() {
+        std::size_t length = Byte();
+        length = (length << 4) | (Byte() & 0x0f); // up to 4095 bytes
+        std::string s;
+        while (s.size() < length && !Empty()) s.push_back(static_cast<char>(Byte()));
+        return s;
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+// Datagram texts starting with every keyword, so random bytes reach every handler.
+const char* const kKeywords[] = {
+    "HOOK: ON", "HOOK: OFF", "LINUX_START:", "LINUX_END:", "LINUX: ", "MOD:", "ADD:",
+    "DISP: ", "TEXT_KEY: ", "ICON_KEY: ", "CLR: ", "ICON: ", "VOL: ", "UPDATE_PCLIST:",
+    "PBOOK: ", "CALLS: ", "MENU: ", "HIDE_LIST:", "SHOW_NAV:", "SHOW_LIST:", "SHOW_DIALPAD:",
+    "SHOW_MUTE: ", "INPUT: ", "ORVN: ", "LOGIN: ", ""};
+
+const int kCommands[] = {
+    Ctl::Key1, Ctl::Key5, Ctl::KeyStar, Ctl::KeyHash, Ctl::Send, Ctl::End, Ctl::Mute,
+    Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab, Ctl::ContactsTab, Ctl::CallLogsTab,
+    Ctl::DialpadTab, Ctl::F1, Ctl::F2, Ctl::F3, Ctl::EditKey, Ctl::DeleteKey, Ctl::BackKey,
+    Ctl::LinuxSecret, Menu::About, Menu::Enumerate, Menu::SetIp, Menu::Release,
+    Menu::UsePrivateContacts, Menu::NameFirst, Menu::AttachPrivate, Menu::ReleasePrivate};
+
+void CheckBounds(test::DialerRig& rig) {
+    CDialerDlg& d = *rig.dlg;
+    if (d.m_nDeviceCount < 0 || d.m_nDeviceCount > CDialerDlg::kMaxDevices) std::abort();
+    if (d.m_nPhonebookCount < 0 || d.m_nPhonebookCount >= proto::kPhonebookCapacity) std::abort();
+    if (d.m_nCallLogCount < 0 || d.m_nCallLogCount >= proto::kCallLogCapacity) std::abort();
+    if (d.m_szPassword.size() > proto::Width::Password) std::abort();
+    if (d.Socket().DeviceAddr().size() > UdpSocket::kAddrCapacity) std::abort();
+    for (const test::SentDatagram& sent : rig.socket.sent) {
+        const std::string text = sent.Text();
+        const bool upload = text.rfind(proto::kPrivateUploadPrefix, 0) == 0;
+        const bool probe = text.rfind("ORVN: ", 0) == 0;
+        if (!upload && !probe && text.size() > proto::kMaxCommandLength) std::abort();
+        if (upload && text.size() > 1007) std::abort();
+    }
+    rig.socket.sent.clear();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    test::DialerRig rig;
+    rig.platform.screenWidth = in.Byte() & 1 ? 1920 : 1280;
+    rig.Init();
+    for (int step = 0; step < 64 && !in.Empty(); ++step) {
+        rig.dialogs.nextAnswer = in.Byte() & 1 ? MsgAnswer::Yes : MsgAnswer::No;
+        switch (in.Byte() % 9) {
+        case 0:
+        case 1:
+        case 2: { // a datagram, mostly one that starts with a keyword
+            const std::string head = kKeywords[in.Byte() % std::size(kKeywords)];
+            rig.socket.inbox.push_back({head + in.Text(), "10.77.0.11", 8888, 0});
+            rig.dlg->Socket().OnReceive(0);
+            break;
+        }
+        case 3:
+            rig.dlg->OnCommand(kCommands[in.Byte() % std::size(kCommands)]);
+            break;
+        case 4: {
+            const int lists[] = {Ctl::DeviceList, Ctl::PhonebookList, Ctl::CallLogList,
+                                 Ctl::MenuList};
+            const int list = lists[in.Byte() % 4];
+            rig.dlg->OnListClick(list, static_cast<int>(in.Byte()) - 2);
+            break;
+        }
+        case 5: {
+            const int timers[] = {Timer::KeepAlive, Timer::VolumeDrag, Timer::Connect,
+                                  Timer::SearchEnd};
+            rig.dlg->OnTimer(timers[in.Byte() % 4]);
+            break;
+        }
+        case 6: { // the user types into an edit
+            const int edits[] = {Ctl::EntryEdit, Ctl::NameEdit, Ctl::NumberEdit};
+            const int edit = edits[in.Byte() % 3];
+            const std::string text = in.Text().substr(0, 80);
+            rig.face().UserSetText(edit, text);
+            const int a = in.Byte() % (static_cast<int>(text.size()) + 1);
+            const int b = in.Byte() % (static_cast<int>(text.size()) + 1);
+            rig.face().UserSetEditSel(edit, a < b ? a : b, a < b ? b : a);
+            rig.face().UserSetFocus(edit);
+            break;
+        }
+        case 7:
+            rig.face().UserSetSliderPos(Ctl::VolumeSlider, in.Byte() % 101);
+            rig.dlg->OnVolumeSlider();
+            break;
+        case 8:
+            rig.face().UserSetFocus(in.Byte() & 1 ? Ctl::EntryEdit : Ctl::F1);
+            rig.dlg->OnOK();
+            break;
+        }
+        CheckBounds(rig);
+    }
+    return 0;
+}
