@@ -176,13 +176,5 @@ TEST(KeysFunction, SliderSendsEveryMoveAndHoldsTheDragFlag) {
     EXPECT_FALSE(rig.timers.IsRunning(Timer::VolumeDrag));
 }
 
-TEST(KeysFunction, TheDeviceCannotMoveTheThumbDuringADrag) {
-    KeysRig rig;
-    rig.face().UserSetSliderPos(Ctl::VolumeSlider, 80);
-    rig->OnVolumeSlider();
-    rig.Receive(proto::FormatVolReport(1, 30, "Ring"));
-    EXPECT_EQ(rig.face().Get(Ctl::VolumeSlider).pos, 80);
-}
-
 } // namespace
 } // namespace orvane::test

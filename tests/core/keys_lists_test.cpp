@@ -189,17 +189,5 @@ TEST(KeysLists, LongestModLineFitsACommand) {
     EXPECT_TRUE(rig.dialogs.boxes.empty());
 }
 
-TEST(KeysLists, AddBesideTheCallLogLeavesItVisible) {
-    ListsRig rig;
-    proto::CallItem call;
-    call.number = "1";
-    for (const std::string& msg : proto::FormatCalls(-1, {call}))
-        rig.Receive(msg);
-    rig.Receive("ADD:");
-    EXPECT_TRUE(rig.face().IsVisible(Ctl::CallLogList));
-    EXPECT_TRUE(rig.face().IsVisible(Ctl::NameEdit));
-    EXPECT_EQ(rig->m_nContactSel, -1);
-}
-
 } // namespace
 } // namespace orvane::test
