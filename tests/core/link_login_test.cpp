@@ -195,6 +195,20 @@ TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
     EXPECT_TRUE(rig->m_bPasswordPending);
 }
 
+TEST_F(Choosing, PasswordOfAPickTurnedDownIsForgotten) {
+    Start({Reply("10.0.0.1", 1, 1), Reply("10.0.0.2", 0, 1)});
+    Click(0); // busy: asked, Yes
+    Type(rig, "for-one");
+    rig.dialogs.nextAnswer = MsgAnswer::No;
+    rig->OnCommand(Ctl::F2); // asked again on the way to the login: No
+    EXPECT_EQ(rig.dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(Wire(rig).empty());
+
+    Click(1); // another phone that wants a password gets the prompt, not "for-one"
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 STOP:"}); // addressed before the first prompt
+    EXPECT_TRUE(rig->m_bPasswordPending);
+}
+
 TEST_F(Choosing, OverlongPasswordIsCutToItsField) {
     Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
     Click(0);

@@ -34,17 +34,16 @@ int DeviceImage(int busy) {
 void InsertDeviceRow(FaceModel& face, int index, const DeviceEntry& e, int nameFirst) {
     const int row =
         face.ListInsertRow(Ctl::DeviceList, index, std::to_string(index + 1), DeviceImage(e.nBusy));
-    const std::string* texts[kColumnCount];
-    if (nameFirst != 0) {
-        texts[0] = &e.szName, texts[1] = &e.szType, texts[2] = &e.szIP, texts[3] = &e.szID;
-    } else {
-        texts[0] = &e.szType, texts[1] = &e.szIP, texts[2] = &e.szID, texts[3] = &e.szName;
-    }
+    const std::string* const typeFirst[kColumnCount] = {&e.szType, &e.szIP, &e.szID, &e.szName};
+    const std::string* const nameFirstTexts[kColumnCount] = {&e.szName, &e.szType, &e.szIP,
+                                                             &e.szID};
+    const auto& texts = nameFirst != 0 ? nameFirstTexts : typeFirst;
     for (int c = 0; c < kColumnCount; ++c)
         face.ListSetItemText(Ctl::DeviceList, row, c + 1, *texts[c]);
 }
 
-// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
+// Leaves the password prompt: the entry edit no longer masks or limits what is typed (the
+// address prompt's limit goes with it).
 void EndPasswordEntry(CDialerDlg& dlg) {
     dlg.m_bPasswordPending = false;
     dlg.Face().SetPassword(Ctl::EntryEdit, false);
@@ -79,7 +78,6 @@ void CDialerDlg::SearchDevices() {
 }
 
 void CDialerDlg::OnEnumerate() {
-    if (!m_face.IsMenuEnabled(Menu::Enumerate)) return; // grayed for a private controller
     m_nDeviceCount = 0;
     SearchDevices();
     m_ports.timers.SetTimer(Timer::SearchEnd, 3000);
@@ -173,6 +171,10 @@ void CDialerDlg::ReleaseOldDeviceIfOther(const std::string& newAddr) {
 }
 
 void CDialerDlg::OnClickDeviceList(int row) {
+    // A typed password serves this one pick: a pick that stops before the login must not
+    // leave it to be sent to whichever device is picked next.
+    const std::string password = m_szPassword;
+    m_szPassword.clear();
     if (m_nDeviceCount <= 0) return;
 
     int index = -1;
@@ -216,12 +218,11 @@ void CDialerDlg::OnClickDeviceList(int row) {
         SetDisplayLine(0, "");
         m_face.SetText(Ctl::DisplayLine1, "");
         m_face.SetText(Ctl::DisplayLine2, "");
-        if (e.nPasswordRequired != 0 && m_szPassword.empty()) {
+        if (e.nPasswordRequired != 0 && password.empty()) {
             EnterPasswordMode(index, true);
             return;
         }
-        SendCommand(proto::FormatLogin(m_szLocalMac, m_szPassword));
-        m_szPassword.clear(); // asked again at the next pick
+        SendCommand(proto::FormatLogin(m_szLocalMac, password));
     }
 
     for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
@@ -280,7 +281,6 @@ void CDialerDlg::OnApplyPassword() {
 // --- Set IP --------------------------------------------------------------------------------
 
 void CDialerDlg::OnSetIp() {
-    if (!m_face.IsMenuEnabled(Menu::SetIp)) return; // grayed for a private controller
     // The address prompt replaces a password prompt.
     if (m_bPasswordPending) EndPasswordEntry(*this);
 
@@ -331,7 +331,6 @@ void CDialerDlg::OnApplyAddress() {
 // --- Release and the private attachment ----------------------------------------------------
 
 void CDialerDlg::OnRelease() {
-    if (!m_face.IsMenuEnabled(Menu::Release)) return; // grayed for a private controller
     SendCommand(proto::kStop);
     m_ports.platform.Sleep(10);
     m_socket.ClearDeviceAddr(); // from now on every command is dropped
@@ -340,8 +339,6 @@ void CDialerDlg::OnRelease() {
 }
 
 void CDialerDlg::OnAttachPrivate() {
-    // Grayed unless a device is addressed and the dialer is not attached yet.
-    if (!m_face.IsMenuEnabled(Menu::AttachPrivate)) return;
     m_nPrivateController = 1;
     UpdateDevicesMenu();
     CRegHelper reg(m_ports.settings, m_ports.platform);
@@ -352,7 +349,6 @@ void CDialerDlg::OnAttachPrivate() {
 }
 
 void CDialerDlg::OnReleasePrivate() {
-    if (!m_face.IsMenuEnabled(Menu::ReleasePrivate)) return;
     m_nPrivateController = 0;
     UpdateDevicesMenu();
     {
