@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace orvane::skin {
 
@@ -74,7 +75,7 @@ Draw MenuKey(bool blue) {
     };
 }
 
-// A handset with two crossed arrows above its open side, the call list's sign.
+// A handset with two crossed arrows beside it, the call list's sign.
 QPainterPath CallsGlyph() {
     QPainterPath path = Fit(HandsetOffHook(), QRectF(0, 16, 64, 64));
     const QPainterPath out = Arrow({72, 58}, {128, 2}, 9, 20);
@@ -183,11 +184,13 @@ void SignArrow(QPainter& p, QPointF tail, QPointF head, bool bothWays) {
     FillWithHalo(p, arrow, Colour::Green, Colour::StatusGround, 2);
 }
 
-void SoundPicture(QPainter& p, const QSize& s, const QPainterPath& source, bool waves) {
-    LightGround(p, s);
-    QPainterPath path = source;
-    if (waves) path = path.united(SoundWaves(3));
-    p.fillPath(Fit(path, QRectF(4, 6, 40, 36)), Colour::Ink);
+// A dark shape on the light ground, struck through in red when strike is given.
+Draw InkPicture(QPainterPath shape, QRectF box, std::optional<QRectF> strike = {}) {
+    return [shape, box, strike](QPainter& p, const QSize& s) {
+        LightGround(p, s);
+        p.fillPath(Fit(shape, box), Colour::Ink);
+        if (strike) StrikeOut(p, *strike, 4.5, Colour::StatusGround);
+    };
 }
 
 void BellPicture(QPainter& p, const QSize& s) {
@@ -362,41 +365,21 @@ std::map<int, Picture> BuildPictures() {
                           p.fillPath(Disc(box.center(), 9), Qt::white);
                           p.fillPath(InBox(Clock(), box.adjusted(1, 1, -1, -1)), Colour::Red);
                       })};
-    t[Bmp::Speaker] = {
-        status, [](QPainter& p, const QSize& s) { SoundPicture(p, s, Loudspeaker(), true); }};
-    t[Bmp::SpeakerOff] = {status, [](QPainter& p, const QSize& s) {
-                              LightGround(p, s);
-                              p.fillPath(Fit(Loudspeaker(), QRectF(8, 6, 32, 36)), Colour::Ink);
-                              StrikeOut(p, QRectF(7, 7, 34, 34), 4.5, Colour::StatusGround);
-                          }};
-    t[Bmp::Microphone] = {status, [](QPainter& p, const QSize& s) {
-                              LightGround(p, s);
-                              p.fillPath(Fit(Microphone(), QRectF(8, 5, 32, 38)), Colour::Ink);
-                          }};
-    t[Bmp::MicOff] = {status, [](QPainter& p, const QSize& s) {
-                          LightGround(p, s);
-                          p.fillPath(Fit(Microphone(), QRectF(8, 5, 32, 38)), Colour::Ink);
-                          StrikeOut(p, QRectF(8, 8, 32, 32), 4.5, Colour::StatusGround);
-                      }};
-    t[Bmp::Music] = {status, [](QPainter& p, const QSize& s) {
-                         LightGround(p, s);
-                         QPainterPath waves = SoundWaves(2);
-                         waves.translate(32, 0);
-                         p.fillPath(Fit(MusicNotes().united(waves), QRectF(3, 6, 42, 36)),
-                                    Colour::Ink);
-                     }};
+    const QRectF soundBox(4, 6, 40, 36), speakerBox(8, 6, 32, 36), micBox(8, 5, 32, 38);
+    QPainterPath notes = SoundWaves(2);
+    notes.translate(32, 0);
+    notes = notes.united(MusicNotes());
+    t[Bmp::Speaker] = {status, InkPicture(Loudspeaker().united(SoundWaves(3)), soundBox)};
+    t[Bmp::SpeakerOff] = {status, InkPicture(Loudspeaker(), speakerBox, QRectF(7, 7, 34, 34))};
+    t[Bmp::Microphone] = {status, InkPicture(Microphone(), micBox)};
+    t[Bmp::MicOff] = {status, InkPicture(Microphone(), micBox, QRectF(8, 8, 32, 32))};
+    t[Bmp::Music] = {status, InkPicture(notes, QRectF(3, 6, 42, 36))};
+    t[Bmp::Envelope] = {status, InkPicture(Envelope(), QRectF(3, 6, 42, 36))};
+    t[Bmp::Gear] = {status, InkPicture(Gear(), QRectF(6, 6, 36, 36))};
     t[Bmp::Blank] = {status, BlankPicture};
     t[Bmp::Group] = {status, GroupPicture};
     t[Bmp::DoNotDisturb] = {status, DoNotDisturbPicture};
-    t[Bmp::Envelope] = {status, [](QPainter& p, const QSize& s) {
-                            LightGround(p, s);
-                            p.fillPath(Fit(Envelope(), QRectF(3, 6, 42, 36)), Colour::Ink);
-                        }};
     t[Bmp::Info] = {status, InfoPicture};
-    t[Bmp::Gear] = {status, [](QPainter& p, const QSize& s) {
-                        LightGround(p, s);
-                        p.fillPath(Fit(Gear(), QRectF(6, 6, 36, 36)), Colour::Ink);
-                    }};
     t[Bmp::Logo] = {QSize(60, 48), LogoPicture};
     return t;
 }
@@ -474,6 +457,7 @@ const std::map<int, IconPicture>& IconPictures() {
 
 } // namespace
 
+// The skin is used from the GUI thread only, like the pixmaps it makes.
 QPixmap Bitmap(int id) {
     // Kept for the whole run, like the window's own resources; never freed, so no
     // pixmap outlives the application object at exit.
