@@ -309,15 +309,6 @@ TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
     ExpectFaceShown(face);
 }
 
-TEST(SetIp, HostNamesAreKeptAsTyped) {
-    DialerRig rig;
-    rig.Init();
-    rig->OnCommand(Menu::SetIp);
-    rig.face().UserSetText(Ctl::EntryEdit, "desk-phone.lan");
-    rig->OnCommand(Ctl::F2);
-    EXPECT_EQ(Wire(rig), Texts{"desk-phone.lan " + kProbe});
-}
-
 TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
     DialerRig rig;
     rig.Init();
@@ -519,19 +510,6 @@ TEST(PrivateController, ReleaseClearsTheSettingsAndSearchesAgain) {
     rig.Fire(Timer::Connect);
     EXPECT_EQ(Wire(rig), Texts{"255.255.255.255 " + kProbe});
     EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3500u);
-}
-
-TEST(PrivateController, UnopenableStoreKeepsTheChangeForThisRun) {
-    DialerRig rig;
-    rig.Init();
-    rig.Receive("LOGIN: 1", "10.0.0.3");
-    rig.settings.canOpen = false;
-    rig->OnCommand(Menu::AttachPrivate);
-    EXPECT_EQ(rig->m_nPrivateController, 1);
-    EXPECT_EQ(rig.settings.Dword(kValuePrivateController), -1);
-    rig->OnCommand(Menu::ReleasePrivate);
-    EXPECT_EQ(rig->m_nPrivateController, 0);
-    EXPECT_EQ(rig.timers.Period(Timer::Connect), 500u);
 }
 
 } // namespace
