@@ -1,0 +1,453 @@
+#include "DialerWindow.h"
+
+#include "CMyButton.h"
+#include "FaceListModel.h"
+#include "FaceWidgets.h"
+#include "ModelText.h"
+#include "Skin.h"
+#include "app/CDialerDlg.h"
+#include "face/FaceIds.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QSlider>
+#include <QTimer>
+#include <QTreeView>
+
+using orvane::Control;
+using orvane::ControlKind;
+
+namespace {
+
+// The window is laid out in dialog units of its template font.
+constexpr int kFaceWidthDlu = 170;
+constexpr int kFaceHeightDlu = 279;
+constexpr char kIdProperty[] = "orvaneControlId";
+
+Qt::Alignment horizontal(orvane::Align align) {
+    switch (align) {
+    case orvane::Align::Center: return Qt::AlignHCenter;
+    case orvane::Align::Right: return Qt::AlignRight;
+    case orvane::Align::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+} // namespace
+
+DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
+    : QDialog(parent), m_dialog(dialog), m_face(dialog.Face()),
+      m_dialogFont(dialogfont::templateFont(10)), m_units(m_dialogFont) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
+    setSizeGripEnabled(false);
+
+    m_passwordStyle = new StarPasswordStyle();
+    m_passwordStyle->setParent(this);
+
+    createMenu();
+    const int menuHeight = m_menuBar->sizeHint().height();
+    const QSize faceSize = m_units.size(kFaceWidthDlu, kFaceHeightDlu);
+    m_menuBar->setGeometry(0, 0, faceSize.width(), menuHeight);
+    m_faceArea = new QWidget(this);
+    m_faceArea->setFont(m_dialogFont);
+    m_faceArea->setGeometry(0, menuHeight, faceSize.width(), faceSize.height());
+    setFixedSize(faceSize.width(), faceSize.height() + menuHeight);
+
+    createControls();
+
+    // The hidden "&Linux Secret" button keeps its mnemonic.
+    auto* secret = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_L), this);
+    connect(secret, &QShortcut::activated, this,
+            [this] { callCore([this] { m_dialog.OnCommand(orvane::Ctl::LinuxSecret); }); });
+
+    // The window shows the face as the template builds it.
+    for (View& view : m_views) {
+        const Control& c = m_face.Get(view.id);
+        apply(view, c);
+        view.version = c.version;
+    }
+    applyWindow();
+    m_syncedVersion = m_face.Version();
+}
+
+DialerWindow::~DialerWindow() = default;
+
+void DialerWindow::createMenu() {
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setNativeMenuBar(false);
+    QMenu* menus[] = {m_menuBar->addMenu(QStringLiteral("Devices")),
+                      m_menuBar->addMenu(QStringLiteral("Help"))};
+    for (const orvane::MenuItem& item : m_face.MenuItems()) {
+        QMenu* menu = menus[item.menu == 1 ? 1 : 0];
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(modeltext::toQt(item.text));
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            // A checkable item toggles itself; the model says what it shows.
+            m_menuDirty = true;
+            callCore([this, id] { m_dialog.OnCommand(id); });
+        });
+        m_actions[id] = action;
+    }
+}
+
+void DialerWindow::createControls() {
+    const std::vector<Control>& controls = m_face.Controls();
+    m_views.reserve(controls.size());
+    // The first control of the template lies on top, so create from the last one.
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+        View view;
+        view.id = it->id;
+        view.kind = it->kind;
+        view.widget = createWidget(view, *it);
+        view.widget->setProperty(kIdProperty, it->id);
+        const orvane::DluRect& r = it->rect;
+        view.widget->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
+        m_viewIndex[it->id] = m_views.size();
+        m_views.push_back(view);
+    }
+    // Tab order follows the template.
+    QWidget* previous = nullptr;
+    for (const Control& c : controls) {
+        if (!c.tabStop) continue;
+        QWidget* w = control(c.id);
+        if (previous != nullptr) setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+QWidget* DialerWindow::createWidget(View& view, const Control& c) {
+    const int id = c.id;
+    auto clickTo = [this, id](QAbstractButton* button) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id] { callCore([this, id] { m_dialog.OnCommand(id); }); });
+    };
+    switch (c.kind) {
+    case ControlKind::PushButton: {
+        auto* key = new SoftKey(m_faceArea);
+        clickTo(key);
+        return key;
+    }
+    case ControlKind::ImageButton: {
+        // The keypad keys have a client edge as well; Vol + and Vol - only the static one.
+        const bool keypad = id >= orvane::Ctl::Key1 && id <= orvane::Ctl::KeyHash;
+        auto* key = new ImageKey(keypad, m_faceArea);
+        clickTo(key);
+        return key;
+    }
+    case ControlKind::MyButton: {
+        auto* key = new CMyButton(m_faceArea);
+        clickTo(key);
+        return key;
+    }
+    case ControlKind::Text: {
+        auto* label = new QLabel(m_faceArea);
+        label->setTextFormat(Qt::PlainText);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return label;
+    }
+    case ControlKind::Bitmap: return new BitmapStatic(c.clipImage, m_faceArea);
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(m_faceArea);
+        edit->setStyle(m_passwordStyle);
+        edit->setFocusPolicy(c.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        return edit;
+    }
+    case ControlKind::Slider: {
+        auto* slider = new QSlider(Qt::Horizontal, m_faceArea);
+        slider->setTickPosition(QSlider::NoTicks);
+        slider->setFocusPolicy(c.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        auto moved = [this, id, slider] {
+            callCore([this, id, slider] {
+                m_face.UserSetSliderPos(id, slider->sliderPosition());
+                m_dialog.OnVolumeSlider();
+            });
+        };
+        // Every move, line, page and the end of a drag notify the dialog, as the
+        // trackbar's scroll messages do.
+        connect(slider, &QSlider::actionTriggered, this, moved);
+        connect(slider, &QSlider::sliderReleased, this, moved);
+        return slider;
+    }
+    case ControlKind::List: {
+        auto* tree = new QTreeView(m_faceArea);
+        tree->setRootIsDecorated(false);
+        tree->setItemsExpandable(false);
+        tree->setUniformRowHeights(true);
+        tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        tree->setAllColumnsShowFocus(true);
+        tree->setIconSize(QSize(16, 16));
+        tree->setTextElideMode(Qt::ElideRight);
+        tree->setFocusPolicy(c.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionsMovable(false);
+        tree->header()->setSectionsClickable(false);
+        tree->header()->setMinimumSectionSize(1);
+        view.list = new FaceListModel(m_face, id, tree);
+        view.tree = tree;
+        tree->setModel(view.list);
+        tree->viewport()->setProperty(kIdProperty, id);
+        tree->viewport()->installEventFilter(this);
+        return tree;
+    }
+    }
+    return new QWidget(m_faceArea);
+}
+
+QFont DialerWindow::fontFor(orvane::FontId font) const {
+    if (font == orvane::FontId::Dialog) return m_dialogFont;
+    const int height = orvane::FaceModel::FontHeight(font, m_face.FontBHeight());
+    auto it = m_cellFonts.find(height);
+    if (it == m_cellFonts.end())
+        it = m_cellFonts.emplace(height, dialogfont::arialBoldCell(height)).first;
+    return it->second;
+}
+
+void DialerWindow::apply(View& view, const Control& c) {
+    QWidget* w = view.widget;
+    const QFont font = fontFor(c.font);
+    if (w->font() != font) w->setFont(font);
+    switch (c.kind) {
+    case ControlKind::PushButton:
+        static_cast<SoftKey*>(w)->setLabel(modeltext::toQt(c.text));
+        break;
+    case ControlKind::ImageButton: static_cast<ImageKey*>(w)->setBitmap(c.bitmap); break;
+    case ControlKind::MyButton: static_cast<CMyButton*>(w)->setImages(c.images); break;
+    case ControlKind::Text: {
+        auto* label = static_cast<QLabel*>(w);
+        label->setAlignment(horizontal(c.align) | (c.vcenter ? Qt::AlignVCenter : Qt::AlignTop));
+        // Without vertical centring a static wraps its text at word boundaries.
+        label->setWordWrap(!c.vcenter);
+        label->setText(modeltext::toQt(c.text));
+        break;
+    }
+    case ControlKind::Bitmap: static_cast<BitmapStatic*>(w)->setBitmap(c.bitmap); break;
+    case ControlKind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(w);
+        edit->setEchoMode(c.password ? QLineEdit::Password : QLineEdit::Normal);
+        edit->setAlignment(horizontal(c.align) | Qt::AlignVCenter);
+        const QString text = modeltext::toQt(c.text);
+        if (edit->text() != text) edit->setText(text);
+        view.pushedText = text;
+        const int start = modeltext::charPos(c.text, c.selStart);
+        const int end = modeltext::charPos(c.text, c.selEnd);
+        if (start == end)
+            edit->setCursorPosition(start);
+        else
+            edit->setSelection(start, end - start);
+        break;
+    }
+    case ControlKind::Slider: {
+        auto* slider = static_cast<QSlider*>(w);
+        const QSignalBlocker quiet(slider);
+        slider->setRange(c.rangeMin, c.rangeMax);
+        slider->setSingleStep(c.lineSize);
+        slider->setPageStep(c.pageSize);
+        slider->setTickInterval(c.tickFreq);
+        slider->setValue(c.pos);
+        break;
+    }
+    case ControlKind::List: applyList(view, c); break;
+    }
+    if (w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
+    if (w->isVisibleTo(this) != c.visible) w->setVisible(c.visible);
+    if (c.kind != ControlKind::List) w->update();
+}
+
+void DialerWindow::applyList(View& view, const Control& c) {
+    const orvane::ListData& l = c.list;
+    QTreeView* tree = view.tree;
+    const bool rebuilt = view.list->catchUp() || view.shownSelection == -2;
+    if (rebuilt) {
+        for (std::size_t i = 0; i < l.columns.size(); ++i)
+            tree->header()->resizeSection(static_cast<int>(i), l.columns[i].width);
+    }
+    const int rows = view.list->rowCount();
+    if (rebuilt || l.selected != view.shownSelection) {
+        if (l.selected >= 0 && l.selected < rows)
+            tree->selectionModel()->select(view.list->index(l.selected, 0),
+                                           QItemSelectionModel::ClearAndSelect |
+                                               QItemSelectionModel::Rows);
+        else
+            tree->selectionModel()->clearSelection();
+        view.shownSelection = l.selected;
+    }
+    if (rebuilt || l.scrollTo != view.shownScroll) {
+        if (l.scrollTo >= 0 && l.scrollTo < rows) tree->scrollTo(view.list->index(l.scrollTo, 0));
+        view.shownScroll = l.scrollTo;
+    }
+}
+
+void DialerWindow::applyWindow() {
+    setWindowTitle(modeltext::toQt(m_face.Caption()));
+    for (const orvane::MenuItem& item : m_face.MenuItems()) {
+        if (item.id == 0) continue;
+        QAction* action = m_actions[item.id];
+        action->setEnabled(item.enabled);
+        // Only a checked item shows a mark; an unchecked one shows nothing at all.
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+    }
+    if (QWidget* w = control(m_face.Focus())) {
+        if (focusWidget() != w) w->setFocus(Qt::OtherFocusReason);
+    }
+    m_windowVersion = m_face.WindowVersion();
+    m_menuDirty = false;
+}
+
+void DialerWindow::sync() {
+    if (m_face.Version() == m_syncedVersion && !m_menuDirty) return;
+    for (View& view : m_views) {
+        const Control& c = m_face.Get(view.id);
+        if (c.version == view.version) continue;
+        apply(view, c);
+        view.version = c.version;
+    }
+    if (m_face.WindowVersion() != m_windowVersion || m_menuDirty) applyWindow();
+    m_syncedVersion = m_face.Version();
+}
+
+void DialerWindow::copyBack() {
+    for (View& view : m_views) {
+        if (view.kind == ControlKind::Edit) {
+            auto* edit = static_cast<QLineEdit*>(view.widget);
+            const QString text = edit->text();
+            // An untouched text keeps the model's own bytes.
+            if (text != view.pushedText) {
+                m_face.UserSetText(view.id, modeltext::toModel(text));
+                view.pushedText = text;
+            }
+            int start = edit->cursorPosition();
+            int end = start;
+            if (edit->hasSelectedText()) {
+                start = edit->selectionStart();
+                end = edit->selectionEnd();
+            }
+            const std::string& bytes = m_face.Text(view.id);
+            m_face.UserSetEditSel(view.id, modeltext::bytePos(bytes, start),
+                                  modeltext::bytePos(bytes, end));
+        } else if (view.kind == ControlKind::Slider) {
+            m_face.UserSetSliderPos(view.id, static_cast<QSlider*>(view.widget)->sliderPosition());
+        }
+    }
+    const QWidget* focus = focusWidget();
+    m_face.UserSetFocus(focus != nullptr ? focus->property(kIdProperty).toInt() : 0);
+}
+
+void DialerWindow::callCore(const std::function<void()>& handler) {
+    if (m_ended) return;
+    copyBack();
+    handler();
+    sync();
+    if (m_dialog.IsEnded()) finish();
+}
+
+void DialerWindow::finish() {
+    if (m_ended) return;
+    m_ended = true;
+    done(QDialog::Accepted);
+}
+
+void DialerWindow::initDialog(const std::string& privateContactsPath) {
+    callCore([this, &privateContactsPath] { m_dialog.OnInitDialog(privateContactsPath); });
+}
+
+QWidget* DialerWindow::control(int id) const {
+    const View* view = viewOf(id);
+    return view != nullptr ? view->widget : nullptr;
+}
+
+QAction* DialerWindow::menuAction(int id) const {
+    auto it = m_actions.find(id);
+    return it != m_actions.end() ? it->second : nullptr;
+}
+
+DialerWindow::View* DialerWindow::viewOf(int id) {
+    auto it = m_viewIndex.find(id);
+    return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
+}
+
+const DialerWindow::View* DialerWindow::viewOf(int id) const {
+    auto it = m_viewIndex.find(id);
+    return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
+}
+
+void DialerWindow::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            callCore([this] { m_dialog.OnOK(); });
+            return;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            callCore([this] { m_dialog.OnCancel(); });
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void DialerWindow::reject() {
+    // Whatever asks the window to cancel goes the way of Escape.
+    callCore([this] { m_dialog.OnCancel(); });
+}
+
+void DialerWindow::closeEvent(QCloseEvent* event) {
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    // The dialog decides; it ends itself when it is done.
+    event->ignore();
+    callCore([this] { m_dialog.OnClose(); });
+}
+
+bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
+    const int id = watched->property(kIdProperty).toInt();
+    const View* view = viewOf(id);
+    if (view == nullptr || view->tree == nullptr) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) break;
+        m_pressList = id;
+        // A click below the last row hits no row.
+        m_pressRow = view->tree->indexAt(mouse->position().toPoint()).row();
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        // The second click of a double click is no click of its own.
+        m_pressList = 0;
+        break;
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || m_pressList != id) break;
+        const int row = m_pressRow;
+        m_pressList = 0;
+        // Reported once the list has finished with the click, as the list's own click
+        // notification is; the handler may open a modal box.
+        QTimer::singleShot(0, this, [this, id, row] {
+            callCore([this, id, row] { m_dialog.OnListClick(id, row); });
+        });
+        break;
+    }
+    default: break;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,102 @@
+// The phone face window: one widget per control of the face model, kept in step with the
+// model after every handler, and every click, key and menu command turned into a call of
+// the dialog's handlers.
+#pragma once
+
+#include "DialogUnits.h"
+#include "face/FaceModel.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenuBar;
+class QTreeView;
+class FaceListModel;
+class StarPasswordStyle;
+
+namespace orvane {
+class CDialerDlg;
+}
+
+class DialerWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent = nullptr);
+    ~DialerWindow() override;
+
+    // Runs the dialog's start-up and brings the window in step; then exec() the window.
+    void initDialog(const std::string& privateContactsPath);
+
+    // Every call into the dialog goes through here: what the user changed in the widgets is
+    // copied into the face model first, the window is brought in step afterwards, and the
+    // window closes once the dialog has ended. Safe to nest (modal boxes run event loops).
+    void callCore(const std::function<void()>& handler);
+
+    // Brings the widgets in step with the face model: only controls whose version moved.
+    void sync();
+
+    // The widget that shows a control of the face, and the menu command of an id.
+    QWidget* control(int id) const;
+    QAction* menuAction(int id) const;
+    QMenuBar* faceMenuBar() const { return m_menuBar; }
+    const DialogUnits& units() const { return m_units; }
+    // The font a control of the face model is drawn with.
+    QFont fontFor(orvane::FontId font) const;
+    orvane::CDialerDlg& dialog() { return m_dialog; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct View {
+        int id = 0;
+        orvane::ControlKind kind = orvane::ControlKind::Text;
+        QWidget* widget = nullptr;
+        std::uint64_t version = 0;
+        QString pushedText;           // edits: the text last written from the model
+        FaceListModel* list = nullptr; // lists
+        QTreeView* tree = nullptr;
+        int shownSelection = -2;
+        int shownScroll = -2;
+    };
+
+    void createControls();
+    void createMenu();
+    QWidget* createWidget(View& view, const orvane::Control& control);
+    void apply(View& view, const orvane::Control& control);
+    void applyList(View& view, const orvane::Control& control);
+    void applyWindow();
+    void copyBack();
+    void finish();
+    View* viewOf(int id);
+    const View* viewOf(int id) const;
+
+    orvane::CDialerDlg& m_dialog;
+    orvane::FaceModel& m_face;
+    QFont m_dialogFont;
+    DialogUnits m_units;
+    QWidget* m_faceArea = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    StarPasswordStyle* m_passwordStyle = nullptr;
+    std::vector<View> m_views;
+    std::map<int, std::size_t> m_viewIndex;
+    std::map<int, QAction*> m_actions;
+    mutable std::map<int, QFont> m_cellFonts; // by cell height
+    std::uint64_t m_syncedVersion = 0;
+    std::uint64_t m_windowVersion = 0;
+    bool m_menuDirty = true;
+    bool m_ended = false;
+    // A list click is reported when the button comes up, with the row it went down on.
+    int m_pressList = 0;
+    int m_pressRow = -1;
+};

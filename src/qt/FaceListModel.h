@@ -1,0 +1,37 @@
+// One report-view list of the face model as a Qt item model. Rows are read straight from
+// the face model; the view is told about appended rows one step at a time and is rebuilt
+// only when the list's reset counter moved, so a long list stays fast while it fills.
+#pragma once
+
+#include "face/FaceModel.h"
+
+#include <QAbstractTableModel>
+#include <cstdint>
+
+class FaceListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    FaceListModel(const orvane::FaceModel& face, int listId, QObject* parent = nullptr);
+
+    // Brings the rows the view knows in step with the face model. True when the view was
+    // rebuilt (column widths must be set again).
+    bool catchUp();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // The icon id shown for an image index of a list's image list; 0 for none.
+    static int iconFor(orvane::ImageListId images, int image);
+
+private:
+    const orvane::ListData& list() const { return m_face.List(m_listId); }
+
+    const orvane::FaceModel& m_face;
+    int m_listId = 0;
+    int m_rows = 0;
+    int m_columns = 0;
+    std::uint64_t m_resetCount = 0;
+};
