@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
 
@@ -13,8 +14,16 @@ namespace orvane::proto {
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+// White space as scanf sees it: blank, tab, line feed, vertical tab, form feed, return.
+// Most characters are above the blank, so one comparison settles them.
+inline bool IsSpace(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && (u == ' ' || (u >= '\t' && u <= '\r'));
+}
+
+void SkipSpace(std::string_view s, std::size_t& pos) {
+    while (pos < s.size() && IsSpace(s[pos]))
+        ++pos;
 }
 
 bool IsDigit(char c) {
@@ -45,6 +54,29 @@ bool ReadInt(std::string_view s, std::size_t& pos, long long& value) {
     value = v < kMin ? kMin : (v > kMax ? kMax : v);
     pos = i;
     return true;
+}
+
+// Reads a run of non-white-space characters at `pos`; false when there is none.
+bool ReadWord(std::string_view s, std::size_t& pos, std::string_view& word) {
+    const std::size_t start = pos;
+    while (pos < s.size() && !IsSpace(s[pos]))
+        ++pos;
+    word = s.substr(start, pos - start);
+    return pos > start;
+}
+
+// How many times `c` occurs in `s`: sizes the item vectors before they fill.
+std::size_t CountChar(std::string_view s, char c) {
+    std::size_t count = 0;
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p < end) {
+        const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p));
+        if (hit == nullptr) break;
+        ++count;
+        p = static_cast<const char*>(hit) + 1;
+    }
+    return count;
 }
 
 int ToInt(long long v) {
@@ -108,21 +140,18 @@ int Scan(std::string_view text, std::string_view tmpl, ScanValue* values, int ma
     std::size_t i = 0;
     std::size_t t = 0;
     int count = 0;
-    const std::size_t n = text.size();
     while (t < tmpl.size()) {
         const char c = tmpl[t];
         if (IsSpace(c)) {
-            while (i < n && IsSpace(text[i]))
-                ++i;
+            SkipSpace(text, i);
             ++t;
             continue;
         }
         if (c == '%' && t + 1 < tmpl.size()) {
             const char conv = tmpl[t + 1];
+            SkipSpace(text, i); // every conversion skips white space first, as scanf does
             if (conv == '%') {
-                while (i < n && IsSpace(text[i]))
-                    ++i;
-                if (i < n && text[i] == '%') {
+                if (i < text.size() && text[i] == '%') {
                     ++i;
                     t += 2;
                     continue;
@@ -130,26 +159,22 @@ int Scan(std::string_view text, std::string_view tmpl, ScanValue* values, int ma
                 break;
             }
             if ((conv != 'd' && conv != 's') || values == nullptr || count >= maxValues) break;
-            while (i < n && IsSpace(text[i]))
-                ++i;
             const std::size_t start = i;
             ScanValue& out = values[count];
             if (conv == 'd') {
                 long long v = 0;
                 if (!ReadInt(text, i, v)) break;
                 out.number = v;
+                out.word = text.substr(start, i - start);
             } else {
-                while (i < n && !IsSpace(text[i]))
-                    ++i;
-                if (i == start) break;
+                if (!ReadWord(text, i, out.word)) break;
                 out.number = 0;
             }
-            out.word = text.substr(start, i - start);
             ++count;
             t += 2;
             continue;
         }
-        if (i < n && text[i] == c) {
+        if (i < text.size() && text[i] == c) {
             ++i;
             ++t;
             continue;
@@ -179,7 +204,8 @@ std::string Cut(std::string_view s, std::size_t width) {
 InKeyword RecognizeIncoming(std::string_view msg) {
     for (std::size_t k = 0; k < sizeof(kIncoming) / sizeof(kIncoming[0]); ++k) {
         const std::string_view kw = kIncoming[k];
-        if (msg.size() >= kw.size() && msg.compare(0, kw.size(), kw) == 0) {
+        if (msg.size() >= kw.size() && msg[0] == kw[0] &&
+            std::memcmp(msg.data(), kw.data(), kw.size()) == 0) {
             const auto keyword = static_cast<InKeyword>(k);
             if (keyword == InKeyword::Orvn && msg.size() <= 10)
                 continue; // a short "ORVN:" is no discovery reply
@@ -258,6 +284,7 @@ namespace detail {
 
 std::vector<PbookItem> ReadPbookItems(std::string_view s, int maxIndex) {
     std::vector<PbookItem> items;
+    items.reserve(CountChar(s, ';'));
     std::size_t p = 0;
     const std::size_t n = s.size();
     while (p < n) {
@@ -272,11 +299,10 @@ std::vector<PbookItem> ReadPbookItems(std::string_view s, int maxIndex) {
         const std::size_t nameStart = numberEnd + 1;
         const std::size_t semi = s.find(';', nameStart);
         if (semi == std::string_view::npos) break;
-        PbookItem item;
+        PbookItem& item = items.emplace_back();
         item.index = ToInt(index);
         item.number = Cut(s.substr(numberStart, numberEnd - numberStart), Width::PbookNumber);
         item.name = Cut(s.substr(nameStart, semi - nameStart), Width::PbookName);
-        items.push_back(std::move(item));
         p = semi + 1;
     }
     return items;
@@ -306,29 +332,44 @@ CallsMsg ParseCalls(std::string_view msg) {
         return r;
     }
     if (start.itemsPos == std::string_view::npos) return r;
-    std::size_t p = start.itemsPos;
-    while (p < msg.size()) {
-        const std::string_view rest = msg.substr(p);
-        ScanValue v[7];
-        if (Scan(rest, "%d %d %s %s %s %s %s", v, 7) < 7) break;
-        if (v[0].number < 1 || v[0].number >= kCallLogCapacity) break;
-        CallItem item;
-        item.index = ToInt(v[0].number);
-        item.callType = ToInt(v[1].number);
-        item.number = Cut(v[2].word, Width::CallNumber);
-        item.name = Cut(v[3].word, Width::CallName);
+    const std::string_view s = msg.substr(start.itemsPos);
+    r.items.reserve(CountChar(s, ';') + 1);
+    std::size_t p = 0;
+    while (p < s.size()) {
+        // "%d %d %s %s %s %s %s": every value skips the white space before it.
+        std::size_t i = p;
+        long long index = 0;
+        long long callType = 0;
+        std::string_view number, name, date, time, duration;
+        SkipSpace(s, i);
+        if (!ReadInt(s, i, index)) break;
+        SkipSpace(s, i);
+        if (!ReadInt(s, i, callType)) break;
+        SkipSpace(s, i);
+        if (!ReadWord(s, i, number)) break;
+        SkipSpace(s, i);
+        if (!ReadWord(s, i, name)) break;
+        SkipSpace(s, i);
+        if (!ReadWord(s, i, date)) break;
+        SkipSpace(s, i);
+        if (!ReadWord(s, i, time)) break;
+        SkipSpace(s, i);
+        if (!ReadWord(s, i, duration)) break;
+        if (index < 1 || index >= kCallLogCapacity) break;
+        CallItem& item = r.items.emplace_back();
+        item.index = ToInt(index);
+        item.callType = ToInt(callType);
+        item.number = Cut(number, Width::CallNumber);
+        item.name = Cut(name, Width::CallName);
         CaretsToBlanks(item.name, 2);
-        item.date = Cut(v[4].word, Width::CallDate);
+        item.date = Cut(date, Width::CallDate);
         CaretsToBlanks(item.date, 1);
-        item.time = Cut(v[5].word, Width::CallTime);
-        std::string_view duration = v[6].word;
-        duration = duration.substr(0, duration.find(';'));
-        item.duration = Cut(duration, Width::CallDuration);
-        r.items.push_back(std::move(item));
+        item.time = Cut(time, Width::CallTime);
+        item.duration = Cut(duration.substr(0, duration.find(';')), Width::CallDuration);
         // The next item begins after the first ";" from this item's start.
-        const std::size_t semi = rest.find(';');
+        const std::size_t semi = s.find(';', p);
         if (semi == std::string_view::npos) break;
-        p += semi + 1;
+        p = semi + 1;
     }
     return r;
 }
@@ -339,6 +380,7 @@ MenuMsg ParseMenu(std::string_view msg) {
     r.selectedItem = start.selectedItem;
     if (start.itemsPos == std::string_view::npos) return r;
     const std::string_view s = msg.substr(start.itemsPos);
+    r.items.reserve(CountChar(s, ';'));
     std::size_t p = 0;
     while (p < s.size()) {
         if (s[p] == ' ') ++p;

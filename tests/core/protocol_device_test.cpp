@@ -1,0 +1,443 @@
+// The device's side of the command catalogue, and both directions end to end: what one side
+// formats, the other reads back unchanged.
+#include "protocol/Protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace orvane::proto;
+
+namespace {
+
+std::string Repeat(char c, std::size_t n) {
+    return std::string(n, c);
+}
+
+const std::string kMac = "00:1A:2B:3C:4D:5E";
+
+} // namespace
+
+TEST(DialerCommandParse, RecognisesEveryDialerCommand) {
+    struct Case {
+        std::string msg;
+        OutKeyword kind;
+        int number = 0;
+        std::string mac = {}, text = {}, contactNumber = {}, contactName = {};
+        bool hasPassword = false;
+    };
+    const std::vector<Case> cases = {
+        {"ORVN: " + kMac + "\n", OutKeyword::Discovery, 0, kMac},
+        {"ORVN: " + kMac, OutKeyword::Discovery, 0, kMac},
+        {"ORVN: T1 10.0.0.2 ID 0 Desk", OutKeyword::None}, // a device's reply
+        {"LOGIN: " + kMac + " secret", OutKeyword::Login, 0, kMac, "secret", "", "", true},
+        {"LOGIN: " + kMac + " ", OutKeyword::Login, 0, kMac, "", "", "", true},
+        {"LOGIN: " + kMac, OutKeyword::Login, 0, kMac, "", "", "", false},
+        {"LOGIN: ", OutKeyword::None},
+        {"INIT:", OutKeyword::Init},
+        {"ALIVE:", OutKeyword::Alive},
+        {"STOP:", OutKeyword::Stop},
+        {"DISP:", OutKeyword::DispRequest},
+        {"DISP: 1 Hello", OutKeyword::None}, // a device's display line
+        {"KEY: 5", OutKeyword::Key, 5},
+        {"KEY: 19", OutKeyword::Key, 19},
+        {"KEY: x", OutKeyword::None},
+        {"KEY: ", OutKeyword::None},
+        {"DIAL: 0301555", OutKeyword::Dial, 0, "", "0301555"},
+        {"DIAL: ", OutKeyword::None},
+        {"LINUX: ls -l /tmp", OutKeyword::Linux, 0, "", "ls -l /tmp"},
+        {"VOL: 65", OutKeyword::Volume, 65},
+        {"VOL: 1 65 Ring", OutKeyword::None}, // a device's volume report
+        {"SELECT: 0", OutKeyword::Select, 0},
+        {"SELECT: 12", OutKeyword::Select, 12},
+        {"ADD: 555 Ann Lee", OutKeyword::Add, 0, "", "", "555", "Ann Lee"},
+        {"ADD:  ", OutKeyword::Add, 0, "", "", "", ""},
+        {"ADD: 555 ", OutKeyword::Add, 0, "", "", "555", ""},
+        {"ADD: 555", OutKeyword::None},
+        {"MOD: 3 555 Ann Lee", OutKeyword::Mod, 3, "", "", "555", "Ann Lee"},
+        {"MOD: 3 555 ", OutKeyword::Mod, 3, "", "", "555", ""},
+        {"MOD: 3 555", OutKeyword::None},
+        {"MOD: x 555 Bo", OutKeyword::None},
+        {"PBOOK: 1", OutKeyword::PbookMode, 1},
+        {"PBOOK: 2", OutKeyword::PbookMode, 2},
+        {"PBOOK: 3", OutKeyword::None},
+        {"PBOOK: 2 ", OutKeyword::PrivateUpload},
+        {"INPUT: 1 1234", OutKeyword::InputReply, 1, "", "1234"},
+        {"INPUT: 2 ", OutKeyword::InputReply, 2, "", ""},
+        {"INPUT: 1 two words", OutKeyword::InputReply, 1, "", "two words"},
+        {"INPUT: 1", OutKeyword::None},
+        {"INPUT: x y", OutKeyword::None},
+        {"", OutKeyword::None},
+        {"init:", OutKeyword::None},
+        {" INIT:", OutKeyword::None},
+        {"INIT: now", OutKeyword::None},
+        {std::string("\x01\xff\x80", 3), OutKeyword::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE('"' + c.msg + '"');
+        const DialerCommand d = ParseDialerCommand(c.msg);
+        EXPECT_EQ(d.kind, c.kind);
+        if (d.kind == OutKeyword::None) continue;
+        EXPECT_EQ(d.number, c.number);
+        EXPECT_EQ(d.mac, c.mac);
+        EXPECT_EQ(d.text, c.text);
+        EXPECT_EQ(d.contactNumber, c.contactNumber);
+        EXPECT_EQ(d.contactName, c.contactName);
+        EXPECT_EQ(d.hasPassword, c.hasPassword);
+    }
+}
+
+TEST(DialerCommandParse, PrivateUploadKeepsItemsUpToTheFirstBrokenOne) {
+    const DialerCommand d = ParseDialerCommand("PBOOK: 2 1 555 Ann Lee;2 777 Bo;3 888");
+    ASSERT_EQ(d.kind, OutKeyword::PrivateUpload);
+    ASSERT_EQ(d.upload.size(), 2u);
+    EXPECT_EQ(d.upload[0].index, 1);
+    EXPECT_EQ(d.upload[0].number, "555");
+    EXPECT_EQ(d.upload[0].name, "Ann Lee");
+    EXPECT_EQ(d.upload[1].name, "Bo");
+}
+
+TEST(DeviceMessages, ReadBackByTheDialer) {
+    const auto disp = ParseDisp(FormatDisp(0, "Anna  Berger calling"));
+    ASSERT_TRUE(disp);
+    EXPECT_EQ(disp->line, 0);
+    EXPECT_EQ(disp->text, "Anna  Berger calling");
+    EXPECT_EQ(ParseDisp(FormatDisp(7, "one\ntwo\nthree"))->text, "one\ntwo\nthree");
+
+    const auto key = ParseTextKey(FormatTextKey(2, "Hold on"));
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->slot, 2);
+    EXPECT_EQ(key->label, "Hold on");
+    EXPECT_EQ(ParseTextKey(FormatTextKey(3, ""))->label, "");
+
+    EXPECT_EQ(ParseIconKey(FormatIconKey(3, 0))->slot, 3);
+    EXPECT_EQ(ParseClr(FormatClr(4)), 4);
+    EXPECT_EQ(ParseIcon(FormatIcon(47, 2))->icon, 47);
+    const auto vol = ParseVol(FormatVolReport(1, 80, "Ring volume"));
+    ASSERT_TRUE(vol);
+    EXPECT_EQ(vol->percent, 80);
+    EXPECT_EQ(vol->text, "Ring volume");
+    EXPECT_EQ(ParseShowMute(FormatShowMute(true)), 1);
+    EXPECT_EQ(ParseShowMute(FormatShowMute(false)), 0);
+    EXPECT_EQ(ParseLoginReply(FormatLoginReply(0)), 0);
+    EXPECT_EQ(LinuxFragment(FormatLinuxFragment("total 4\n")), "total 4\n");
+
+    for (const std::string& kw :
+         {std::string(kHookOn), std::string(kHookOff), std::string(kLinuxStart),
+          std::string(kLinuxEnd), std::string(kUpdatePcList), std::string(kHideList),
+          std::string(kShowList), std::string(kShowNav), std::string(kShowDialpad)})
+        EXPECT_STREQ(KeywordText(RecognizeIncoming(kw)), kw.c_str());
+
+    const InputRequest req{"Enter the PIN", "OK", "Cancel", "1234"};
+    const InputRequest got = ParseInputRequest(FormatInputRequest(req));
+    EXPECT_EQ(got.prompt, req.prompt);
+    EXPECT_EQ(got.firstCaption, req.firstCaption);
+    EXPECT_EQ(got.secondCaption, req.secondCaption);
+    EXPECT_EQ(got.initialText, req.initialText);
+
+    // A full-width field and a ";" inside a field do not shift the fields after them.
+    const InputRequest edge{Repeat('p', 50), "Yes;No", "", "x"};
+    const InputRequest edgeGot = ParseInputRequest(FormatInputRequest(edge));
+    EXPECT_EQ(edgeGot.prompt, Repeat('p', 39));
+    EXPECT_EQ(edgeGot.firstCaption, "Yes,No");
+    EXPECT_EQ(edgeGot.secondCaption, "");
+    EXPECT_EQ(edgeGot.initialText, "x");
+}
+
+TEST(DeviceMessages, DiscoveryRepliesReadBackInBothForms) {
+    for (bool initOnly : {false, true}) {
+        DiscoveryReply r;
+        r.type = "T1";
+        r.ip = "192.168.1.20";
+        r.id = "A0B1C2D3";
+        r.busy = 1;
+        r.passwordRequired = initOnly ? 0 : 1;
+        r.initOnly = initOnly;
+        r.name = "Front  Desk 2";
+        const std::string msg = FormatDiscoveryReply(r);
+        ASSERT_EQ(RecognizeIncoming(msg), InKeyword::Orvn) << msg;
+        const auto got = ParseDiscoveryReply(msg);
+        ASSERT_TRUE(got) << msg;
+        EXPECT_EQ(got->type, r.type);
+        EXPECT_EQ(got->ip, r.ip);
+        EXPECT_EQ(got->id, r.id);
+        EXPECT_EQ(got->busy, r.busy);
+        EXPECT_EQ(got->passwordRequired, r.passwordRequired);
+        EXPECT_EQ(got->initOnly, initOnly);
+        EXPECT_EQ(got->name, r.name);
+    }
+}
+
+TEST(DeviceMessages, MenuReadsBackWithCutAndSanitisedTexts) {
+    const std::vector<std::string> items = {"Call history", "Phone; book", Repeat('m', 45)};
+    const MenuMsg m = ParseMenu(FormatMenu(1, items));
+    EXPECT_EQ(m.selectedItem, 1);
+    EXPECT_EQ(m.items, (std::vector<std::string>{"Call history", "Phone, book", Repeat('m', 39)}));
+}
+
+TEST(PhonebookDatagrams, FullPhonebookSplitsAndReadsBack) {
+    std::vector<Contact> contacts;
+    for (int k = 0; k < 999; ++k)
+        contacts.push_back(
+            {"0301" + std::to_string(555000 + k), "Contact " + std::to_string(k) + " Lastname"});
+    const std::vector<std::string> datagrams = FormatPbook(4, contacts);
+    ASSERT_GT(datagrams.size(), 1u);
+    std::vector<PbookItem> all;
+    for (const std::string& d : datagrams) {
+        EXPECT_LE(d.size(), kMaxReceiveLength);
+        ASSERT_EQ(RecognizeIncoming(d), InKeyword::Pbook);
+        const PbookMsg m = ParsePbook(d);
+        EXPECT_EQ(m.selectedItem, 4);
+        ASSERT_FALSE(m.items.empty());
+        // Each datagram continues where the one before ended.
+        EXPECT_EQ(m.items.front().index, static_cast<int>(all.size()) + 1);
+        all.insert(all.end(), m.items.begin(), m.items.end());
+    }
+    ASSERT_EQ(all.size(), contacts.size());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        EXPECT_EQ(all[k].index, static_cast<int>(k) + 1);
+        EXPECT_EQ(all[k].number, contacts[k].number);
+        EXPECT_EQ(all[k].name, contacts[k].name);
+    }
+}
+
+TEST(PhonebookDatagrams, EdgesOfTheFormat) {
+    EXPECT_EQ(FormatPbook(-1, {}), std::vector<std::string>{"PBOOK: -1 "});
+    EXPECT_TRUE(ParsePbook(FormatPbook(-1, {}).front()).shortEmpty);
+
+    // A thousandth contact has no place in the dialer's store: it does not travel.
+    const std::vector<Contact> many(1000, Contact{"555", "A"});
+    std::size_t sent = 0;
+    for (const std::string& d : FormatPbook(-1, many))
+        sent += ParsePbook(d).items.size();
+    EXPECT_EQ(sent, 999u);
+
+    // Texts that would break the item travel in a form the dialer can read.
+    const PbookMsg m = ParsePbook(
+        FormatPbook(-1, {{"030 1555", "Ann; Lee"}, {Repeat('5', 30), Repeat('n', 40)}, {"", ""}})
+            .front());
+    ASSERT_EQ(m.items.size(), 3u);
+    EXPECT_EQ(m.items[0].number, "0301555");
+    EXPECT_EQ(m.items[0].name, "Ann, Lee");
+    EXPECT_EQ(m.items[1].number, Repeat('5', Width::PbookNumber));
+    EXPECT_EQ(m.items[1].name, Repeat('n', Width::PbookName));
+    EXPECT_EQ(m.items[2].number, "");
+    EXPECT_EQ(m.items[2].name, "");
+
+    // A small datagram size still never splits an item.
+    std::vector<Contact> ten;
+    for (int k = 0; k < 10; ++k)
+        ten.push_back({"555" + std::to_string(k), "Name"});
+    const auto small = FormatPbook(0, ten, 40);
+    std::size_t items = 0;
+    for (const std::string& d : small) {
+        EXPECT_LE(d.size(), 40u) << d;
+        items += ParsePbook(d).items.size();
+    }
+    EXPECT_EQ(items, 10u);
+}
+
+TEST(CallLogDatagrams, FullCallLogSplitsAndReadsBack) {
+    std::vector<CallItem> calls;
+    for (int k = 0; k < 2999; ++k) {
+        CallItem c;
+        c.callType = k % 3;
+        c.number = "0301" + std::to_string(555000 + k);
+        c.name = k % 2 ? "Ann Marie Lee" : "Bo";
+        c.date = "May " + std::to_string(1 + k % 28);
+        c.time = "10:" + std::to_string(10 + k % 50);
+        c.duration = "0:" + std::to_string(10 + k % 50);
+        calls.push_back(c);
+    }
+    const std::vector<std::string> datagrams = FormatCalls(-1, calls);
+    ASSERT_GT(datagrams.size(), 1u);
+    std::vector<CallItem> all;
+    for (const std::string& d : datagrams) {
+        EXPECT_LE(d.size(), kMaxReceiveLength);
+        ASSERT_EQ(RecognizeIncoming(d), InKeyword::Calls);
+        const CallsMsg m = ParseCalls(d);
+        ASSERT_FALSE(m.items.empty());
+        EXPECT_EQ(m.items.front().index, static_cast<int>(all.size()) + 1);
+        all.insert(all.end(), m.items.begin(), m.items.end());
+    }
+    ASSERT_EQ(all.size(), calls.size());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(all[k].index, static_cast<int>(k) + 1);
+        EXPECT_EQ(all[k].callType, calls[k].callType);
+        EXPECT_EQ(all[k].number, calls[k].number);
+        EXPECT_EQ(all[k].name, calls[k].name);
+        EXPECT_EQ(all[k].date, calls[k].date);
+        EXPECT_EQ(all[k].time, calls[k].time);
+        EXPECT_EQ(all[k].duration, calls[k].duration);
+        if (testing::Test::HasFailure()) break;
+    }
+}
+
+TEST(CallLogDatagrams, EmptyAndAwkwardFieldsStayReadable) {
+    EXPECT_TRUE(ParseCalls(FormatCalls(-1, {}).front()).shortEmpty);
+    CallItem odd;
+    odd.callType = 1;
+    odd.number = "030 555";
+    odd.name = "";
+    odd.date = "";
+    odd.time = "";
+    odd.duration = "1;2";
+    CallItem next;
+    next.number = "1";
+    next.name = "B";
+    next.date = "d";
+    next.time = "t";
+    next.duration = "u";
+    const CallsMsg m = ParseCalls(FormatCalls(-1, {odd, next}).front());
+    ASSERT_EQ(m.items.size(), 2u); // the next item is not lost
+    EXPECT_EQ(m.items[0].number, "030555");
+    EXPECT_EQ(m.items[0].name, " ");
+    EXPECT_EQ(m.items[0].date, " ");
+    EXPECT_EQ(m.items[0].time, "-");
+    EXPECT_EQ(m.items[0].duration, "1,2");
+    EXPECT_EQ(m.items[1].name, "B");
+}
+
+TEST(DialerCommandRoundTrip, DeviceReadsWhatTheDialerFormats) {
+    DialerCommand d = ParseDialerCommand(FormatDiscovery(kMac));
+    EXPECT_EQ(d.kind, OutKeyword::Discovery);
+    EXPECT_EQ(d.mac, kMac);
+
+    d = ParseDialerCommand(FormatLogin(kMac, "pass word"));
+    EXPECT_EQ(d.kind, OutKeyword::Login);
+    EXPECT_TRUE(d.hasPassword);
+    EXPECT_EQ(d.text, "pass word");
+    d = ParseDialerCommand(FormatLogin(kMac, ""));
+    EXPECT_TRUE(d.hasPassword);
+    EXPECT_EQ(d.text, "");
+    d = ParseDialerCommand(FormatPrivateLogin(kMac));
+    EXPECT_EQ(d.kind, OutKeyword::Login);
+    EXPECT_FALSE(d.hasPassword);
+    EXPECT_EQ(d.mac, kMac);
+
+    EXPECT_EQ(ParseDialerCommand(FormatKeyName("11")).number, 11);
+    EXPECT_EQ(ParseDialerCommand(FormatKeyCode(KeyCode::CallLogs)).number, 24);
+    EXPECT_EQ(ParseDialerCommand(FormatDial("+4930555")).text, "+4930555");
+    EXPECT_EQ(ParseDialerCommand(FormatLinux("cat /proc/uptime")).text, "cat /proc/uptime");
+    EXPECT_EQ(ParseDialerCommand(FormatVolume(0)).kind, OutKeyword::Volume);
+    EXPECT_EQ(ParseDialerCommand(FormatSelect(998)).number, 998);
+    d = ParseDialerCommand(FormatAdd("555", "Ann  Lee"));
+    EXPECT_EQ(d.contactNumber, "555");
+    EXPECT_EQ(d.contactName, "Ann  Lee");
+    d = ParseDialerCommand(FormatMod(7, "", ""));
+    EXPECT_EQ(d.kind, OutKeyword::Mod);
+    EXPECT_EQ(d.number, 7);
+    EXPECT_EQ(d.contactNumber, "");
+    d = ParseDialerCommand(FormatInputReply(2, ""));
+    EXPECT_EQ(d.kind, OutKeyword::InputReply);
+    EXPECT_EQ(d.number, 2);
+    EXPECT_EQ(ParseDialerCommand(kInit).kind, OutKeyword::Init);
+    EXPECT_EQ(ParseDialerCommand(kAlive).kind, OutKeyword::Alive);
+    EXPECT_EQ(ParseDialerCommand(kStop).kind, OutKeyword::Stop);
+    EXPECT_EQ(ParseDialerCommand(kDispRequest).kind, OutKeyword::DispRequest);
+    EXPECT_EQ(ParseDialerCommand(kUseOwnPhonebook).number, 1);
+    EXPECT_EQ(ParseDialerCommand(kUsePrivatePhonebook).number, 2);
+}
+
+TEST(DialerCommandRoundTrip, PrivateUploadReadsBackInOrder) {
+    std::vector<Contact> contacts;
+    for (int k = 0; k < 1000; ++k)
+        contacts.push_back({"0301" + std::to_string(k), "Private contact " + std::to_string(k)});
+    std::vector<PbookItem> all;
+    for (const std::string& chunk : FormatPrivateUpload(contacts)) {
+        const DialerCommand d = ParseDialerCommand(chunk);
+        ASSERT_EQ(d.kind, OutKeyword::PrivateUpload);
+        all.insert(all.end(), d.upload.begin(), d.upload.end());
+    }
+    ASSERT_EQ(all.size(), contacts.size()); // position 1000 included
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        EXPECT_EQ(all[k].index, static_cast<int>(k) + 1);
+        EXPECT_EQ(all[k].number, contacts[k].number);
+        EXPECT_EQ(all[k].name, contacts[k].name);
+    }
+    const DialerCommand empty = ParseDialerCommand(FormatPrivateUpload({}).front());
+    EXPECT_EQ(empty.kind, OutKeyword::PrivateUpload);
+    EXPECT_TRUE(empty.upload.empty());
+}
+
+// Every reader on every prefix and on random corruptions of real messages: no crash, and no
+// text ever longer than the field it lands in.
+TEST(Robustness, DamagedMessagesStayWithinTheirFields) {
+    std::vector<std::string> seeds = {
+        "DISP: 7 " + Repeat('x', 300),
+        "TEXT_KEY: 1 " + Repeat('l', 300),
+        "VOL: 1 50 " + Repeat('v', 300),
+        "PBOOK: 0 1 " + Repeat('5', 40) + " " + Repeat('n', 60) + ";2 555 Bo;",
+        "CALLS: 0 1 0 " + Repeat('5', 30) + " A^B^C " + Repeat('d', 30) + " t u;2 1 5 B d t u;",
+        "MENU: 0 1 " + Repeat('m', 60) + ";2 B;",
+        "INPUT: 1 " + Repeat('p', 90) + ";b;c;" + Repeat('i', 90),
+        "ORVN: " + Repeat('T', 20) + " " + Repeat('1', 20) + " " + Repeat('I', 50) + " 0 1 " +
+            Repeat('N', 50),
+        "LOGIN: 1",
+        "ADD: 555 Ann",
+        "MOD: 1 555 Ann",
+        "PBOOK: 2 1 555 Ann;2 " + Repeat('7', 40) + " " + Repeat('b', 40) + ";",
+    };
+    std::vector<std::string> inputs;
+    for (const std::string& s : seeds)
+        for (std::size_t n = 0; n <= s.size(); ++n)
+            inputs.push_back(s.substr(0, n));
+    std::mt19937 rng(12345);
+    const std::string alphabet = " ;^\t\n-0123456789aZ:";
+    for (int i = 0; i < 3000; ++i) {
+        std::string s = seeds[rng() % seeds.size()];
+        for (int e = 0; e < 4; ++e)
+            s[rng() % s.size()] = alphabet[rng() % alphabet.size()];
+        inputs.push_back(s);
+    }
+    for (const std::string& s : inputs) {
+        SCOPED_TRACE(s);
+        RecognizeIncoming(s);
+        if (auto d = ParseDisp(s)) {
+            ASSERT_LE(d->text.size(), Width::DisplayText);
+        }
+        if (auto k = ParseTextKey(s)) {
+            ASSERT_LE(k->label.size(), Width::DisplayText);
+        }
+        if (auto v = ParseVol(s)) {
+            ASSERT_LE(v->text.size(), Width::DisplayText);
+        }
+        for (const PbookItem& it : ParsePbook(s).items) {
+            ASSERT_GE(it.index, 1);
+            ASSERT_LT(it.index, kPhonebookCapacity);
+            ASSERT_LE(it.number.size(), Width::PbookNumber);
+            ASSERT_LE(it.name.size(), Width::PbookName);
+        }
+        for (const CallItem& it : ParseCalls(s).items) {
+            ASSERT_GE(it.index, 1);
+            ASSERT_LT(it.index, kCallLogCapacity);
+            ASSERT_LE(it.number.size(), Width::CallNumber);
+            ASSERT_LE(it.name.size(), Width::CallName);
+            ASSERT_LE(it.date.size(), Width::CallDate);
+            ASSERT_LE(it.time.size(), Width::CallTime);
+            ASSERT_LE(it.duration.size(), Width::CallDuration);
+        }
+        for (const std::string& it : ParseMenu(s).items)
+            ASSERT_LE(it.size(), Width::MenuText);
+        const InputRequest in = ParseInputRequest(s);
+        for (const std::string* f :
+             {&in.prompt, &in.firstCaption, &in.secondCaption, &in.initialText})
+            ASSERT_LE(f->size(), Width::InputField);
+        if (auto r = ParseDiscoveryReply(s)) {
+            ASSERT_LE(r->type.size(), Width::DevType);
+            ASSERT_LE(r->ip.size(), Width::DevIP);
+            ASSERT_LE(r->id.size(), Width::DevID);
+            ASSERT_LE(r->name.size(), Width::DevName);
+        }
+        ParseLoginReply(s);
+        LinuxFragment(s);
+        const DialerCommand c = ParseDialerCommand(s);
+        for (const PbookItem& it : c.upload) {
+            ASSERT_LE(it.number.size(), Width::PbookNumber);
+            ASSERT_LE(it.name.size(), Width::PbookName);
+        }
+    }
+}
