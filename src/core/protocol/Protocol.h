@@ -103,7 +103,8 @@ const char* KeywordText(InKeyword k);
 
 struct DispMsg {
     int line = 0;
-    std::string text; // rest of line after the 2nd blank (empty if that blank is missing)
+    std::string text; // rest of line after the 2nd blank (empty if that blank is missing);
+                      // cut to BlockText for line 7, to DisplayText otherwise
 };
 std::optional<DispMsg> ParseDisp(std::string_view msg); // needs 2 values
 
@@ -269,7 +270,8 @@ std::string FormatVolReport(int deviceCode, int percent, std::string_view text);
 std::string FormatShowMute(bool show);
 std::string FormatDiscoveryReply(const DiscoveryReply& reply); // five-field when initOnly
 std::string FormatLoginReply(int value);
-std::string FormatInputRequest(const InputRequest& request); // "INPUT: 1 p;c1;c2;init"
+// "INPUT: 1 p;c1;c2;init"; each field cut to InputField, ";" inside a field sent as ",".
+std::string FormatInputRequest(const InputRequest& request);
 std::string FormatLinuxFragment(std::string_view text);      // "LINUX: %s"
 constexpr const char* kHookOn = "HOOK: ON";
 constexpr const char* kHookOff = "HOOK: OFF";
@@ -282,12 +284,17 @@ constexpr const char* kShowNav = "SHOW_NAV:";
 constexpr const char* kShowDialpad = "SHOW_DIALPAD:";
 
 // Lists split into datagrams of at most maxBytes characters each (items never split);
-// numbering starts at firstIndex in the first datagram and continues in the next ones.
-// selectedItem goes into every datagram. An empty list is one datagram "PBOOK: <sel> ".
+// numbering starts at 1 in the first datagram and continues in the next ones (the
+// CallItem::index given is not used). selectedItem goes into every datagram. An empty list
+// is one datagram "PBOOK: <sel> ". Only the items the dialer can store travel (999 contacts,
+// 2999 calls). Texts are cut to the dialer's widths; ";" travels as ","; numbers, call times
+// and durations lose their blanks; call names and dates carry blanks as "^"; an empty call
+// field travels as "^" (name, date) or "-" (number, time, duration): a word cannot be empty.
 std::vector<std::string> FormatPbook(int selectedItem, const std::vector<Contact>& contacts,
                                      std::size_t maxBytes = kMaxReceiveLength);
 std::vector<std::string> FormatCalls(int selectedItem, const std::vector<CallItem>& calls,
                                      std::size_t maxBytes = kMaxReceiveLength);
+// "MENU: <sel> " then "%d %s;" numbered from 1; texts cut to MenuText, ";" sent as ",".
 std::string FormatMenu(int selectedItem, const std::vector<std::string>& items);
 
 } // namespace orvane::proto
