@@ -89,6 +89,11 @@ TEST(Scan, ReadsLikeScanf) {
         {"KEY:\t\n 5", "KEY: %d", 1, {"5"}, {5}}, // any white space
         {"VOL: -5 +7", "VOL: %d %d", 2, {"-5", "+7"}, {-5, 7}},
         {"VOL: 99999999999 -99999999999", "VOL: %d %d", 2, {}, {2147483647, -2147483648LL}},
+        {"VOL: 98765432109876543210987654321 -98765432109876543210987654321",
+         "VOL: %d %d",
+         2,
+         {},
+         {2147483647, -2147483648LL}},
         {"VOL: - 5", "VOL: %d %d", 0, {}, {}},     // a sign alone is no number
         {"VOL: 5 x", "VOL: %d %d", 1, {"5"}, {5}}, // stops at the first mismatch
         {"disp: 1 x", "DISP: %d %s", 0, {}, {}},   // literals are case-sensitive
