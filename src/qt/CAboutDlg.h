@@ -8,13 +8,13 @@ class QPushButton;
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CAboutDlg(const QString& versionLine, QWidget* parent = nullptr);
 
     QLabel* versionLabel() const { return m_version; }
     QPushButton* okButton() const { return m_ok; }
 
-private:
+  private:
     QLabel* m_version = nullptr;
     QPushButton* m_ok = nullptr;
 };

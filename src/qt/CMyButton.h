@@ -8,7 +8,7 @@
 
 class CMyButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit CMyButton(QWidget* parent = nullptr);
 
     // Replaces all four slots (a slot given 0 becomes empty).
@@ -19,9 +19,9 @@ public:
 
     QSize sizeHint() const override { return QSize(56, 52); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     orvane::ImageSet m_images;
 };

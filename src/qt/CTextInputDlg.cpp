@@ -8,31 +8,16 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QValidator>
 #include <qdrawutil.h>
 
 namespace {
 
 constexpr int kFrame = 3; // the modal frame drawn around the caption-less window
 
-// The reply carries the text as bytes; keep it within the same room as the characters.
-class ByteLengthValidator : public QValidator {
-public:
-    ByteLengthValidator(int maxBytes, QObject* parent) : QValidator(parent), m_max(maxBytes) {}
-    State validate(QString& input, int&) const override {
-        return input.toUtf8().size() <= m_max ? Acceptable : Invalid;
-    }
-
-private:
-    int m_max;
-};
-
 } // namespace
 
 QString CTextInputDlg::initialText(const orvane::TextInputRequest& request) {
-    QString text = modeltext::toQt(request.initialText).left(kMaxText);
-    while (text.toUtf8().size() > kMaxText) text.chop(1);
-    return text;
+    return modeltext::toQt(request.initialText).left(kMaxText);
 }
 
 CTextInputDlg::CTextInputDlg(const orvane::TextInputRequest& request, QWidget* parent)
@@ -52,7 +37,6 @@ CTextInputDlg::CTextInputDlg(const orvane::TextInputRequest& request, QWidget* p
 
     m_edit = new QLineEdit(this);
     m_edit->setMaxLength(kMaxText);
-    m_edit->setValidator(new ByteLengthValidator(kMaxText, m_edit));
     m_edit->setText(initialText(request));
     place(m_edit, 7, 32, 140, 22);
 
@@ -103,7 +87,9 @@ void CTextInputDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CTextInputDlg::reject() { choose(2); }
+void CTextInputDlg::reject() {
+    choose(2);
+}
 
 void CTextInputDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -14,7 +14,7 @@ class QPushButton;
 
 class CTextInputDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMaxText = 30;
 
     CTextInputDlg(const orvane::TextInputRequest& request, QWidget* parent = nullptr);
@@ -30,12 +30,12 @@ public:
     QPushButton* firstButton() const { return m_first; }
     QPushButton* secondButton() const { return m_second; }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void reject() override;
 
-private:
+  private:
     void choose(int button);
 
     QLabel* m_prompt = nullptr;

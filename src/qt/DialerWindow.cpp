@@ -21,6 +21,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 using orvane::Control;
 using orvane::ControlKind;
@@ -31,6 +32,7 @@ namespace {
 constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
+constexpr int kNoEditLimit = 32767; // QLineEdit's own default
 
 Qt::Alignment horizontal(orvane::Align align) {
     switch (align) {
@@ -243,10 +245,15 @@ void DialerWindow::apply(View& view, const Control& c) {
         edit->setEchoMode(c.password ? QLineEdit::Password : QLineEdit::Normal);
         edit->setAlignment(horizontal(c.align) | Qt::AlignVCenter);
         const QString text = modeltext::toQt(c.text);
+        // A limit holds what the user types; a longer text set by the dialog stays whole.
+        const int limit = c.maxLength > 0
+                              ? std::max<int>(c.maxLength, static_cast<int>(text.size()))
+                              : kNoEditLimit;
+        if (edit->maxLength() != limit) edit->setMaxLength(limit);
         if (edit->text() != text) edit->setText(text);
         view.pushedText = text;
-        const int start = modeltext::charPos(c.text, c.selStart);
-        const int end = modeltext::charPos(c.text, c.selEnd);
+        const int start = std::clamp(c.selStart, 0, static_cast<int>(text.size()));
+        const int end = std::clamp(c.selEnd, 0, static_cast<int>(text.size()));
         if (start == end)
             edit->setCursorPosition(start);
         else
@@ -339,9 +346,7 @@ void DialerWindow::copyBack() {
                 start = edit->selectionStart();
                 end = edit->selectionEnd();
             }
-            const std::string& bytes = m_face.Text(view.id);
-            m_face.UserSetEditSel(view.id, modeltext::bytePos(bytes, start),
-                                  modeltext::bytePos(bytes, end));
+            m_face.UserSetEditSel(view.id, start, end);
         } else if (view.kind == ControlKind::Slider) {
             m_face.UserSetSliderPos(view.id, static_cast<QSlider*>(view.widget)->sliderPosition());
         }

@@ -27,7 +27,7 @@ class CDialerDlg;
 
 class DialerWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent = nullptr);
     ~DialerWindow() override;
 
@@ -51,19 +51,19 @@ public:
     QFont fontFor(orvane::FontId font) const;
     orvane::CDialerDlg& dialog() { return m_dialog; }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct View {
         int id = 0;
         orvane::ControlKind kind = orvane::ControlKind::Text;
         QWidget* widget = nullptr;
         std::uint64_t version = 0;
-        QString pushedText;           // edits: the text last written from the model
+        QString pushedText;            // edits: the text last written from the model
         FaceListModel* list = nullptr; // lists
         QTreeView* tree = nullptr;
         int shownSelection = -2;

@@ -22,8 +22,8 @@ int mulDiv(int a, int b, int c) {
 DialogUnits::DialogUnits(const QFont& dialogFont) {
     const QFontMetrics fm(dialogFont);
     // The average width is that of the 52 letters, rounded to the nearest pixel.
-    const int letters =
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_baseX = std::max(1, (letters / 26 + 1) / 2);
     m_baseY = std::max(1, fm.height());
 }

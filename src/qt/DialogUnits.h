@@ -8,7 +8,7 @@
 #include <QSize>
 
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& dialogFont);
 
     int baseX() const { return m_baseX; }
@@ -19,7 +19,7 @@ public:
     QRect rect(int x, int y, int w, int h) const;
     QSize size(int w, int h) const;
 
-private:
+  private:
     int m_baseX = 1;
     int m_baseY = 1;
 };

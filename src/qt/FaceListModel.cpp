@@ -66,8 +66,7 @@ QVariant FaceListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         return column < row.texts.size() ? modeltext::toQt(row.texts[column]) : QString();
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(toQt(l.columns[column].align));
+    case Qt::TextAlignmentRole: return static_cast<int>(toQt(l.columns[column].align));
     case Qt::DecorationRole: {
         if (column != 0) return {};
         const int icon = iconFor(l.imageList, row.image);

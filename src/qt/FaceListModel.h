@@ -10,7 +10,7 @@
 
 class FaceListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     FaceListModel(const orvane::FaceModel& face, int listId, QObject* parent = nullptr);
 
     // Brings the rows the view knows in step with the face model. True when the view was
@@ -26,7 +26,7 @@ public:
     // The icon id shown for an image index of a list's image list; 0 for none.
     static int iconFor(orvane::ImageListId images, int image);
 
-private:
+  private:
     const orvane::ListData& list() const { return m_face.List(m_listId); }
 
     const orvane::FaceModel& m_face;

@@ -54,7 +54,9 @@ void ImageKey::paintEvent(QPaintEvent*) {
     if (!isEnabled()) painter.fillRect(target, QColor(255, 255, 255, 110));
 }
 
-SoftKey::SoftKey(QWidget* parent) : QAbstractButton(parent) { setFocusPolicy(Qt::ClickFocus); }
+SoftKey::SoftKey(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::ClickFocus);
+}
 
 void SoftKey::setLabel(const QString& label) {
     if (label == m_label) return;

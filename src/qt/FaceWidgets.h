@@ -22,15 +22,15 @@ QRect drawButtonFace(QPainter& painter, const QRect& rect, const QPalette& palet
 // to fit inside the button's face, keeping its proportions.
 class ImageKey : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     ImageKey(bool clientEdge, QWidget* parent = nullptr);
     void setBitmap(int id);
     int bitmap() const { return m_bitmap; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     bool m_clientEdge = false;
     int m_bitmap = 0;
 };
@@ -39,15 +39,15 @@ private:
 // shown as it is: an ampersand is no mnemonic here.
 class SoftKey : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit SoftKey(QWidget* parent = nullptr);
     void setLabel(const QString& label);
     QString label() const { return m_label; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString m_label;
 };
 
@@ -55,15 +55,15 @@ private:
 // the picture's size, kept inside its place) or at its own size, clipped to the control.
 class BitmapStatic : public QWidget {
     Q_OBJECT
-public:
+  public:
     BitmapStatic(bool clip, QWidget* parent = nullptr);
     void setBitmap(int id);
     int bitmap() const { return m_bitmap; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     bool m_clip = false;
     int m_bitmap = 0;
 };
@@ -71,7 +71,7 @@ private:
 // Edits that mask their text show '*' for every character, as the dialer always has.
 class StarPasswordStyle : public QProxyStyle {
     Q_OBJECT
-public:
+  public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr,
                   const QWidget* widget = nullptr,

@@ -1,6 +1,6 @@
-// Texts between the core and the widgets. The core keeps bytes: what the device sent and
-// what the user typed. UTF-8 is shown as such; any other byte string is shown one byte to
-// a character (Latin-1), so nothing is lost or replaced.
+// Texts between the core and the widgets. The protocol and the core carry single-byte
+// ANSI text (Windows code page 1252), one byte to a character, so a character position
+// in a widget is the same position in the core's bytes.
 #pragma once
 
 #include <QString>
@@ -9,10 +9,7 @@
 namespace modeltext {
 
 QString toQt(const std::string& bytes);
+// A character the code page lacks becomes '?', as the system's conversion makes it.
 std::string toModel(const QString& text);
-
-// Positions in the text that toQt(bytes) shows: character position <-> byte position.
-int bytePos(const std::string& bytes, int charPos);
-int charPos(const std::string& bytes, int bytePos);
 
 } // namespace modeltext

@@ -39,9 +39,9 @@ int mapSocketError(QAbstractSocket::SocketError error) {
     case QAbstractSocket::DatagramTooLargeError: return SockErr::MessageSize;
     case QAbstractSocket::HostNotFoundError: return SockErr::Invalid;
     case QAbstractSocket::SocketAccessError: return SockErr::Access;
-    case QAbstractSocket::AddressInUseError: return 10048;              // address in use
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049; // address not available
-    case QAbstractSocket::SocketResourceError: return 10055;            // no buffer space
+    case QAbstractSocket::AddressInUseError: return 10048;               // address in use
+    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;  // address not available
+    case QAbstractSocket::SocketResourceError: return 10055;             // no buffer space
     case QAbstractSocket::UnsupportedSocketOperationError: return 10045; // not supported
     default: return SockErr::Invalid;
     }
@@ -241,6 +241,10 @@ void QtDatagramPort::drain() {
 
 QtTimerHost::QtTimerHost(QObject* parent) : QObject(parent) {}
 
+void QtTimerHost::attach(DialerWindow* window) {
+    m_window = window;
+}
+
 void QtTimerHost::SetTimer(int id, unsigned periodMs) {
     QTimer*& timer = m_timers[id];
     if (timer == nullptr) {
@@ -268,7 +272,13 @@ bool QtTimerHost::isRunning(int id) const {
 // ---------------------------------------------------------------------------------------
 // QtDialogs
 
-QWidget* QtDialogs::owner() const { return m_window.data(); }
+void QtDialogs::attach(DialerWindow* window) {
+    m_window = window;
+}
+
+QWidget* QtDialogs::owner() const {
+    return m_window.data();
+}
 
 MsgAnswer QtDialogs::MessageBox(const std::string& text, const std::string& caption,
                                 MsgButtons buttons, MsgIcon icon, bool ownedByDialog) {
@@ -287,7 +297,8 @@ MsgAnswer QtDialogs::MessageBox(const std::string& text, const std::string& capt
                     ownedByDialog ? owner() : nullptr);
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
-    if (buttons == MsgButtons::YesNo) return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    if (buttons == MsgButtons::YesNo)
+        return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     return MsgAnswer::Ok;
 }
 
@@ -309,7 +320,9 @@ void QtDialogs::ShowAbout(const std::string& versionLine) {
 // ---------------------------------------------------------------------------------------
 // QtPlatform
 
-void QtPlatform::Sleep(unsigned ms) { QThread::msleep(ms); }
+void QtPlatform::Sleep(unsigned ms) {
+    QThread::msleep(ms);
+}
 
 std::optional<Platform::Adapter> QtPlatform::FirstAdapter() {
     for (const QNetworkInterface& nif : QNetworkInterface::allInterfaces()) {
@@ -344,6 +357,7 @@ void QtPlatform::StdOut(const std::string& text) {
 
 void QtPlatform::DebugOut(const std::string& text) {
     QString line = modeltext::toQt(text);
-    while (line.endsWith(QLatin1Char('\n'))) line.chop(1);
+    while (line.endsWith(QLatin1Char('\n')))
+        line.chop(1);
     qCDebug(lcDialer).noquote() << line;
 }

@@ -19,7 +19,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcDialer)
 // each as a handler call (copy back, call, bring the window in step).
 class QtDatagramPort : public QObject, public orvane::DatagramPort {
     Q_OBJECT
-public:
+  public:
     explicit QtDatagramPort(QObject* parent = nullptr);
     ~QtDatagramPort() override;
 
@@ -41,7 +41,7 @@ public:
     // Platform error numbers as the Windows Sockets numbers the messages show.
     static int mapErrno(int error);
 
-private:
+  private:
     void onReadyRead();
     void drain();
     void reportWritable();
@@ -56,22 +56,22 @@ private:
 
 class QtTimerHost : public QObject, public orvane::TimerHost {
     Q_OBJECT
-public:
+  public:
     explicit QtTimerHost(QObject* parent = nullptr);
-    void attach(DialerWindow* window) { m_window = window; }
+    void attach(DialerWindow* window);
 
     void SetTimer(int id, unsigned periodMs) override;
     void KillTimer(int id) override;
     bool isRunning(int id) const;
 
-private:
+  private:
     std::map<int, QTimer*> m_timers;
     QPointer<DialerWindow> m_window;
 };
 
 class QtDialogs : public orvane::Dialogs {
-public:
-    void attach(DialerWindow* window) { m_window = window; }
+  public:
+    void attach(DialerWindow* window);
     // Once the program is being shut down from outside, no box opens any more.
     void setQuitting(bool quitting) { m_quitting = quitting; }
 
@@ -81,14 +81,14 @@ public:
     orvane::TextInputAnswer RunTextInput(const orvane::TextInputRequest& request) override;
     void ShowAbout(const std::string& versionLine) override;
 
-private:
+  private:
     QWidget* owner() const;
     QPointer<DialerWindow> m_window;
     bool m_quitting = false;
 };
 
 class QtPlatform : public orvane::Platform {
-public:
+  public:
     void Sleep(unsigned ms) override;
     std::optional<Adapter> FirstAdapter() override;
     int PrimaryScreenWidth() override;

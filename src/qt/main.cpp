@@ -68,7 +68,7 @@ bool parseOptions(const QApplication& app, Options& options) {
 
 // Takes the window's picture after its first paint plus a delay.
 class ScreenshotTaker : public QObject {
-public:
+  public:
     ScreenshotTaker(DialerWindow& window, QString file, int delayMs)
         : m_window(window), m_file(std::move(file)), m_delayMs(delayMs) {
         m_window.installEventFilter(this);
@@ -80,7 +80,7 @@ public:
             std::fprintf(stderr, "orvane-dialer: cannot write %s\n", qPrintable(m_file));
     }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == &m_window && event->type() == QEvent::Paint && !m_armed) {
             m_armed = true;
@@ -89,7 +89,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     DialerWindow& m_window;
     QString m_file;
     int m_delayMs = 0;

@@ -1,0 +1,372 @@
+// The phone face window over a real dialog with fake ports: the widgets follow the face
+// model, and clicks, keys and menu commands reach the right handlers.
+#include "CMyButton.h"
+#include "DialerWindow.h"
+#include "FaceWidgets.h"
+#include "FakePorts.h"
+#include "ModelText.h"
+#include "face/FaceIds.h"
+#include "protocol/Protocol.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+using namespace orvane;
+
+namespace {
+
+struct WindowRig {
+    test::DialerRig rig;
+    std::unique_ptr<DialerWindow> window;
+
+    explicit WindowRig(int screenWidth = 1280) {
+        rig.platform.screenWidth = screenWidth;
+        rig.Init();
+        rig.Address();
+        window = std::make_unique<DialerWindow>(*rig.dlg);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    FaceModel& face() { return rig.face(); }
+    CDialerDlg& dlg() { return *rig.dlg; }
+    template <class T> T* widget(int id) { return qobject_cast<T*>(window->control(id)); }
+    // Runs a change of the model as a handler would, window brought in step afterwards.
+    void change(const std::function<void()>& f) { window->callCore(f); }
+    std::vector<std::string> sent() { return rig.Sent(); }
+    bool sentText(const std::string& text) {
+        const auto texts = sent();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+};
+
+// Every control's widget shows what the model holds.
+void expectInStep(WindowRig& r) {
+    DialerWindow& w = *r.window;
+    const FaceModel& face = r.face();
+    for (const Control& c : face.Controls()) {
+        SCOPED_TRACE("control " + std::to_string(c.id));
+        QWidget* widget = w.control(c.id);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->isVisibleTo(&w), c.visible);
+        EXPECT_EQ(widget->isEnabled(), c.enabled);
+        const orvane::DluRect& d = c.rect;
+        EXPECT_EQ(widget->geometry(), w.units().rect(d.x, d.y, d.w, d.h));
+        if (c.font != FontId::Dialog) {
+            EXPECT_EQ(QFontMetrics(widget->font()).height(),
+                      FaceModel::FontHeight(c.font, face.FontBHeight()));
+        }
+        const QString text = modeltext::toQt(c.text);
+        switch (c.kind) {
+        case ControlKind::PushButton:
+            EXPECT_EQ(qobject_cast<SoftKey*>(widget)->label(), text);
+            break;
+        case ControlKind::ImageButton:
+            EXPECT_EQ(qobject_cast<ImageKey*>(widget)->bitmap(), c.bitmap);
+            break;
+        case ControlKind::MyButton:
+            EXPECT_EQ(qobject_cast<CMyButton*>(widget)->images(), c.images);
+            break;
+        case ControlKind::Text: EXPECT_EQ(qobject_cast<QLabel*>(widget)->text(), text); break;
+        case ControlKind::Bitmap:
+            EXPECT_EQ(qobject_cast<BitmapStatic*>(widget)->bitmap(), c.bitmap);
+            break;
+        case ControlKind::Edit: {
+            auto* edit = qobject_cast<QLineEdit*>(widget);
+            EXPECT_EQ(edit->text(), text);
+            EXPECT_EQ(edit->echoMode() == QLineEdit::Password, c.password);
+            break;
+        }
+        case ControlKind::Slider: {
+            auto* slider = qobject_cast<QSlider*>(widget);
+            EXPECT_EQ(slider->value(), c.pos);
+            EXPECT_EQ(slider->minimum(), c.rangeMin);
+            EXPECT_EQ(slider->maximum(), c.rangeMax);
+            break;
+        }
+        case ControlKind::List: {
+            auto* tree = qobject_cast<QTreeView*>(widget);
+            EXPECT_EQ(tree->model()->rowCount(), static_cast<int>(c.list.rows.size()));
+            EXPECT_EQ(tree->model()->columnCount(), static_cast<int>(c.list.columns.size()));
+            break;
+        }
+        }
+    }
+    EXPECT_EQ(w.windowTitle(), modeltext::toQt(face.Caption()));
+    for (const MenuItem& item : face.MenuItems()) {
+        if (item.id == 0) continue;
+        SCOPED_TRACE("menu " + std::to_string(item.id));
+        EXPECT_EQ(w.menuAction(item.id)->isEnabled(), item.enabled);
+        EXPECT_EQ(w.menuAction(item.id)->isChecked(), item.checked);
+    }
+}
+
+} // namespace
+
+TEST(FaceWindow, StartsInStepWithTheFaceAndFollowsEveryKindOfChange) {
+    WindowRig r;
+    EXPECT_EQ(r.window->windowTitle(), QStringLiteral("Orvane's SIP Dialer"));
+    expectInStep(r);
+
+    struct Step {
+        const char* what;
+        std::function<void(FaceModel&)> change;
+    };
+    const Step steps[] = {
+        {"display text and a soft key label",
+         [](FaceModel& f) {
+             f.SetText(Ctl::DisplayLine1, "Line one");
+             f.SetText(Ctl::F1, "Redial & more");
+         }},
+        {"slider shown and moved",
+         [](FaceModel& f) {
+             f.Show(Ctl::VolumeSlider, true);
+             f.SetSliderPos(Ctl::VolumeSlider, 40);
+         }},
+        {"SEND disabled", [](FaceModel& f) { f.Enable(Ctl::Send, false); }},
+        {"icon key given a picture and shown",
+         [](FaceModel& f) {
+             f.SetImages(Ctl::EditKey, {Bmp::Edit, 0, 0, 0});
+             f.Show(Ctl::EditKey, true);
+             f.Show(Ctl::F1, false);
+         }},
+        {"long text font on line 0", [](FaceModel& f) { f.SetFont(Ctl::DisplayLine0, FontId::C); }},
+        {"status picture replaced and shown",
+         [](FaceModel& f) {
+             f.SetBitmap(Ctl::StatusIcon, Bmp::Envelope);
+             f.Show(Ctl::StatusIcon, true);
+         }},
+        {"masked entry",
+         [](FaceModel& f) {
+             f.SetPassword(Ctl::EntryEdit, true);
+             f.SetText(Ctl::EntryEdit, "secret");
+         }},
+        {"wide screen soft-key font", [](FaceModel& f) { f.SetFontBHeight(20); }},
+        {"menu and caption",
+         [](FaceModel& f) {
+             f.EnableMenu(Menu::AttachPrivate, true);
+             f.CheckMenu(Menu::NameFirst, true);
+             f.SetCaption("Another caption");
+         }},
+        {"menu check removed", [](FaceModel& f) { f.CheckMenu(Menu::NameFirst, false); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        r.change([&] { step.change(r.face()); });
+        expectInStep(r);
+    }
+    // What the user sees of those changes.
+    EXPECT_EQ(r.widget<CMyButton>(Ctl::Send)->currentImage(), Bmp::SendDisabled);
+    auto* entry = r.widget<QLineEdit>(Ctl::EntryEdit);
+    EXPECT_EQ(entry->displayText(), QStringLiteral("******"));
+}
+
+TEST(FaceWindow, FontsAreArialBoldOfTheGivenCellHeights) {
+    for (const int screen : {1919, 1920}) {
+        SCOPED_TRACE(screen);
+        WindowRig r(screen);
+        const int b = screen >= 1920 ? 20 : 16;
+        const struct {
+            int id;
+            int height;
+        } expected[] = {{Ctl::DisplayLine0, 32},
+                        {Ctl::EntryEdit, 32},
+                        {Ctl::DisplayLine1, b},
+                        {Ctl::F2, b},
+                        {Ctl::PhonebookList, b}};
+        for (const auto& e : expected) {
+            const QFont font = r.window->control(e.id)->font();
+            EXPECT_EQ(QFontMetrics(font).height(), e.height) << e.id;
+            EXPECT_TRUE(font.bold()) << e.id;
+        }
+    }
+}
+
+TEST(FaceWindow, AListFillsRowByRowWithoutBeingRebuilt) {
+    WindowRig r;
+    auto* tree = r.widget<QTreeView>(Ctl::CallLogList);
+    QSignalSpy resets(tree->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(tree->model(), &QAbstractItemModel::rowsInserted);
+    r.change([&] { r.face().Show(Ctl::CallLogList, true); });
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3000; ++i) {
+        r.change([&] {
+            const int row = r.face().ListInsertRow(Ctl::CallLogList, i, std::to_string(i), i % 3);
+            r.face().ListSetItemText(Ctl::CallLogList, row, 1, "Name " + std::to_string(i));
+        });
+    }
+    const qint64 ms = clock.elapsed();
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(inserts.count(), 3000);
+    EXPECT_EQ(tree->model()->rowCount(), 3000);
+    EXPECT_EQ(tree->model()->data(tree->model()->index(2999, 1)).toString(),
+              QStringLiteral("Name 2999"));
+    EXPECT_LT(ms, 5000) << "filling 3000 rows took " << ms << " ms";
+
+    // A changed display line touches no list.
+    r.change([&] { r.face().SetText(Ctl::DisplayLine1, "x"); });
+    EXPECT_EQ(resets.count(), 0);
+
+    // Rewriting an older row rebuilds once; emptying the list empties the view.
+    r.change([&] { r.face().ListSetItemText(Ctl::CallLogList, 5, 1, "Changed"); });
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(tree->model()->data(tree->model()->index(5, 1)).toString(),
+              QStringLiteral("Changed"));
+    r.change([&] { r.face().ListDeleteAll(Ctl::CallLogList); });
+    EXPECT_EQ(tree->model()->rowCount(), 0);
+}
+
+TEST(FaceWindow, ListRowsShowTheirPicturesAndTheSelection) {
+    WindowRig r;
+    auto* tree = r.widget<QTreeView>(Ctl::CallLogList);
+    r.change([&] {
+        for (int i = 0; i < 4; ++i)
+            r.face().ListInsertRow(Ctl::CallLogList, i, "r", i);
+        r.face().ListSelect(Ctl::CallLogList, 2);
+        r.face().Show(Ctl::CallLogList, true);
+    });
+    // Call types 0, 1 and 2 have pictures; any other value none.
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(tree->model()->index(row, 0).data(Qt::DecorationRole).isValid(), row < 3) << row;
+    const QModelIndexList selected = tree->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().row(), 2);
+}
+
+TEST(FaceWindow, AListClickDeliversTheRowAndNoRowBelowTheLast) {
+    WindowRig r;
+    CDialerDlg& dlg = r.dlg();
+    const char* numbers[] = {"100", "201", "302"};
+    r.change([&] {
+        for (int i = 0; i < 3; ++i) {
+            dlg.m_Phonebook[static_cast<std::size_t>(i)] = {numbers[i], "Name"};
+            r.face().ListInsertRow(Ctl::PhonebookList, i, std::to_string(i + 1));
+        }
+        dlg.m_nPhonebookCount = 3;
+        r.face().Show(Ctl::PhonebookList, true);
+    });
+    auto* tree = r.widget<QTreeView>(Ctl::PhonebookList);
+    r.sent();
+
+    const QPoint onRow1 = tree->visualRect(tree->model()->index(1, 1)).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onRow1);
+    QTest::qWait(20);
+    EXPECT_EQ(dlg.m_nContactSel, 1);
+    EXPECT_TRUE(r.sentText(proto::FormatSelect(1)));
+    EXPECT_EQ(r.widget<QLineEdit>(Ctl::EntryEdit)->text(), QStringLiteral("201"));
+
+    const QPoint belowRows(onRow1.x(), tree->viewport()->height() - 3);
+    ASSERT_FALSE(tree->indexAt(belowRows).isValid());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, belowRows);
+    QTest::qWait(20);
+    EXPECT_EQ(dlg.m_nContactSel, -1);
+    EXPECT_TRUE(r.sent().empty());
+}
+
+TEST(FaceWindow, EnterSendsTheEntryOnlyFromTheEntryEdit) {
+    WindowRig r;
+    auto* entry = r.widget<QLineEdit>(Ctl::EntryEdit);
+    r.change([&] { r.face().Show(Ctl::EntryEdit, true); });
+    r.sent();
+
+    // Enter on a key that has the focus does nothing.
+    r.window->control(Ctl::Key5)->setFocus();
+    QTest::keyClick(r.window->control(Ctl::Key5), Qt::Key_Return);
+    EXPECT_TRUE(r.sent().empty());
+
+    entry->setFocus();
+    QTest::keyClicks(entry, "123");
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_TRUE(r.sentText(proto::FormatDial("123")));
+    EXPECT_TRUE(r.window->isVisible());
+}
+
+TEST(FaceWindow, EscapeAndTheCloseBoxEndTheDialogAndReleaseThePhone) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        WindowRig r;
+        r.sent();
+        if (escape)
+            QTest::keyClick(r.window.get(), Qt::Key_Escape);
+        else
+            r.window->close();
+        EXPECT_TRUE(r.dlg().IsEnded());
+        EXPECT_FALSE(r.window->isVisible());
+        EXPECT_TRUE(r.sentText(proto::kStop));
+    }
+}
+
+TEST(FaceWindow, KeysMenuAndSliderReachTheirHandlers) {
+    WindowRig r;
+    r.sent();
+    // A key click goes out as its key code.
+    QTest::mouseClick(r.window->control(Ctl::Key5), Qt::LeftButton);
+    EXPECT_FALSE(r.sent().empty());
+
+    // The Help menu's About runs the About box with the core's version line.
+    r.window->menuAction(Menu::About)->trigger();
+    ASSERT_EQ(r.rig.dialogs.abouts.size(), 1u);
+    EXPECT_EQ(r.rig.dialogs.abouts[0].rfind("Orvane's SIP Dialer version ", 0), 0u);
+
+    // A slider step sends the new position.
+    r.change([&] { r.face().Show(Ctl::VolumeSlider, true); });
+    auto* slider = r.widget<QSlider>(Ctl::VolumeSlider);
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_TRUE(r.sentText(proto::FormatVolume(slider->sliderPosition())));
+    EXPECT_EQ(r.face().Get(Ctl::VolumeSlider).pos, slider->sliderPosition());
+
+    // The hidden console button's mnemonic opens the console entry.
+    r.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r.window.get()));
+    QTest::keyClick(r.window.get(), Qt::Key_L, Qt::AltModifier);
+    EXPECT_FALSE(r.window->control(Ctl::DisplayLine0)->isVisible());
+    EXPECT_TRUE(r.window->control(Ctl::EntryEdit)->isVisible());
+    EXPECT_FALSE(r.window->control(Ctl::LinuxSecret)->isVisible());
+}
+
+TEST(FaceWindow, TypedTextAndCaretReachTheModelBeforeAHandler) {
+    WindowRig r;
+    auto* entry = r.widget<QLineEdit>(Ctl::EntryEdit);
+    entry->setFocus();
+    QTest::keyClicks(entry, "5551234");
+    entry->setSelection(2, 3);
+    std::string seenText;
+    int seenStart = -1, seenEnd = -1, seenFocus = 0;
+    r.window->callCore([&] {
+        const Control& c = r.face().Get(Ctl::EntryEdit);
+        seenText = c.text;
+        seenStart = c.selStart;
+        seenEnd = c.selEnd;
+        seenFocus = r.face().Focus();
+    });
+    EXPECT_EQ(seenText, "5551234");
+    EXPECT_EQ(seenStart, 2);
+    EXPECT_EQ(seenEnd, 5);
+    EXPECT_EQ(seenFocus, Ctl::EntryEdit);
+
+    // The model's limit holds what the user types; a longer text the dialog sets stays whole.
+    r.change([&] {
+        r.face().SetLimitText(Ctl::NameEdit, 5);
+        r.face().SetText(Ctl::NameEdit, "ab");
+        r.face().Show(Ctl::NameEdit, true);
+    });
+    auto* name = r.widget<QLineEdit>(Ctl::NameEdit);
+    name->setFocus();
+    name->end(false);
+    QTest::keyClicks(name, "cdefgh");
+    EXPECT_EQ(name->text(), QStringLiteral("abcde"));
+    r.change([&] { r.face().SetText(Ctl::NameEdit, "Longer name"); });
+    EXPECT_EQ(name->text(), QStringLiteral("Longer name"));
+}
