@@ -229,9 +229,17 @@ Log: one line per event, fields separated by blanks:
   TIME PHONE BCAST FROM TEXT    a datagram received on the wildcard (broadcast) socket
   TIME PHONE OUT TO TEXT        a datagram sent from PHONE's address
   TIME PHONE NOTE TEXT          what the phone did or why it ignored something
-  TIME * LISTEN ADDR:PORT ...   a bound socket; TIME * READY once all are bound
-TIME is local time with milliseconds (2025-12-09T14:05:01.123). TEXT is the datagram up
-to its terminating NUL with \\ \n \r \t \0 and \xHH escapes, so each event is one line.
+  TIME PHONE STATUS ...         the phone's state, on the control line "status"
+  TIME PHONE LISTEN ADDR:PORT   a bound socket (PHONE is * for the wildcard socket);
+                                TIME * READY once all are bound
+  TIME * CONTROL LINE           a control line read; CONTROL-ERROR why it was refused
+  TIME * STOP                   the program ends
+TIME is local time with milliseconds (2025-12-09T14:05:01.123). TEXT is the datagram
+without its one terminating NUL, with \\ \n \r \t \0 (a NUL inside) and \xHH escapes, so
+each event is one line.
+
+Broadcast: a discovery request received on the wildcard socket is answered by every phone,
+each from its own address; any other broadcast datagram is logged and ignored.
 
 Control lines (with --control), optionally starting with @ADDR to pick a phone (default
 the first); TEXT takes the escapes above:
