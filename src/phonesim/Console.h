@@ -19,8 +19,6 @@ struct ConsoleContext {
     std::string model;    // its type
     std::int64_t uptimeSec = 0;
     std::time_t now = 0;
-    int contacts = 0;
-    int calls = 0;
     std::vector<std::string> events; // recent lines of the phone's own log, oldest first
 };
 

@@ -70,6 +70,11 @@ std::string CleanText(std::string_view s) {
     return out.substr(b, e - b + 1);
 }
 
+// A text from a datagram as the log and the console's messages show it: escaped and short.
+std::string Shown(const std::string& s) {
+    return EscapeForLog(s, 40);
+}
+
 std::string BlanksToCarets(std::string s) {
     std::replace(s.begin(), s.end(), ' ', '^');
     return s;
@@ -302,7 +307,7 @@ void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withP
     }
     if (withPassword) {
         if (!m_config.password.empty() && password != m_config.password) {
-            Note("login refused: wrong password from " + mac + " at " + from.ToString());
+            Note("login refused: wrong password from " + Shown(mac) + " at " + from.ToString());
             Send(from, proto::FormatDisp(0, "Wrong password"));
             return;
         }
@@ -311,7 +316,7 @@ void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withP
         bool isPrivate = (!m_config.privateMac.empty() && SameMac(mac, m_config.privateMac)) ||
                          (!m_strRememberedMac.empty() && SameMac(mac, m_strRememberedMac));
         if (!isPrivate) {
-            Note("login refused: " + mac + " at " + from.ToString() +
+            Note("login refused: " + Shown(mac) + " at " + from.ToString() +
                  " is not the private controller");
             Send(from, proto::FormatDisp(0, "Not the private controller"));
             return;
@@ -337,7 +342,8 @@ void Phone::TakeControl(const Endpoint& from, const std::string& mac) {
     }
     m_bHeldByAbsent = false;
     m_controller = Controller{mac, from, Now()};
-    Note("controlled by " + (mac.empty() ? std::string("INIT:") : mac) + " at " + from.ToString());
+    Note("controlled by " + (mac.empty() ? std::string("INIT:") : Shown(mac)) + " at " +
+         from.ToString());
     m_screen = Screen::Home;
     if (mac.empty()) PaintScreen(); // the older model shows its screen at once
 }
@@ -498,7 +504,6 @@ void Phone::OnSoftKey(int slot) {
         if (slot == 1 && !m_bUsePrivate) {
             bool isNew = m_nBookCursor < 0;
             m_bEditorNew = isNew;
-            m_nEditorRow = m_nBookCursor;
             m_screen = Screen::Editor;
             ToController(isNew ? "ADD:" : "MOD:");
         } else if (slot == 1 && m_nBookCursor >= 0) {
@@ -709,7 +714,6 @@ void Phone::OpenMenuItem(int item) {
             break;
         }
         m_bEditorNew = true;
-        m_nEditorRow = -1;
         m_screen = Screen::Editor;
         ToController("ADD:");
         break;
@@ -794,8 +798,6 @@ void Phone::RunConsole(const std::string& line) {
     ctx.model = m_config.type;
     ctx.uptimeSec = (Now() - m_nStartMs) / 1000;
     ctx.now = m_clock.WallTime();
-    ctx.contacts = static_cast<int>(m_contacts.size());
-    ctx.calls = static_cast<int>(m_calls.size());
     ctx.events.assign(m_events.begin(), m_events.end());
     Note("console: " + EscapeForLog(line, 80));
     std::string output = m_console.Run(line, ctx);

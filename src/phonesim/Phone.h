@@ -208,7 +208,6 @@ class Phone {
     int m_nCallCursor = -1;
     int m_nMenuCursor = 0;
     bool m_bEditorNew = true;
-    int m_nEditorRow = -1;
     Prompt m_prompt = Prompt::None;
 
     // Data.

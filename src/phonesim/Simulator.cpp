@@ -120,11 +120,6 @@ std::optional<std::size_t> Simulator::IndexFor(const std::string& addr) const {
     return std::nullopt;
 }
 
-Simulator::Slot* Simulator::SlotFor(const std::string& addr) {
-    auto i = IndexFor(addr);
-    return i ? &m_phones[*i] : nullptr;
-}
-
 // ---------------------------------------------------------------------------------------
 // Output.
 

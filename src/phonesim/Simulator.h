@@ -72,7 +72,6 @@ class Simulator : public IPhoneOutput {
         std::int64_t endMs = 0;
     };
 
-    Slot* SlotFor(const std::string& addr);
     std::optional<std::size_t> IndexFor(const std::string& addr) const;
     void ReadSocket(int fd, std::optional<std::size_t> owner);
     void ReadControl();
