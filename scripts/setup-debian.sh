@@ -11,6 +11,8 @@ packages=(
     iproute2 util-linux                         # scripts/sealed-net (ip, unshare)
     xvfb xauth                                  # a window without a display
     python3
+    clang libclang-rt-14-dev                    # fuzzing and sanitizer builds
+    dpkg-dev desktop-file-utils man-db          # the Debian package and its install test
 )
 
 missing=()
