@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
 #include <QTimer>
@@ -74,6 +75,7 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
             [this] { callCore([this] { m_dialog.OnCommand(orvane::Ctl::LinuxSecret); }); });
 
     // The window shows the face as the template builds it.
+    const QScopedValueRollback syncing(m_syncing, true);
     for (View& view : m_views) {
         const Control& c = m_face.Get(view.id);
         apply(view, c);
@@ -320,6 +322,7 @@ void DialerWindow::applyWindow() {
 
 void DialerWindow::sync() {
     if (m_face.Version() == m_syncedVersion && !m_menuDirty) return;
+    const QScopedValueRollback syncing(m_syncing, true);
     for (View& view : m_views) {
         const Control& c = m_face.Get(view.id);
         if (c.version == view.version) continue;
@@ -391,6 +394,11 @@ DialerWindow::View* DialerWindow::viewOf(int id) {
 const DialerWindow::View* DialerWindow::viewOf(int id) const {
     auto it = m_viewIndex.find(id);
     return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
+}
+
+bool DialerWindow::focusNextPrevChild(bool next) {
+    if (m_syncing) return true;
+    return QDialog::focusNextPrevChild(next);
 }
 
 void DialerWindow::keyPressEvent(QKeyEvent* event) {

@@ -56,6 +56,7 @@ class DialerWindow : public QDialog {
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     struct View {
@@ -96,6 +97,9 @@ class DialerWindow : public QDialog {
     std::uint64_t m_windowVersion = 0;
     bool m_menuDirty = true;
     bool m_ended = false;
+    // While widgets are brought in step, hiding the focused one must not move the focus
+    // on (the model says where it is; a moved focus would also select an edit's text).
+    bool m_syncing = false;
     // A list click is reported when the button comes up, with the row it went down on.
     int m_pressList = 0;
     int m_pressRow = -1;

@@ -370,3 +370,22 @@ TEST(FaceWindow, TypedTextAndCaretReachTheModelBeforeAHandler) {
     r.change([&] { r.face().SetText(Ctl::NameEdit, "Longer name"); });
     EXPECT_EQ(name->text(), QStringLiteral("Longer name"));
 }
+
+TEST(FaceWindow, TheConsoleEntryKeepsItsCaretWhenItTakesTheFocus) {
+    // The focused display line goes as the entry edit comes up: the focus must not move
+    // on by itself (that would select the whole earlier command, and typing would
+    // replace it); the dialog gives the entry the focus with the caret where it was.
+    WindowRig r;
+    r.change([&] {
+        r.face().Show(Ctl::EntryEdit, false);
+        r.face().SetText(Ctl::EntryEdit, "ls -l");
+        r.face().SetEditSel(Ctl::EntryEdit, 5, 5);
+        r.face().SetFocus(Ctl::DisplayLine0);
+    });
+    ASSERT_EQ(r.window->focusWidget(), r.window->control(Ctl::DisplayLine0));
+    r.change([&] { r.dlg().OnCommand(Ctl::LinuxSecret); });
+    auto* entry = r.widget<QLineEdit>(Ctl::EntryEdit);
+    EXPECT_EQ(r.window->focusWidget(), entry);
+    EXPECT_FALSE(entry->hasSelectedText());
+    EXPECT_EQ(entry->cursorPosition(), 5);
+}
