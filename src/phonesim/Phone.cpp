@@ -987,6 +987,8 @@ std::optional<std::int64_t> Phone::NextDeadline() const {
     if (m_call == CallState::Incoming) consider(m_nRingUntilMs);
     if (m_call == CallState::Dialing) consider(m_nDialUntilMs);
     if (m_screen == Screen::Volume) consider(m_nVolumeUntilMs);
+    if (ShowsIdleClock()) // the next minute of the idle screen's clock
+        consider(Now() + (60 - m_clock.WallTime() % 60) * 1000);
     return next;
 }
 
@@ -1004,6 +1006,10 @@ void Phone::OnTimer() {
     if (m_call == CallState::Dialing && now >= m_nDialUntilMs) {
         Note("dialling timed out");
         HangUp();
+    }
+    if (ShowsIdleClock() && IdleLine() != m_strShownIdleLine) {
+        m_strShownIdleLine = IdleLine();
+        ToController(proto::FormatDisp(1, m_strShownIdleLine));
     }
     if (m_screen == Screen::Volume && now >= m_nVolumeUntilMs) {
         m_screen = m_volumeReturn;
@@ -1033,6 +1039,10 @@ void Phone::PaintScreen() {
     }
 }
 
+bool Phone::ShowsIdleClock() const {
+    return m_controller && m_screen == Screen::Home && m_call == CallState::Idle && m_nMissed == 0;
+}
+
 std::string Phone::IdleLine() const {
     if (m_nMissed > 0)
         return std::to_string(m_nMissed) + (m_nMissed == 1 ? " missed call" : " missed calls");
@@ -1058,7 +1068,8 @@ void Phone::PaintHome() {
                                                        : kIconIdle,
                                        0));
         ToController(proto::FormatDisp(0, m_config.name));
-        ToController(proto::FormatDisp(1, IdleLine()));
+        m_strShownIdleLine = IdleLine();
+        ToController(proto::FormatDisp(1, m_strShownIdleLine));
         ToController(proto::FormatTextKey(1, m_strLastDialed.empty() ? "" : "Redial"));
         ToController(proto::FormatTextKey(2, m_bDnd ? "DND off" : "DND"));
         ToController(proto::FormatTextKey(3, "Menu"));

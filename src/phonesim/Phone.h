@@ -162,6 +162,7 @@ class Phone {
     const std::vector<ContactRecord>& Book() const;
     std::vector<std::string> MenuItems() const;
     std::string IdleLine() const;
+    bool ShowsIdleClock() const;
     std::int64_t Now() const { return m_clock.NowMs(); }
 
     void Send(const Endpoint& to, const std::string& text);
@@ -209,6 +210,7 @@ class Phone {
     int m_nMenuCursor = 0;
     bool m_bEditorNew = true;
     Prompt m_prompt = Prompt::None;
+    std::string m_strShownIdleLine; // what display line 1 shows on the idle screen
 
     // Data.
     std::vector<ContactRecord> m_contacts;

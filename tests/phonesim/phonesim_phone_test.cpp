@@ -192,6 +192,17 @@ TEST(PhoneControl, LoginPaintsTheIdleScreen) {
         EXPECT_EQ(rig.out.sent[i].to, rig.dialer);
 }
 
+TEST(PhoneControl, IdleClockMovesOnEveryMinute) {
+    PhoneRig rig;
+    const std::string shown = WithPrefix(rig.Login(), "DISP: 1 ").at(0);
+    auto t = rig.Advance(60'000);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].rfind("DISP: 1 ", 0), 0u);
+    EXPECT_NE(t[0], shown);
+    rig.Cmd("KEY: 23");
+    EXPECT_TRUE(rig.Advance(120'000).empty()) << "not over a list";
+}
+
 // ---------------------------------------------------------------------------------------
 // Calls.
 
