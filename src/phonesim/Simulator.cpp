@@ -36,6 +36,13 @@ sockaddr_in MakeAddr(const std::string& ip, std::uint16_t port) {
     return a;
 }
 
+// The limited broadcast, or a directed one (host part all ones, as on a /24); an empty
+// text means the destination was not reported, so the datagram counts as broadcast.
+bool IsBroadcastAddress(const std::string& dest) {
+    return dest.empty() || dest == "255.255.255.255" ||
+           (dest.size() > 4 && dest.compare(dest.size() - 4, 4, ".255") == 0);
+}
+
 std::string AddrText(const in_addr& a) {
     char buf[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &a, buf, sizeof buf);
@@ -203,6 +210,12 @@ void Simulator::ReadSocket(int fd, std::optional<std::size_t> owner) {
             }
             target = IndexFor(dest);
             broadcast = !target;
+            if (broadcast && !IsBroadcastAddress(dest)) {
+                // A unicast to an address of this machine that no phone has: nobody there.
+                m_log.Note("*", "ignored: datagram from " + from.ToString() + " to " + dest +
+                                    ", which no phone has");
+                continue;
+            }
         }
         if (broadcast) {
             for (Slot& s : m_phones) {

@@ -93,6 +93,14 @@ TEST(PhonesimSealed, TwoPhonesAnswerOneBroadcastEachFromItsOwnAddress) {
     EXPECT_EQ(SimProcess::Count(log, " 10.77.0.12 IN " + dialerText + " LOGIN:"), 0);
     EXPECT_EQ(SimProcess::Count(log, " 10.77.0.11 IN " + dialerText + " INIT:"), 0);
 
+    // The subnet's directed broadcast counts as broadcast; the namespace's own address,
+    // where no phone lives, gets no answer from any of them.
+    dialer.Send(Endpoint{"10.77.0.255", 8888}, std::string("ORVN: ") + kMac + "\n");
+    EXPECT_EQ(dialer.ReceiveAll(800).size(), 2u);
+    dialer.Send(Endpoint{"10.77.0.1", 8888}, std::string("ORVN: ") + kMac + "\n");
+    EXPECT_TRUE(dialer.ReceiveAll(500).empty());
+    EXPECT_TRUE(sim.WaitForLog(" to 10.77.0.1, which no phone has"));
+
     // A broadcast command other than discovery is not obeyed, even by the controller.
     dialer.Send(kBroadcast, "KEY: 23");
     EXPECT_TRUE(dialer.ReceiveAll(400).empty());
