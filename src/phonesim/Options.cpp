@@ -238,8 +238,9 @@ TIME is local time with milliseconds (2025-12-09T14:05:01.123). TEXT is the data
 without its one terminating NUL, with \\ \n \r \t \0 (a NUL inside) and \xHH escapes, so
 each event is one line.
 
-Broadcast: a discovery request received on the wildcard socket is answered by every phone,
-each from its own address; any other broadcast datagram is logged and ignored.
+Broadcast: a broadcast discovery request (to 255.255.255.255 or a subnet's .255) is
+answered by every phone, each from its own address; any other broadcast datagram, and a
+unicast to an address that no phone has, is logged and ignored.
 
 Control lines (with --control), optionally starting with @ADDR to pick a phone (default
 the first); TEXT takes the escapes above:
