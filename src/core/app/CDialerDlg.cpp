@@ -23,7 +23,6 @@ std::string FormatMac(const std::uint8_t (&mac)[6]) {
 // still gets a well-formed login.
 constexpr const char* kNoAdapterIdentity = "00:00:00:00:00:00";
 
-constexpr unsigned kKeepAliveMs = 60000;
 constexpr unsigned kConnectDelayMs = 500;
 constexpr unsigned kSearchEndMs = 3500;
 constexpr int kWideScreen = 1920;
@@ -233,7 +232,7 @@ void CDialerDlg::SendCommand(std::string_view text) {
     }
     const std::string line(text);
     m_socket.Send(line.c_str(), line.size() + 1);
-    m_ports.timers.SetTimer(Timer::KeepAlive, kKeepAliveMs);
+    m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
 }
 
 void CDialerDlg::ReadEntry() { m_strEntry = m_face.Text(Ctl::EntryEdit); }

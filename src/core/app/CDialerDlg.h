@@ -169,6 +169,10 @@ public:
     int m_nInputButton = 0;
     std::string m_strEntry; // the entry text, kept in step with the entry edit
 
+    // The keep-alive period. Only tests shorten it, to see "ALIVE:" without waiting a
+    // minute; the program never changes it.
+    unsigned m_nKeepAliveMs = 60000;
+
 private:
     // Face helpers.
     void InitFace();
