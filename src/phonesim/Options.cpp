@@ -46,12 +46,12 @@ bool IsPrintable(const std::string& s) {
 }
 
 // Splits at commas not preceded by a backslash; "\," becomes ",", "\\" becomes "\".
-std::vector<std::string> SplitSpec(const std::string& spec) {
+std::vector<std::string> SplitPairs(const std::string& settings) {
     std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < spec.size(); ++i) {
-        char c = spec[i];
-        if (c == '\\' && i + 1 < spec.size() && (spec[i + 1] == ',' || spec[i + 1] == '\\')) {
-            parts.back() += spec[++i];
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        char c = settings[i];
+        if (c == '\\' && i + 1 < settings.size() && (settings[i + 1] == ',' || settings[i + 1] == '\\')) {
+            parts.back() += settings[++i];
         } else if (c == ',') {
             parts.emplace_back();
         } else {
@@ -63,10 +63,10 @@ std::vector<std::string> SplitSpec(const std::string& spec) {
 
 } // namespace
 
-std::optional<PhoneConfig> ParsePhoneSpec(const std::string& spec, std::string& error) {
+std::optional<PhoneConfig> ParsePhoneSettings(const std::string& settings, std::string& error) {
     PhoneConfig cfg;
     bool haveAddr = false;
-    for (const std::string& part : SplitSpec(spec)) {
+    for (const std::string& part : SplitPairs(settings)) {
         if (part.empty()) continue;
         std::size_t eq = part.find('=');
         if (eq == std::string::npos) {
@@ -153,7 +153,7 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
         } else if (a == "--phone") {
             if (!value(v)) return fail("--phone needs a value");
             std::string err;
-            auto cfg = ParsePhoneSpec(v, err);
+            auto cfg = ParsePhoneSettings(v, err);
             if (!cfg) return fail(err);
             opt.phones.push_back(*cfg);
         } else if (a == "--port") {
@@ -190,7 +190,7 @@ An emulated SIP desk phone (or several) for the Orvane dialer: it answers discov
 UDP port 8888, takes logins and plays the device side of every conversation.
 
 Options:
-  --phone SPEC     add a phone (repeatable); SPEC is comma-separated key=value pairs,
+  --phone PHONE     add a phone (repeatable); PHONE is comma-separated key=value pairs,
                    "\," stands for a comma inside a value:
                      addr=IPV4        its own address (required); it binds addr:port
                      name=TEXT        name in discovery and on the idle screen (1-31 chars;

@@ -28,7 +28,7 @@ struct OptionsResult {
 OptionsResult ParseOptions(const std::vector<std::string>& args);
 
 // One "--phone" block: comma-separated key=value pairs ("\," is a comma in a value).
-std::optional<PhoneConfig> ParsePhoneSpec(const std::string& spec, std::string& error);
+std::optional<PhoneConfig> ParsePhoneSettings(const std::string& settings, std::string& error);
 
 std::string HelpText();
 
