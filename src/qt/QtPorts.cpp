@@ -20,6 +20,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -29,6 +30,9 @@ Q_LOGGING_CATEGORY(lcDialer, "orvane.dialer", QtWarningMsg)
 using namespace orvane;
 
 namespace {
+
+constexpr std::size_t kMaxQueued = 4096;
+constexpr std::size_t kMaxQueuedBytes = 8u << 20;
 
 int mapSocketError(QAbstractSocket::SocketError error) {
     switch (error) {
@@ -101,7 +105,7 @@ int QtDatagramPort::mapErrno(int error) {
 void QtDatagramPort::attach(DialerWindow* window) {
     m_window = window;
     if (m_writablePending) QTimer::singleShot(0, this, &QtDatagramPort::reportWritable);
-    if (m_socket != nullptr && m_socket->hasPendingDatagrams()) onReadyRead();
+    if (!m_inbox.empty()) scheduleDrain();
 }
 
 bool QtDatagramPort::Create() {
@@ -174,36 +178,27 @@ int QtDatagramPort::ReceiveFrom(void* buffer, std::size_t capacity, std::string&
         m_lastError = SockErr::NotSocket;
         return -1;
     }
-    if (!m_socket->hasPendingDatagrams()) {
+    onReadyRead(); // anything the socket holds now counts too
+    if (m_inbox.empty()) {
         m_lastError = SockErr::WouldBlock;
         return -1;
     }
-    QHostAddress from;
-    quint16 fromPort = 0;
-    const qint64 size = m_socket->pendingDatagramSize();
-    qint64 read = 0;
-    if (size > static_cast<qint64>(capacity)) {
-        // Too large for the buffer: consumed whole and reported, never cut silently.
-        QByteArray junk(size, Qt::Uninitialized);
-        read = m_socket->readDatagram(junk.data(), size, &from, &fromPort);
-        if (read >= 0) read = -2;
-    } else {
-        read = m_socket->readDatagram(static_cast<char*>(buffer), static_cast<qint64>(capacity),
-                                      &from, &fromPort);
+    Incoming in = std::move(m_inbox.front());
+    m_inbox.pop_front();
+    m_inboxBytes -= static_cast<std::size_t>(in.bytes.size());
+    if (in.error != 0) {
+        m_lastError = in.error;
+        return -1;
     }
-    if (read == -2) {
+    senderAddr = in.from;
+    senderPort = in.port;
+    // Too large for the buffer: reported, never cut silently.
+    if (static_cast<std::size_t>(in.bytes.size()) > capacity) {
         m_lastError = SockErr::MessageSize;
         return -1;
     }
-    if (read < 0) {
-        m_lastError = mapSocketError(m_socket->error());
-        return -1;
-    }
-    bool isV4 = false;
-    const quint32 v4 = from.toIPv4Address(&isV4);
-    senderAddr = (isV4 ? QHostAddress(v4) : from).toString().toStdString();
-    senderPort = fromPort;
-    return static_cast<int>(read);
+    std::memcpy(buffer, in.bytes.constData(), static_cast<std::size_t>(in.bytes.size()));
+    return static_cast<int>(in.bytes.size());
 }
 
 void QtDatagramPort::Close() {
@@ -211,6 +206,8 @@ void QtDatagramPort::Close() {
     m_socket->close();
     m_socket->deleteLater();
     m_socket = nullptr;
+    m_inbox.clear();
+    m_inboxBytes = 0;
 }
 
 std::uint16_t QtDatagramPort::localPort() const {
@@ -218,8 +215,42 @@ std::uint16_t QtDatagramPort::localPort() const {
 }
 
 void QtDatagramPort::onReadyRead() {
-    // Handled from the event loop rather than inside the signal, so datagrams that arrive
-    // while a handler shows a modal box are still delivered inside that box's loop.
+    // Everything the socket holds is read at once: the socket reports new datagrams only
+    // after a read, also while a modal box's loop runs inside an earlier handler.
+    while (m_socket != nullptr && m_socket->hasPendingDatagrams()) {
+        const qint64 size = std::max<qint64>(m_socket->pendingDatagramSize(), 0);
+        Incoming in;
+        in.bytes.resize(size);
+        QHostAddress from;
+        quint16 fromPort = 0;
+        const qint64 read = m_socket->readDatagram(in.bytes.data(), size, &from, &fromPort);
+        if (read < 0) {
+            if (m_socket->error() == QAbstractSocket::TemporaryError) break;
+            in.bytes.clear();
+            in.error = mapSocketError(m_socket->error());
+        } else {
+            in.bytes.resize(read);
+            bool isV4 = false;
+            const quint32 v4 = from.toIPv4Address(&isV4);
+            in.from = (isV4 ? QHostAddress(v4) : from).toString().toStdString();
+            in.port = fromPort;
+        }
+        // A flood while the dialog is busy is dropped beyond a bound, as a full system
+        // buffer would drop it.
+        if (m_inbox.size() >= kMaxQueued ||
+            m_inboxBytes + static_cast<std::size_t>(in.bytes.size()) > kMaxQueuedBytes) {
+            if (in.error != 0) break;
+            continue;
+        }
+        m_inboxBytes += static_cast<std::size_t>(in.bytes.size());
+        const bool failed = in.error != 0;
+        m_inbox.push_back(std::move(in));
+        if (failed) break; // never spin on a socket that keeps failing
+    }
+    if (!m_inbox.empty()) scheduleDrain();
+}
+
+void QtDatagramPort::scheduleDrain() {
     if (m_drainQueued) return;
     m_drainQueued = true;
     QMetaObject::invokeMethod(this, &QtDatagramPort::drain, Qt::QueuedConnection);
@@ -227,7 +258,7 @@ void QtDatagramPort::onReadyRead() {
 
 void QtDatagramPort::drain() {
     m_drainQueued = false;
-    while (m_socket != nullptr && !m_window.isNull() && m_socket->hasPendingDatagrams()) {
+    while (m_socket != nullptr && !m_window.isNull() && !m_inbox.empty()) {
         const unsigned before = m_reads;
         DialerWindow* window = m_window.data();
         window->callCore([window] { window->dialog().Socket().OnReceive(0); });

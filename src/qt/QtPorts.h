@@ -4,10 +4,13 @@
 
 #include "ports.h"
 
+#include <QByteArray>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
+#include <deque>
 #include <map>
+#include <string>
 
 class QTimer;
 class QUdpSocket;
@@ -42,8 +45,16 @@ class QtDatagramPort : public QObject, public orvane::DatagramPort {
     static int mapErrno(int error);
 
   private:
+    // One datagram taken off the socket, or the error reading it gave.
+    struct Incoming {
+        QByteArray bytes;
+        std::string from;
+        unsigned port = 0;
+        int error = 0;
+    };
     void onReadyRead();
     void drain();
+    void scheduleDrain();
     void reportWritable();
 
     QUdpSocket* m_socket = nullptr;
@@ -52,6 +63,10 @@ class QtDatagramPort : public QObject, public orvane::DatagramPort {
     bool m_drainQueued = false;
     bool m_writablePending = false;
     unsigned m_reads = 0; // ReceiveFrom calls, so a drain never spins on an unread datagram
+    // Datagrams are taken off the socket as soon as it reports them (the socket reports
+    // again only once read) and handed to the dialog one at a time from the event loop.
+    std::deque<Incoming> m_inbox;
+    std::size_t m_inboxBytes = 0;
 };
 
 class QtTimerHost : public QObject, public orvane::TimerHost {

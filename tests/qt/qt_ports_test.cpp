@@ -161,6 +161,33 @@ TEST(DatagramPort, DeliversDatagramsToTheDialogAlsoInsideAModalBox) {
     EXPECT_TRUE(seenInside);
 }
 
+TEST(DatagramPort, DeliversEveryDatagramOfABurst) {
+    LiveRig r;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.dlg->Socket().m_bReadyToSend; }));
+    for (int i = 1; i <= 12; ++i)
+        r.peer.sendTo(r.socket, QByteArray("DISP: 0 Burst ") + QByteArray::number(i));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return r.line0() == QStringLiteral("Burst 12"); }, 3000))
+        << r.line0().toStdString();
+}
+
+TEST(DatagramPort, KeepsDeliveringRoundAfterRound) {
+    // Each answer comes while the dialer is busy with the timer that sent the request;
+    // the socket must go on reporting datagrams after every round.
+    LiveRig r;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.dlg->Socket().m_bReadyToSend; }));
+    for (int round = 1; round <= 5; ++round) {
+        const QByteArray text = "DISP: 0 Round " + QByteArray::number(round);
+        r.window->callCore([&] {
+            r.peer.sendTo(r.socket, text);
+            QTest::qSleep(20); // the datagram is there before the handler returns
+        });
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return r.line0() == QStringLiteral("Round %1").arg(round); }, 2000))
+            << "round " << round << ": " << r.line0().toStdString();
+        QTest::qWait(50);
+    }
+}
+
 TEST(TimerHost, ExpiriesReachTheDialogUntilKilled) {
     // Real timers over a fake socket: the start-up search goes nowhere.
     test::FakeDatagramPort socket;
