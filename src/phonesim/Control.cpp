@@ -3,6 +3,7 @@
 #include "Escape.h"
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace orvane::sim {
@@ -48,8 +49,9 @@ bool ReadRunOptions(std::string_view& rest, ControlCommand& cmd, std::string& er
             }
             cmd.count = static_cast<long>(v);
         } else if (key == "rate") {
-            if (!ToNumber(value, 1, 20000, v)) {
-                error = "rate must be 1 to 20000 per second";
+            if (!ToNumber(value, 1, kMaxRunRate, v)) {
+                error = "rate must be 1 to " + std::to_string(static_cast<long>(kMaxRunRate)) +
+                        " per second";
                 return false;
             }
             cmd.rate = v;

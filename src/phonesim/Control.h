@@ -26,6 +26,9 @@ enum class ControlVerb {
 };
 enum class FaultKind { Empty, Oversize, Nul, Truncated, Garbage };
 
+// The fastest a fault or flood run may send: enough to flood a dialer for a few seconds.
+constexpr double kMaxRunRate = 200000;
+
 struct ControlCommand {
     ControlVerb verb = ControlVerb::Status;
     std::string phone;          // "@ADDR"; empty: the first phone

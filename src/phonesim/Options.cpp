@@ -258,9 +258,11 @@ the first); TEXT takes the escapes above:
   stop                    stop every fault and flood in progress
   status                  log each phone's state
   quit                    end the program
-  OPTS for fault and flood: count=N (1-1000000, default 1), rate=R per second (1-20000,
+  OPTS for fault and flood: count=N (1-1000000, default 1), rate=R per second (1-200000,
   default 100), seconds=S (1-600, default 60; the run ends at count or time, whichever
   comes first), size=N (oversize: 4001-65507 bytes, default 5000), to=IP:PORT.
+  The first 3 datagrams of a run are logged as OUT lines, the rest only counted; the run
+  ends with the note: run done: N sent in S s (R per second).
 )";
 }
 

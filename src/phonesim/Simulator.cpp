@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace orvane::sim {
@@ -141,15 +142,18 @@ void Simulator::Note(const std::string& phoneAddr, std::string_view text) {
     m_log.Note(phoneAddr, text);
 }
 
-void Simulator::Transmit(std::size_t phone, const Endpoint& to, const std::string& bytes) {
+void Simulator::Transmit(std::size_t phone, const Endpoint& to, const std::string& bytes,
+                         bool log) {
     Slot& s = m_phones[phone];
     sockaddr_in a = MakeAddr(to.ip, to.port);
     ssize_t n = ::sendto(s.fd, bytes.data(), bytes.size(), MSG_DONTWAIT,
                          reinterpret_cast<sockaddr*>(&a), sizeof a);
-    if (n < 0)
-        m_log.Note(s.phone->Address(), "send to " + to.ToString() + " failed: " + ErrnoText());
-    else
+    if (n < 0) {
+        if (log)
+            m_log.Note(s.phone->Address(), "send to " + to.ToString() + " failed: " + ErrnoText());
+    } else if (log) {
         m_log.Out(s.phone->Address(), to, bytes);
+    }
 }
 
 void Simulator::DrainQueue() {
@@ -311,8 +315,10 @@ bool Simulator::Control(std::string_view line) {
         run.size = c.size;
         run.remaining = c.count;
         run.intervalMs = 1000.0 / c.rate;
-        run.nextMs = static_cast<double>(m_clock.NowMs());
-        run.endMs = m_clock.NowMs() + static_cast<std::int64_t>(c.seconds * 1000);
+        run.startMs = m_clock.NowMs();
+        run.lastSendMs = run.startMs;
+        run.nextMs = static_cast<double>(run.startMs);
+        run.endMs = run.startMs + static_cast<std::int64_t>(c.seconds * 1000);
         m_runs.push_back(run);
         RunFloods();
         return true;
@@ -351,8 +357,13 @@ void Simulator::RunFloods() {
                budget > 0) {
             std::string bytes =
                 run.fault ? MakeFaultDatagram(run.kind, run.seq, run.size) : run.bytes;
+            const bool logged = run.seq < kLoggedPerRun;
             ++run.seq;
-            Transmit(run.phone, *run.to, bytes);
+            Transmit(run.phone, *run.to, bytes, logged);
+            if (run.seq == kLoggedPerRun + 1)
+                m_log.Note(m_phones[run.phone].phone->Address(),
+                           "further datagrams of this run are counted, not logged");
+            run.lastSendMs = now;
             --run.remaining;
             --budget;
             run.nextMs += run.intervalMs;
@@ -360,12 +371,20 @@ void Simulator::RunFloods() {
     }
     auto done = [&](const FaultRun& run) { return run.remaining <= 0 || now >= run.endMs; };
     for (const FaultRun& run : m_runs)
-        if (done(run))
+        if (done(run)) {
+            // The rate over the time from the first send to the last (at least 1 ms).
+            const double seconds =
+                static_cast<double>(std::max<std::int64_t>(run.lastSendMs - run.startMs, 1)) /
+                1000.0;
+            char took[64];
+            std::snprintf(took, sizeof took, " in %.3f s (%.0f per second)", seconds,
+                          static_cast<double>(run.seq) / seconds);
             m_log.Note(m_phones[run.phone].phone->Address(),
-                       "run done: " + std::to_string(run.seq) + " sent" +
+                       "run done: " + std::to_string(run.seq) + " sent" + took +
                            (run.remaining > 0
                                 ? ", time up with " + std::to_string(run.remaining) + " left"
                                 : ""));
+        }
     m_runs.erase(std::remove_if(m_runs.begin(), m_runs.end(), done), m_runs.end());
 }
 

@@ -46,6 +46,9 @@ class Simulator : public IPhoneOutput {
     // long list does not overrun the receiver's socket buffer.
     static constexpr int kBurst = 16;
     static constexpr std::int64_t kPaceMs = 1;
+    // A fault or flood run logs its first few datagrams; the rest are counted, so the log
+    // does not slow a fast run down, and the run's last note gives the rate it reached.
+    static constexpr std::uint64_t kLoggedPerRun = 3;
 
   private:
     struct Slot {
@@ -69,6 +72,8 @@ class Simulator : public IPhoneOutput {
         std::uint64_t seq = 0;
         double intervalMs = 10;
         double nextMs = 0;
+        std::int64_t startMs = 0;
+        std::int64_t lastSendMs = 0;
         std::int64_t endMs = 0;
     };
 
@@ -78,7 +83,8 @@ class Simulator : public IPhoneOutput {
     void RunTimers();
     void RunFloods();
     void DrainQueue();
-    void Transmit(std::size_t phone, const Endpoint& to, const std::string& bytes);
+    // `log`: false for the datagrams of a run that are only counted.
+    void Transmit(std::size_t phone, const Endpoint& to, const std::string& bytes, bool log = true);
     std::int64_t PollTimeoutMs() const;
 
     SimOptions m_options;

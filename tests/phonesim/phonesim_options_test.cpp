@@ -126,6 +126,12 @@ TEST(ControlLines, ParseIntoCommands) {
     EXPECT_EQ(c.command->seconds, 2);
     EXPECT_EQ(c.command->size, 6000u);
 
+    // A flood fast enough to bury a dialer: 100,000 a second for 3 s.
+    c = ParseControlLine("flood count=300000 rate=100000 seconds=3 DISP: 2 x");
+    ASSERT_TRUE(c.command);
+    EXPECT_EQ(c.command->rate, 100000);
+    EXPECT_EQ(c.command->count, 300000);
+
     c = ParseControlLine("flood count=10 KEY: 5 x=y");
     ASSERT_TRUE(c.command);
     EXPECT_EQ(c.command->count, 10);
@@ -137,9 +143,9 @@ TEST(ControlLines, ParseIntoCommands) {
     for (const char* bad :
          {"", "jump", "send bad\\q", "send bad\\x4", "send-to nowhere x", "send-to 1.2.3.4 x",
           "busy 2", "ring", "fault", "fault melt", "fault empty count=0",
-          "fault empty count=1000001", "fault empty rate=0", "fault empty seconds=601",
-          "fault oversize size=4000", "fault nul extra", "flood count=5", "flood rate=x KEY: 5",
-          "@nowhere send x"})
+          "fault empty count=1000001", "fault empty rate=0", "fault empty rate=200001",
+          "fault empty seconds=601", "fault oversize size=4000", "fault nul extra", "flood count=5",
+          "flood rate=x KEY: 5", "@nowhere send x"})
         EXPECT_FALSE(ParseControlLine(bad).command) << bad;
 }
 
