@@ -389,3 +389,25 @@ TEST(FaceWindow, TheConsoleEntryKeepsItsCaretWhenItTakesTheFocus) {
     EXPECT_FALSE(entry->hasSelectedText());
     EXPECT_EQ(entry->cursorPosition(), 5);
 }
+
+TEST(FaceWindow, AKeyWithoutANormalPictureStaysBlankEvenPressed) {
+    const QColor ground(200, 10, 10);
+    auto grabCentre = [&](const ImageSet& images, bool down) {
+        CMyButton key;
+        QPalette palette = key.palette();
+        palette.setColor(key.backgroundRole(), ground);
+        key.setPalette(palette);
+        key.setAutoFillBackground(true);
+        key.resize(64, 52);
+        key.setImages(images);
+        key.setDown(down);
+        return key.grab().toImage().pixelColor(32, 26);
+    };
+    // Only a pressed picture: nothing is drawn, pressed or not.
+    EXPECT_EQ(grabCentre({0, Bmp::SendPressed, 0, 0}, true), ground);
+    EXPECT_EQ(grabCentre({0, Bmp::SendPressed, 0, 0}, false), ground);
+    // A normal picture fills the key; pressed without a pressed picture it stays the same.
+    const QColor normal = grabCentre({Bmp::MuteKey, 0, 0, 0}, false);
+    EXPECT_NE(normal, ground);
+    EXPECT_EQ(grabCentre({Bmp::MuteKey, 0, 0, 0}, true), normal);
+}
