@@ -10,7 +10,6 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QMessageBox>
-#include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QScreen>
 #include <QThread>
