@@ -15,7 +15,7 @@ namespace {
 using namespace orvane;
 
 class Input {
-public:
+  public:
     Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     bool Empty() const { return m_pos >= m_size; }
     std::uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
@@ -23,29 +23,60 @@ public:
         std::size_t length = Byte();
         length = (length << 4) | (Byte() & 0x0f); // up to 4095 bytes
         std::string s;
-        while (s.size() < length && !Empty()) s.push_back(static_cast<char>(Byte()));
+        while (s.size() < length && !Empty())
+            s.push_back(static_cast<char>(Byte()));
         return s;
     }
 
-private:
+  private:
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_pos = 0;
 };
 
 // Datagram texts starting with every keyword, so random bytes reach every handler.
-const char* const kKeywords[] = {
-    "HOOK: ON", "HOOK: OFF", "LINUX_START:", "LINUX_END:", "LINUX: ", "MOD:", "ADD:",
-    "DISP: ", "TEXT_KEY: ", "ICON_KEY: ", "CLR: ", "ICON: ", "VOL: ", "UPDATE_PCLIST:",
-    "PBOOK: ", "CALLS: ", "MENU: ", "HIDE_LIST:", "SHOW_NAV:", "SHOW_LIST:", "SHOW_DIALPAD:",
-    "SHOW_MUTE: ", "INPUT: ", "ORVN: ", "LOGIN: ", ""};
+const char* const kKeywords[] = {"HOOK: ON",      "HOOK: OFF",
+                                 "LINUX_START:",  "LINUX_END:",
+                                 "LINUX: ",       "MOD:",
+                                 "ADD:",          "DISP: ",
+                                 "TEXT_KEY: ",    "ICON_KEY: ",
+                                 "CLR: ",         "ICON: ",
+                                 "VOL: ",         "UPDATE_PCLIST:",
+                                 "PBOOK: ",       "CALLS: ",
+                                 "MENU: ",        "HIDE_LIST:",
+                                 "SHOW_NAV:",     "SHOW_LIST:",
+                                 "SHOW_DIALPAD:", "SHOW_MUTE: ",
+                                 "INPUT: ",       "ORVN: ",
+                                 "LOGIN: ",       ""};
 
-const int kCommands[] = {
-    Ctl::Key1, Ctl::Key5, Ctl::KeyStar, Ctl::KeyHash, Ctl::Send, Ctl::End, Ctl::Mute,
-    Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab, Ctl::ContactsTab, Ctl::CallLogsTab,
-    Ctl::DialpadTab, Ctl::F1, Ctl::F2, Ctl::F3, Ctl::EditKey, Ctl::DeleteKey, Ctl::BackKey,
-    Ctl::LinuxSecret, Menu::About, Menu::Enumerate, Menu::SetIp, Menu::Release,
-    Menu::UsePrivateContacts, Menu::NameFirst, Menu::AttachPrivate, Menu::ReleasePrivate};
+const int kCommands[] = {Ctl::Key1,
+                         Ctl::Key5,
+                         Ctl::KeyStar,
+                         Ctl::KeyHash,
+                         Ctl::Send,
+                         Ctl::End,
+                         Ctl::Mute,
+                         Ctl::VolPlus,
+                         Ctl::VolMinus,
+                         Ctl::MenuTab,
+                         Ctl::ContactsTab,
+                         Ctl::CallLogsTab,
+                         Ctl::DialpadTab,
+                         Ctl::F1,
+                         Ctl::F2,
+                         Ctl::F3,
+                         Ctl::EditKey,
+                         Ctl::DeleteKey,
+                         Ctl::BackKey,
+                         Ctl::LinuxSecret,
+                         Menu::About,
+                         Menu::Enumerate,
+                         Menu::SetIp,
+                         Menu::Release,
+                         Menu::UsePrivateContacts,
+                         Menu::NameFirst,
+                         Menu::AttachPrivate,
+                         Menu::ReleasePrivate};
 
 void CheckBounds(test::DialerRig& rig) {
     CDialerDlg& d = *rig.dlg;
@@ -82,9 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             rig.dlg->Socket().OnReceive(0);
             break;
         }
-        case 3:
-            rig.dlg->OnCommand(kCommands[in.Byte() % std::size(kCommands)]);
-            break;
+        case 3: rig.dlg->OnCommand(kCommands[in.Byte() % std::size(kCommands)]); break;
         case 4: {
             const int lists[] = {Ctl::DeviceList, Ctl::PhonebookList, Ctl::CallLogList,
                                  Ctl::MenuList};

@@ -14,20 +14,20 @@ namespace orvane {
 // on every platform. Ports map their platform's errors onto these.
 namespace SockErr {
 constexpr int WouldBlock = 10035;
-constexpr int Invalid = 10022;       // also: destination could not be resolved
-constexpr int MessageSize = 10040;   // datagram larger than the receive buffer
+constexpr int Invalid = 10022;     // also: destination could not be resolved
+constexpr int MessageSize = 10040; // datagram larger than the receive buffer
 constexpr int NetUnreachable = 10051;
 constexpr int NetReset = 10052;
-constexpr int ConnReset = 10054;     // e.g. ICMP port unreachable after a send
+constexpr int ConnReset = 10054; // e.g. ICMP port unreachable after a send
 constexpr int HostUnreachable = 10065;
-constexpr int NotSocket = 10038;     // socket closed or never created
-constexpr int Access = 10013;        // e.g. broadcast without permission
+constexpr int NotSocket = 10038; // socket closed or never created
+constexpr int Access = 10013;    // e.g. broadcast without permission
 } // namespace SockErr
 
 // One datagram socket. Created by the port's owner; the core calls these operations and
 // the shell calls UdpSocket::OnReceive / OnSend when the socket becomes readable / writable.
 class DatagramPort {
-public:
+  public:
     virtual ~DatagramPort() = default;
     // Opens the socket on any port, all interfaces. False on failure (see LastError).
     virtual bool Create() = 0;
@@ -47,7 +47,7 @@ public:
 // Timers of the dialog window, by id. Setting a running timer restarts it with the new
 // period. The shell calls CDialerDlg::OnTimer(id) on each expiry.
 class TimerHost {
-public:
+  public:
     virtual ~TimerHost() = default;
     virtual void SetTimer(int id, unsigned periodMs) = 0;
     virtual void KillTimer(int id) = 0;
@@ -72,7 +72,7 @@ struct TextInputAnswer {
 // keep arriving and may re-enter the core before the call returns. The shell brings the
 // window in step with the face model before it opens the box.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // ownedByDialog: false for the boxes the socket shows without an owner window.
     virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption,
@@ -86,7 +86,7 @@ public:
 enum class ValueType : std::uint32_t { String = 1, Dword = 4 };
 
 class SettingsBackend {
-public:
+  public:
     virtual ~SettingsBackend() = default;
     // Opens the key at `path`, creating it (and its parents) when missing; the store it
     // creates lives until the user logs out. False when it cannot be opened.
@@ -101,7 +101,7 @@ public:
 
 // What the machine tells the core: time to wait, the controller identity, diagnostics.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     virtual void Sleep(unsigned ms) = 0;
     // The first network interface that is not loopback and has a 6-byte hardware

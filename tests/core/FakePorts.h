@@ -17,14 +17,14 @@ namespace orvane::test {
 struct SentDatagram {
     std::string host;
     std::uint16_t port = 0;
-    std::string bytes; // exactly what went out, the NUL included
+    std::string bytes;            // exactly what went out, the NUL included
     bool broadcastOption = false; // the socket's broadcast option at the time
     // The text up to the first NUL.
     std::string Text() const { return std::string(bytes.c_str()); }
 };
 
 class FakeDatagramPort : public DatagramPort {
-public:
+  public:
     bool createOk = true;
     bool canSend = true;
     int sendError = SockErr::Invalid;
@@ -60,7 +60,8 @@ public:
             lastError = sendError;
             return false;
         }
-        sent.push_back({host, port, std::string(static_cast<const char*>(data), length), broadcast});
+        sent.push_back(
+            {host, port, std::string(static_cast<const char*>(data), length), broadcast});
         return true;
     }
     int ReceiveFrom(void* buffer, std::size_t capacity, std::string& senderAddr,
@@ -90,14 +91,15 @@ public:
     // The texts sent so far, and forget them.
     std::vector<std::string> TakeTexts() {
         std::vector<std::string> texts;
-        for (const SentDatagram& d : sent) texts.push_back(d.Text());
+        for (const SentDatagram& d : sent)
+            texts.push_back(d.Text());
         sent.clear();
         return texts;
     }
 };
 
 class FakeTimerHost : public TimerHost {
-public:
+  public:
     std::map<int, unsigned> running; // id -> period
     std::vector<std::pair<int, unsigned>> setCalls;
     void SetTimer(int id, unsigned periodMs) override {
@@ -121,7 +123,7 @@ struct ShownBox {
 };
 
 class FakeDialogs : public Dialogs {
-public:
+  public:
     std::vector<ShownBox> boxes;
     std::vector<TextInputRequest> prompts;
     std::vector<std::string> abouts;
@@ -147,7 +149,7 @@ public:
     }
     void ShowAbout(const std::string& line) override { abouts.push_back(line); }
 
-private:
+  private:
     void RunModal() {
         if (!duringModal) return;
         auto f = std::move(duringModal);
@@ -157,7 +159,7 @@ private:
 };
 
 class FakeSettings : public SettingsBackend {
-public:
+  public:
     bool canOpen = true;
     bool canWrite = true;
     bool open = false;
@@ -189,9 +191,9 @@ public:
         return true;
     }
     void SetDword(const std::string& name, std::uint32_t v) {
-        values[name] = {ValueType::Dword,
-                        {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
-                         std::uint8_t(v >> 24)}};
+        values[name] = {
+            ValueType::Dword,
+            {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}};
     }
     void SetString(const std::string& name, const std::string& s) {
         values[name] = {ValueType::String, std::vector<std::uint8_t>(s.begin(), s.end())};
@@ -212,7 +214,7 @@ public:
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     std::vector<unsigned> sleeps;
     std::optional<Adapter> adapter = Adapter{{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "10.77.0.1"};
     int screenWidth = 1280;
@@ -257,9 +259,7 @@ struct DialerRig {
     // The texts sent so far, and forget them.
     std::vector<std::string> Sent() { return socket.TakeTexts(); }
     // Addresses the dialer at a device without the login conversation.
-    void Address(const std::string& addr = "10.77.0.11") {
-        dlg->Socket().SetDeviceAddr(addr);
-    }
+    void Address(const std::string& addr = "10.77.0.11") { dlg->Socket().SetDeviceAddr(addr); }
 };
 
 } // namespace orvane::test

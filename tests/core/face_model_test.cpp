@@ -80,18 +80,23 @@ TEST(FaceModel, TemplateBuildsEveryControlInItsPlace) {
 TEST(FaceModel, KeypadAndKeysCarryTheirPictures) {
     FaceModel face;
     const std::pair<int, int> keypad[] = {
-        {Ctl::Key1, 130}, {Ctl::Key2, 129}, {Ctl::Key3, 131}, {Ctl::Key4, 134},
-        {Ctl::Key5, 135}, {Ctl::Key6, 136}, {Ctl::Key7, 137}, {Ctl::Key8, 138},
-        {Ctl::Key9, 139}, {Ctl::Key0, 140}, {Ctl::KeyStar, 141}, {Ctl::KeyHash, 142},
+        {Ctl::Key1, 130},    {Ctl::Key2, 129},    {Ctl::Key3, 131},    {Ctl::Key4, 134},
+        {Ctl::Key5, 135},    {Ctl::Key6, 136},    {Ctl::Key7, 137},    {Ctl::Key8, 138},
+        {Ctl::Key9, 139},    {Ctl::Key0, 140},    {Ctl::KeyStar, 141}, {Ctl::KeyHash, 142},
         {Ctl::VolPlus, 159}, {Ctl::VolMinus, 160}};
-    for (const auto& [id, bitmap] : keypad) EXPECT_EQ(face.Get(id).bitmap, bitmap) << id;
+    for (const auto& [id, bitmap] : keypad)
+        EXPECT_EQ(face.Get(id).bitmap, bitmap) << id;
 
-    const std::pair<int, ImageSet> buttons[] = {
-        {Ctl::Send, {164, 190, 0, 188}}, {Ctl::End, {165, 189, 0, 0}},
-        {Ctl::Mute, {166, 0, 0, 0}},     {Ctl::DialpadTab, {182, 182, 0, 182}},
-        {Ctl::CallLogsTab, {187, 187, 0, 187}}, {Ctl::ContactsTab, {181, 213, 0, 181}},
-        {Ctl::MenuTab, {158, 158, 0, 158}},     {Ctl::EditKey, {}}};
-    for (const auto& [id, set] : buttons) EXPECT_EQ(face.Get(id).images, set) << id;
+    const std::pair<int, ImageSet> buttons[] = {{Ctl::Send, {164, 190, 0, 188}},
+                                                {Ctl::End, {165, 189, 0, 0}},
+                                                {Ctl::Mute, {166, 0, 0, 0}},
+                                                {Ctl::DialpadTab, {182, 182, 0, 182}},
+                                                {Ctl::CallLogsTab, {187, 187, 0, 187}},
+                                                {Ctl::ContactsTab, {181, 213, 0, 181}},
+                                                {Ctl::MenuTab, {158, 158, 0, 158}},
+                                                {Ctl::EditKey, {}}};
+    for (const auto& [id, set] : buttons)
+        EXPECT_EQ(face.Get(id).images, set) << id;
 }
 
 TEST(FaceModel, MenuStartsWithPrivateItemsGreyed) {
@@ -111,12 +116,12 @@ TEST(FaceModel, ButtonDrawsPressedFocusDisabledOrFallsBackToNormal) {
         int expected;
     };
     const Case cases[] = {
-        {{0, 190, 0, 188}, true, false, false, 0},    // empty normal slot: nothing, even pressed
+        {{0, 190, 0, 188}, true, false, false, 0}, // empty normal slot: nothing, even pressed
         {{0, 190, 0, 188}, false, false, true, 0},
         {{164, 190, 0, 188}, false, false, false, 164},
         {{164, 190, 0, 188}, true, false, false, 190},
         {{164, 190, 0, 188}, false, false, true, 188},
-        {{166, 0, 0, 0}, true, false, false, 166},    // no pressed picture: normal
+        {{166, 0, 0, 0}, true, false, false, 166}, // no pressed picture: normal
         {{166, 0, 0, 0}, false, true, true, 166},
         {{164, 190, 300, 188}, false, true, true, 300}, // focus before disabled
         {{164, 190, 300, 188}, true, true, true, 190},  // pressed first
@@ -131,10 +136,26 @@ TEST(FaceModel, TabHighlightSetsFollowTheActiveTab) {
         ImageSet dialpad, calls, contacts, menu;
     };
     const Case cases[] = {
-        {TabState::Dialpad, {216, 216, 0, 182}, {187, 214, 0, 187}, {181, 213, 0, 181}, {158, 215, 0, 158}},
-        {TabState::Menu, {182, 216, 0, 182}, {187, 214, 0, 187}, {181, 213, 0, 181}, {215, 215, 0, 158}},
-        {TabState::Contacts, {182, 216, 0, 182}, {187, 214, 0, 187}, {213, 213, 0, 181}, {158, 215, 0, 158}},
-        {TabState::CallLogs, {182, 216, 0, 182}, {214, 214, 0, 187}, {181, 213, 0, 181}, {158, 215, 0, 158}},
+        {TabState::Dialpad,
+         {216, 216, 0, 182},
+         {187, 214, 0, 187},
+         {181, 213, 0, 181},
+         {158, 215, 0, 158}},
+        {TabState::Menu,
+         {182, 216, 0, 182},
+         {187, 214, 0, 187},
+         {181, 213, 0, 181},
+         {215, 215, 0, 158}},
+        {TabState::Contacts,
+         {182, 216, 0, 182},
+         {187, 214, 0, 187},
+         {213, 213, 0, 181},
+         {158, 215, 0, 158}},
+        {TabState::CallLogs,
+         {182, 216, 0, 182},
+         {214, 214, 0, 187},
+         {181, 213, 0, 181},
+         {158, 215, 0, 158}},
     };
     for (const Case& c : cases) {
         const TabImages t = TabImagesFor(c.state);

@@ -19,21 +19,29 @@ struct ScreenCase {
 
 TEST(Screens, EachScreenShowsItsControls) {
     const ScreenCase cases[] = {
-        {"dial pad", &CDialerDlg::ShowDialpadScreen, FaceDialpad,
+        {"dial pad",
+         &CDialerDlg::ShowDialpadScreen,
+         FaceDialpad,
          {Ctl::Key1, Ctl::KeyHash, Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab, Ctl::Send, Ctl::End},
          {Ctl::DeviceList, Ctl::MenuList, Ctl::VolumeSlider, Ctl::PhonebookList, Ctl::CallLogList},
          true},
-        {"phonebook", &CDialerDlg::ShowPhonebookScreen, FacePhonebook,
+        {"phonebook",
+         &CDialerDlg::ShowPhonebookScreen,
+         FacePhonebook,
          {Ctl::MenuTab, Ctl::DialpadTab, Ctl::PhonebookList, Ctl::End},
          {Ctl::Key1, Ctl::DeviceList, Ctl::MenuList, Ctl::CallLogList, Ctl::EntryEdit,
           Ctl::VolumeSlider, Ctl::VolPlus, Ctl::VolMinus, Ctl::StatusIcon},
          false},
-        {"call log", &CDialerDlg::ShowCallLogScreen, FaceCallLog,
+        {"call log",
+         &CDialerDlg::ShowCallLogScreen,
+         FaceCallLog,
          {Ctl::MenuTab, Ctl::DialpadTab, Ctl::CallLogList, Ctl::End},
          {Ctl::Key1, Ctl::PhonebookList, Ctl::MenuList, Ctl::EntryEdit, Ctl::DisplayLine0,
           Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3, Ctl::StatusIcon},
          false},
-        {"menu", &CDialerDlg::ShowMenuScreen, FaceMenu,
+        {"menu",
+         &CDialerDlg::ShowMenuScreen,
+         FaceMenu,
          {Ctl::MenuTab, Ctl::DialpadTab, Ctl::MenuList, Ctl::End, Ctl::Send},
          {Ctl::Key1, Ctl::PhonebookList, Ctl::CallLogList, Ctl::EntryEdit, Ctl::DisplayLine0,
           Ctl::DisplayLine3, Ctl::VolPlus, Ctl::VolMinus},
@@ -44,11 +52,14 @@ TEST(Screens, EachScreenShowsItsControls) {
         DialerRig rig;
         rig.Init();
         // Start from a screen that shows what the tested one must hide.
-        for (int id : c.hidden) rig.face().Show(id, true);
+        for (int id : c.hidden)
+            rig.face().Show(id, true);
         ((*rig.dlg).*c.show)();
         EXPECT_EQ(rig.dlg->m_nFaceMode, c.mode);
-        for (int id : c.shown) EXPECT_TRUE(rig.face().IsVisible(id)) << id;
-        for (int id : c.hidden) EXPECT_FALSE(rig.face().IsVisible(id)) << id;
+        for (int id : c.shown)
+            EXPECT_TRUE(rig.face().IsVisible(id)) << id;
+        for (int id : c.hidden)
+            EXPECT_FALSE(rig.face().IsVisible(id)) << id;
         EXPECT_EQ(rig.face().IsEnabled(Ctl::Send), c.sendEnabled);
     }
 }
@@ -96,17 +107,20 @@ TEST(Screens, LeavingTheContactEditorHidesIt) {
         SCOPED_TRACE(name);
         DialerRig rig;
         rig.Init();
-        for (int id : editor) rig.face().Show(id, true);
+        for (int id : editor)
+            rig.face().Show(id, true);
         rig.dlg->m_nFaceMode = FaceContactEditor;
         ((*rig.dlg).*routine)();
-        for (int id : editor) EXPECT_FALSE(rig.face().IsVisible(id)) << id;
+        for (int id : editor)
+            EXPECT_FALSE(rig.face().IsVisible(id)) << id;
     }
 }
 
 TEST(Screens, KeypadHideLeavesTheEditorShowHidesItInEditorMode) {
     DialerRig rig;
     rig.Init();
-    for (int id : {Ctl::NameEdit, Ctl::NumberEdit}) rig.face().Show(id, true);
+    for (int id : {Ctl::NameEdit, Ctl::NumberEdit})
+        rig.face().Show(id, true);
     rig.dlg->m_nFaceMode = FaceContactEditor;
     rig.dlg->ShowKeypad(false);
     EXPECT_TRUE(rig.face().IsVisible(Ctl::NameEdit));

@@ -92,10 +92,12 @@ TEST(Startup, StoredSettingsAreRead) {
         {"an address too long for its field is not used",
          [](FakeSettings& s) { s.SetString(kValuePrivateDeviceIp, std::string(60, '1')); }, 0, 0,
          ""},
-        {"key cannot be opened", [](FakeSettings& s) {
+        {"key cannot be opened",
+         [](FakeSettings& s) {
              s.SetDword(kValueNameFirst, 1);
              s.canOpen = false;
-         }, 0, 0, ""},
+         },
+         0, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,12 +152,12 @@ TEST(Transport, BroadcastOptionIsTouchedOnlyWhenItMustChange) {
     DialerRig rig;
     rig.Init();
     rig.Address();
-    rig.dlg->SendCommand("ALIVE:");   // first unicast clears it explicitly
-    rig.dlg->SendCommand("ALIVE:");   // already clear
+    rig.dlg->SendCommand("ALIVE:"); // first unicast clears it explicitly
+    rig.dlg->SendCommand("ALIVE:"); // already clear
     const char probe[] = "ORVN: x\n";
     rig.dlg->Socket().SendBroadcast(probe, sizeof probe); // every broadcast sets it
     rig.dlg->Socket().SendBroadcast(probe, sizeof probe);
-    rig.dlg->SendCommand("ALIVE:");   // cleared once again
+    rig.dlg->SendCommand("ALIVE:"); // cleared once again
     rig.dlg->SendCommand("ALIVE:");
     EXPECT_EQ(rig.socket.broadcastCalls, (std::vector<bool>{false, true, true, false}));
     ASSERT_EQ(rig.socket.sent.size(), 6u);

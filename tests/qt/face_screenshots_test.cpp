@@ -24,7 +24,7 @@ QString ShotDir() {
 }
 
 class FaceShots : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rig.Init();
         window = std::make_unique<DialerWindow>(*rig.dlg);
@@ -41,9 +41,9 @@ protected:
     }
     // A controlled phone's idle screen, as a device paints it after a login.
     void paintIdle() {
-        for (const char* m : {"DISP: 1 Wed 09 Dec 14:00", "DISP: 0 Front Desk",
-                              "TEXT_KEY: 1 Enter", "TEXT_KEY: 2 DND", "TEXT_KEY: 3 Menu",
-                              "ICON: 102 0", "ICON: 106 0", "ICON: 33 0"})
+        for (const char* m :
+             {"DISP: 1 Wed 09 Dec 14:00", "DISP: 0 Front Desk", "TEXT_KEY: 1 Enter",
+              "TEXT_KEY: 2 DND", "TEXT_KEY: 3 Menu", "ICON: 102 0", "ICON: 106 0", "ICON: 33 0"})
             receive(m);
     }
     bool shown(int id) { return window->control(id)->isVisibleTo(window.get()); }

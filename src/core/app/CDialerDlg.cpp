@@ -38,7 +38,9 @@ CDialerDlg::CDialerDlg(Ports ports)
     }
 }
 
-CDialerDlg::~CDialerDlg() { m_socket.m_pOwner = nullptr; }
+CDialerDlg::~CDialerDlg() {
+    m_socket.m_pOwner = nullptr;
+}
 
 void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {
     m_face.SetCaption("Orvane's SIP Dialer");
@@ -104,8 +106,8 @@ void CDialerDlg::InitFace() {
     m_nFaceMode = FaceMenu;
 
     m_face.SetSliderRange(Ctl::VolumeSlider, 0, 100, 12, 1, 16);
-    for (int id : {Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab, Ctl::Send, Ctl::End,
-                   Ctl::DisplayLine0})
+    for (int id :
+         {Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab, Ctl::Send, Ctl::End, Ctl::DisplayLine0})
         m_face.Show(id, true);
     m_face.Show(Ctl::VolumeSlider, false);
 }
@@ -140,21 +142,14 @@ void CDialerDlg::OnClose() {
 
 void CDialerDlg::OnTimer(int id) {
     switch (id) {
-    case Timer::KeepAlive:
-        SendCommand(proto::kAlive);
-        break;
+    case Timer::KeepAlive: SendCommand(proto::kAlive); break;
     case Timer::VolumeDrag:
         m_ports.timers.KillTimer(Timer::VolumeDrag);
         m_bVolumeDrag = false;
         break;
-    case Timer::Connect:
-        OnConnectTimer();
-        break;
-    case Timer::SearchEnd:
-        OnSearchEndTimer();
-        break;
-    default:
-        break;
+    case Timer::Connect: OnConnectTimer(); break;
+    case Timer::SearchEnd: OnSearchEndTimer(); break;
+    default: break;
     }
 }
 
@@ -235,9 +230,13 @@ void CDialerDlg::SendCommand(std::string_view text) {
     m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
 }
 
-void CDialerDlg::ReadEntry() { m_strEntry = m_face.Text(Ctl::EntryEdit); }
+void CDialerDlg::ReadEntry() {
+    m_strEntry = m_face.Text(Ctl::EntryEdit);
+}
 
-void CDialerDlg::WriteEntry() { m_face.SetText(Ctl::EntryEdit, m_strEntry); }
+void CDialerDlg::WriteEntry() {
+    m_face.SetText(Ctl::EntryEdit, m_strEntry);
+}
 
 void CDialerDlg::HideContactEditor() {
     for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})

@@ -56,7 +56,7 @@ struct CallLogEntry {
 };
 
 class CDialerDlg {
-public:
+  public:
     struct Ports {
         DatagramPort& socket;
         TimerHost& timers;
@@ -173,7 +173,7 @@ public:
     // minute; the program never changes it.
     unsigned m_nKeepAliveMs = 60000;
 
-private:
+  private:
     // Face helpers.
     void InitFace();
     void ReadSettings();

@@ -16,7 +16,7 @@ constexpr const char* kValuePrivateController = "Private Controller";
 constexpr const char* kValuePrivateDeviceIp = "Private Device IP";
 
 class CRegHelper {
-public:
+  public:
     CRegHelper(SettingsBackend& backend, Platform& platform);
     virtual ~CRegHelper();
     CRegHelper(const CRegHelper&) = delete;
@@ -31,7 +31,7 @@ public:
     void WriteDword(const std::string& name, std::uint32_t value);
     void WriteString(const std::string& name, const std::string& value);
 
-private:
+  private:
     SettingsBackend& m_backend;
     Platform& m_platform;
     bool m_bOpen = false;

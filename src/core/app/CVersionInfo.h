@@ -17,7 +17,7 @@ struct BuildVersion {
 BuildVersion ProgramBuildVersion();
 
 class CVersionInfo {
-public:
+  public:
     CVersionInfo() = default;
     virtual ~CVersionInfo() = default;
 

@@ -20,16 +20,20 @@ void CDialerDlg::SetTabImages(TabState state) {
 
 void CDialerDlg::ShowKeypad(bool show) {
     if (show && m_nFaceMode == FaceContactEditor) HideContactEditor();
-    for (int id = Ctl::Key1; id <= Ctl::KeyHash; ++id) m_face.Show(id, show);
+    for (int id = Ctl::Key1; id <= Ctl::KeyHash; ++id)
+        m_face.Show(id, show);
 }
 
 void CDialerDlg::ShowDialpadScreen() {
     SetTabImages(TabState::Dialpad);
     ShowKeypad(true);
     m_nFaceMode = FaceDialpad;
-    for (int id : {Ctl::DeviceList, Ctl::MenuList, Ctl::VolumeSlider}) m_face.Show(id, false);
-    for (int id : {Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab}) m_face.Show(id, true);
-    for (int id : {Ctl::PhonebookList, Ctl::CallLogList}) m_face.Show(id, false);
+    for (int id : {Ctl::DeviceList, Ctl::MenuList, Ctl::VolumeSlider})
+        m_face.Show(id, false);
+    for (int id : {Ctl::VolPlus, Ctl::VolMinus, Ctl::MenuTab})
+        m_face.Show(id, true);
+    for (int id : {Ctl::PhonebookList, Ctl::CallLogList})
+        m_face.Show(id, false);
     m_face.Show(Ctl::Send, true);
     m_face.Enable(Ctl::Send, true);
     m_face.Show(Ctl::End, true);
@@ -66,9 +70,9 @@ void CDialerDlg::ShowMenuScreen() {
     if (m_nFaceMode == FaceContactEditor) HideContactEditor();
     m_nFaceMode = FaceMenu;
     ShowKeypad(false);
-    for (int id : {Ctl::DeviceList, Ctl::PhonebookList, Ctl::CallLogList, Ctl::EntryEdit,
-                   Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3,
-                   Ctl::VolPlus, Ctl::VolMinus})
+    for (int id :
+         {Ctl::DeviceList, Ctl::PhonebookList, Ctl::CallLogList, Ctl::EntryEdit, Ctl::DisplayLine0,
+          Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3, Ctl::VolPlus, Ctl::VolMinus})
         m_face.Show(id, false);
     for (int id : {Ctl::MenuTab, Ctl::DialpadTab, Ctl::MenuList, Ctl::End, Ctl::Send})
         m_face.Show(id, true);

@@ -13,7 +13,7 @@
 namespace orvane {
 
 class FileSettingsBackend : public SettingsBackend {
-public:
+  public:
     // runtimeDir: the per-login runtime directory; empty means the backend cannot open.
     explicit FileSettingsBackend(std::string runtimeDir);
 
@@ -36,7 +36,7 @@ public:
     static std::string Serialize(const std::map<std::string, Value>& values);
     static bool Parse(const std::string& text, std::map<std::string, Value>& values);
 
-private:
+  private:
     bool Load();
     bool Save();
 

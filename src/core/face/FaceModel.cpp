@@ -115,9 +115,9 @@ std::vector<Control> TemplateControls() {
         int id, row, col, bitmap;
     };
     const KeyDef keys[] = {
-        {Key1, 0, 0, Bmp::Key1}, {Key2, 0, 1, Bmp::Key2}, {Key3, 0, 2, Bmp::Key3},
-        {Key4, 1, 0, Bmp::Key4}, {Key5, 1, 1, Bmp::Key5}, {Key6, 1, 2, Bmp::Key6},
-        {Key7, 2, 0, Bmp::Key7}, {Key8, 2, 1, Bmp::Key8}, {Key9, 2, 2, Bmp::Key9},
+        {Key1, 0, 0, Bmp::Key1},       {Key2, 0, 1, Bmp::Key2}, {Key3, 0, 2, Bmp::Key3},
+        {Key4, 1, 0, Bmp::Key4},       {Key5, 1, 1, Bmp::Key5}, {Key6, 1, 2, Bmp::Key6},
+        {Key7, 2, 0, Bmp::Key7},       {Key8, 2, 1, Bmp::Key8}, {Key9, 2, 2, Bmp::Key9},
         {KeyStar, 3, 0, Bmp::KeyStar}, {Key0, 3, 1, Bmp::Key0}, {KeyHash, 3, 2, Bmp::KeyHash},
     };
     const int colX[] = {40, 71, 103};
@@ -291,8 +291,7 @@ void FaceModel::SetEditSel(int id, int start, int end) {
     Touch(c);
 }
 
-void FaceModel::SetSliderRange(int id, int min, int max, int tickFreq, int lineSize,
-                               int pageSize) {
+void FaceModel::SetSliderRange(int id, int min, int max, int tickFreq, int lineSize, int pageSize) {
     Control& c = Mut(id);
     c.rangeMin = min;
     c.rangeMax = max;
@@ -309,7 +308,9 @@ void FaceModel::SetSliderPos(int id, int pos) {
     Touch(c);
 }
 
-void FaceModel::Redraw(int id) { Touch(Mut(id)); }
+void FaceModel::Redraw(int id) {
+    Touch(Mut(id));
+}
 
 void FaceModel::SetFocus(int id) {
     m_focus = id;
@@ -348,7 +349,8 @@ void FaceModel::ListSetItemText(int id, int row, int column, const std::string& 
     ListData& l = c.list;
     if (row < 0 || row >= static_cast<int>(l.rows.size()) || column < 0) return;
     auto& texts = l.rows[static_cast<std::size_t>(row)].texts;
-    if (static_cast<std::size_t>(column) >= texts.size()) texts.resize(static_cast<std::size_t>(column) + 1);
+    if (static_cast<std::size_t>(column) >= texts.size())
+        texts.resize(static_cast<std::size_t>(column) + 1);
     texts[static_cast<std::size_t>(column)] = text;
     // A change to the newest row is part of appending it; anything older is a rewrite.
     if (row != static_cast<int>(l.rows.size()) - 1) ++l.resetCount;
@@ -387,7 +389,8 @@ void FaceModel::ListDeleteColumn(int id, int index) {
     if (index < 0 || index >= static_cast<int>(cols.size())) return;
     cols.erase(cols.begin() + index);
     for (ListRow& r : c.list.rows)
-        if (static_cast<std::size_t>(index) < r.texts.size()) r.texts.erase(r.texts.begin() + index);
+        if (static_cast<std::size_t>(index) < r.texts.size())
+            r.texts.erase(r.texts.begin() + index);
     ++c.list.resetCount;
     Touch(c);
 }
@@ -420,7 +423,9 @@ void FaceModel::EnableMenu(int id, bool enabled) {
     TouchWindow();
 }
 
-void FaceModel::UserSetText(int id, const std::string& text) { Mut(id).text = text; }
+void FaceModel::UserSetText(int id, const std::string& text) {
+    Mut(id).text = text;
+}
 
 void FaceModel::UserSetEditSel(int id, int start, int end) {
     Control& c = Mut(id);
@@ -428,7 +433,9 @@ void FaceModel::UserSetEditSel(int id, int start, int end) {
     c.selEnd = end;
 }
 
-void FaceModel::UserSetSliderPos(int id, int pos) { Mut(id).pos = pos; }
+void FaceModel::UserSetSliderPos(int id, int pos) {
+    Mut(id).pos = pos;
+}
 
 TabImages TabImagesFor(TabState state) {
     // Inactive tabs show grey, blue while pressed; the active tab shows blue; the
@@ -444,16 +451,22 @@ TabImages TabImagesFor(TabState state) {
                 {Bmp::CallsGrey, Bmp::CallsGrey, 0, Bmp::CallsGrey},
                 {Bmp::DialpadGrey, Bmp::DialpadGrey, 0, Bmp::DialpadGrey}};
     case TabState::Dialpad:
-        return {menuIdle, contactsIdle, callsIdle,
+        return {menuIdle,
+                contactsIdle,
+                callsIdle,
                 {Bmp::DialpadBlue, Bmp::DialpadBlue, 0, Bmp::DialpadGrey}};
     case TabState::Menu:
-        return {{Bmp::MenuBlue, Bmp::MenuBlue, 0, Bmp::MenuGrey}, contactsIdle, callsIdle,
-                dialpadIdle};
+        return {
+            {Bmp::MenuBlue, Bmp::MenuBlue, 0, Bmp::MenuGrey}, contactsIdle, callsIdle, dialpadIdle};
     case TabState::Contacts:
-        return {menuIdle, {Bmp::ContactsBlue, Bmp::ContactsBlue, 0, Bmp::ContactsGrey},
-                callsIdle, dialpadIdle};
+        return {menuIdle,
+                {Bmp::ContactsBlue, Bmp::ContactsBlue, 0, Bmp::ContactsGrey},
+                callsIdle,
+                dialpadIdle};
     case TabState::CallLogs:
-        return {menuIdle, contactsIdle, {Bmp::CallsBlue, Bmp::CallsBlue, 0, Bmp::CallsGrey},
+        return {menuIdle,
+                contactsIdle,
+                {Bmp::CallsBlue, Bmp::CallsBlue, 0, Bmp::CallsGrey},
                 dialpadIdle};
     }
     return {};

@@ -53,7 +53,7 @@ struct ListColumn {
 
 struct ListRow {
     std::vector<std::string> texts; // one per column
-    int image = -1;                  // index into the list's image list; -1 none
+    int image = -1;                 // index into the list's image list; -1 none
 };
 
 struct ListData {
@@ -61,8 +61,8 @@ struct ListData {
     std::vector<ListRow> rows;
     ImageListId imageList = ImageListId::None;
     bool subItemImages = false;
-    int selected = -1;      // the row marked selected, -1 none
-    int scrollTo = -1;      // the row last asked to be scrolled into view
+    int selected = -1; // the row marked selected, -1 none
+    int scrollTo = -1; // the row last asked to be scrolled into view
     // Grows whenever rows or columns change other than by appending at the end, so a
     // view knows when it must rebuild instead of inserting the new rows.
     std::uint64_t resetCount = 0;
@@ -80,12 +80,12 @@ struct Control {
     bool vcenter = false;   // text centred vertically
     bool multiLine = false; // soft keys wrap their label
     bool tabStop = false;
-    bool password = false;  // edit shows '*' for each character
-    int maxLength = 0;      // edit: most characters the user can type; 0 = no limit
-    bool clipImage = false; // bitmap static: picture clipped to the control
+    bool password = false;    // edit shows '*' for each character
+    int maxLength = 0;        // edit: most characters the user can type; 0 = no limit
+    bool clipImage = false;   // bitmap static: picture clipped to the control
     bool sizeToImage = false; // bitmap static: control takes the bitmap's size
-    ImageSet images;        // MyButton
-    int bitmap = 0;         // ImageButton and Bitmap
+    ImageSet images;          // MyButton
+    int bitmap = 0;           // ImageButton and Bitmap
     // Slider.
     int rangeMin = 0, rangeMax = 100, pos = 0, tickFreq = 1, lineSize = 1, pageSize = 10;
     // Edit: selection as character positions; start == end is a caret.
@@ -95,7 +95,7 @@ struct Control {
 };
 
 struct MenuItem {
-    int id = 0; // 0 for a separator
+    int id = 0;   // 0 for a separator
     int menu = 0; // 0 "Devices", 1 "Help"
     std::string text;
     bool enabled = true;
@@ -103,7 +103,7 @@ struct MenuItem {
 };
 
 class FaceModel {
-public:
+  public:
     FaceModel(); // the face as the dialog template builds it, before initialisation
 
     // Window.
@@ -145,7 +145,7 @@ public:
     void ListDeleteAll(int id);
     int ListInsertRow(int id, int index, const std::string& text, int image = -1);
     void ListSetItemText(int id, int row, int column, const std::string& text);
-    void ListSelect(int id, int row);       // -1 clears
+    void ListSelect(int id, int row); // -1 clears
     void ListEnsureVisible(int id, int row);
     void ListInsertColumn(int id, int index, const ListColumn& column);
     void ListDeleteColumn(int id, int index);
@@ -171,7 +171,7 @@ public:
     std::uint64_t Version() const { return m_version; }
     std::uint64_t WindowVersion() const { return m_windowVersion; }
 
-private:
+  private:
     Control& Mut(int id);
     void Touch(Control& c) { c.version = ++m_version; }
     void TouchWindow() { m_windowVersion = ++m_version; }

@@ -9,14 +9,12 @@ namespace orvane {
 
 bool IsTransientReceiveError(int error) {
     switch (error) {
-    case SockErr::MessageSize:     // oversized datagram: dropped
-    case SockErr::ConnReset:       // an earlier send hit a closed port
+    case SockErr::MessageSize: // oversized datagram: dropped
+    case SockErr::ConnReset:   // an earlier send hit a closed port
     case SockErr::NetReset:
     case SockErr::NetUnreachable:
-    case SockErr::HostUnreachable:
-        return true;
-    default:
-        return false;
+    case SockErr::HostUnreachable: return true;
+    default: return false;
     }
 }
 
@@ -38,7 +36,9 @@ bool UdpSocket::SetDeviceAddr(const std::string& addr) {
     return true;
 }
 
-void UdpSocket::OnSend(int) { m_bReadyToSend = true; }
+void UdpSocket::OnSend(int) {
+    m_bReadyToSend = true;
+}
 
 bool UdpSocket::SendBroadcast(const void* data, std::size_t length) {
     m_bBroadcast = true;
@@ -49,8 +49,8 @@ bool UdpSocket::SendBroadcast(const void* data, std::size_t length) {
 
 bool UdpSocket::Send(const void* data, std::size_t length) {
     if (!m_bReadyToSend) {
-        m_dialogs.MessageBox("!m_bReadyToSend", "UdpSocket::Send", MsgButtons::Ok,
-                             MsgIcon::Warning, false);
+        m_dialogs.MessageBox("!m_bReadyToSend", "UdpSocket::Send", MsgButtons::Ok, MsgIcon::Warning,
+                             false);
         return false;
     }
     if (m_bBroadcast) {
@@ -85,8 +85,8 @@ void UdpSocket::OnReceive(int) {
     if (m_bClosed) return;
     m_strSenderAddr.clear();
     m_nSenderPort = 0;
-    const int n = m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr,
-                                     m_nSenderPort);
+    const int n =
+        m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr, m_nSenderPort);
     if (n < 0) {
         const int error = m_port.LastError();
         if (error == SockErr::WouldBlock || IsTransientReceiveError(error)) return;

@@ -12,7 +12,7 @@ namespace orvane {
 class CDialerDlg;
 
 class UdpSocket {
-public:
+  public:
     // Creates the socket on any port; a failure shows its message and construction goes on.
     UdpSocket(DatagramPort& port, Dialogs& dialogs, Platform& platform);
     virtual ~UdpSocket();
@@ -48,7 +48,7 @@ public:
     static constexpr int kHoldOffTries = 30;
     static constexpr unsigned kHoldOffMs = 10;
 
-private:
+  private:
     void ShowLastingFailure(const std::string& text);
 
     DatagramPort& m_port;

@@ -14,11 +14,11 @@
 namespace orvane::proto {
 
 constexpr std::uint16_t kDevicePort = 8888;
-constexpr std::size_t kMaxCommandLength = 63;  // SendCommand's limit (text, without NUL)
+constexpr std::size_t kMaxCommandLength = 63;   // SendCommand's limit (text, without NUL)
 constexpr std::size_t kMaxReceiveLength = 4000; // bytes read from one datagram
 constexpr std::size_t kMaxDialLength = 25;
 constexpr std::size_t kMaxLinuxLength = 56;
-constexpr std::size_t kMaxInputReplyText = 30;  // text of "INPUT: %d %s" in its 40-byte area
+constexpr std::size_t kMaxInputReplyText = 30;   // text of "INPUT: %d %s" in its 40-byte area
 constexpr std::size_t kPrivateUploadChunk = 950; // a chunk closes once longer than this
 
 // Field widths (characters, without the terminating NUL) of the dialer's records.
@@ -147,7 +147,7 @@ struct PbookItem {
 };
 struct PbookMsg {
     int selectedItem = -1;
-    bool shortEmpty = false; // at most 10 characters: a list with no items
+    bool shortEmpty = false;      // at most 10 characters: a list with no items
     std::vector<PbookItem> items; // reading stops before an item numbered < 1 or >= 1000
 };
 PbookMsg ParsePbook(std::string_view msg);
@@ -220,40 +220,40 @@ std::vector<std::string> FormatPrivateUpload(const std::vector<Contact>& contact
 
 // Key codes of "KEY: %d".
 namespace KeyCode {
-constexpr int F1 = 12, F2 = 13, F3 = 14, Menu = 15, Mute = 16, VolUp = 17, VolDown = 18,
-              Send = 19, End = 20, Contacts = 23, CallLogs = 24, Dialpad = 25;
+constexpr int F1 = 12, F2 = 13, F3 = 14, Menu = 15, Mute = 16, VolUp = 17, VolDown = 18, Send = 19,
+              End = 20, Contacts = 23, CallLogs = 24, Dialpad = 25;
 }
 
 // ---------------------------------------------------------------------------------------
 // Dialer to device: parsing, for the device side.
 
 enum class OutKeyword {
-    Discovery,    // "ORVN: <mac>\n"
-    Login,        // "LOGIN: <mac> <password>" (password may be empty) or "LOGIN: <mac>"
+    Discovery, // "ORVN: <mac>\n"
+    Login,     // "LOGIN: <mac> <password>" (password may be empty) or "LOGIN: <mac>"
     Init,
     Alive,
     Stop,
-    Key,          // "KEY: <n>"
+    Key, // "KEY: <n>"
     Dial,
     Linux,
-    DispRequest,  // "DISP:" alone
-    Volume,       // "VOL: <n>"
+    DispRequest, // "DISP:" alone
+    Volume,      // "VOL: <n>"
     Select,
     Add,
     Mod,
-    PbookMode,    // "PBOOK: 1" / "PBOOK: 2"
-    PrivateUpload,// "PBOOK: 2 " with items
-    InputReply,   // "INPUT: <button> <text>"
+    PbookMode,     // "PBOOK: 1" / "PBOOK: 2"
+    PrivateUpload, // "PBOOK: 2 " with items
+    InputReply,    // "INPUT: <button> <text>"
     None,
 };
 struct DialerCommand {
     OutKeyword kind = OutKeyword::None;
-    int number = 0;            // key code, volume, select row, mod row, pbook mode, button
-    bool hasPassword = false;  // Login: the two-argument form
-    std::string mac;           // Discovery, Login
-    std::string text;          // password, dial number, linux line, input text
-    std::string contactNumber; // Add, Mod
-    std::string contactName;   // Add, Mod
+    int number = 0;                // key code, volume, select row, mod row, pbook mode, button
+    bool hasPassword = false;      // Login: the two-argument form
+    std::string mac;               // Discovery, Login
+    std::string text;              // password, dial number, linux line, input text
+    std::string contactNumber;     // Add, Mod
+    std::string contactName;       // Add, Mod
     std::vector<PbookItem> upload; // PrivateUpload
 };
 DialerCommand ParseDialerCommand(std::string_view msg);
@@ -272,7 +272,7 @@ std::string FormatDiscoveryReply(const DiscoveryReply& reply); // five-field whe
 std::string FormatLoginReply(int value);
 // "INPUT: 1 p;c1;c2;init"; each field cut to InputField, ";" inside a field sent as ",".
 std::string FormatInputRequest(const InputRequest& request);
-std::string FormatLinuxFragment(std::string_view text);      // "LINUX: %s"
+std::string FormatLinuxFragment(std::string_view text); // "LINUX: %s"
 constexpr const char* kHookOn = "HOOK: ON";
 constexpr const char* kHookOff = "HOOK: OFF";
 constexpr const char* kLinuxStart = "LINUX_START:";
