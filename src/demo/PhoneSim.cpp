@@ -1,0 +1,209 @@
+#include "PhoneSim.h"
+
+#include "Wait.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace orvane::demo {
+
+namespace {
+
+QString escaped(QString value) {
+    value.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    value.replace(QLatin1String(","), QLatin1String("\\,"));
+    return value;
+}
+
+} // namespace
+
+QString SimPhone::option() const {
+    QStringList parts{QStringLiteral("addr=") + address};
+    if (!name.isEmpty()) parts << QStringLiteral("name=") + escaped(name);
+    if (busy) parts << QStringLiteral("busy=1");
+    if (!password.isEmpty()) parts << QStringLiteral("password=") + escaped(password);
+    parts << QStringLiteral("contacts=%1").arg(contacts) << QStringLiteral("calls=%1").arg(calls);
+    if (oldModel) parts << QStringLiteral("model=old");
+    if (answerMs >= 0) parts << QStringLiteral("answer-ms=%1").arg(answerMs);
+    if (!type.isEmpty()) parts << QStringLiteral("type=") + escaped(type);
+    if (!id.isEmpty()) parts << QStringLiteral("id=") + escaped(id);
+    return parts.join(QLatin1Char(','));
+}
+
+LogEntry ParseLogLine(const QString& line) {
+    LogEntry e;
+    const QStringList head = line.split(QLatin1Char(' '));
+    if (head.size() < 3) return e;
+    e.time = head[0];
+    e.phone = head[1];
+    e.kind = head[2];
+    // TIME PHONE KIND REST; the datagram kinds put the peer first in REST.
+    qsizetype restAt = e.time.size() + 1 + e.phone.size() + 1 + e.kind.size() + 1;
+    QString rest = restAt <= line.size() ? line.mid(restAt) : QString();
+    if (e.kind == QLatin1String("IN") || e.kind == QLatin1String("BCAST") ||
+        e.kind == QLatin1String("OUT")) {
+        const qsizetype blank = rest.indexOf(QLatin1Char(' '));
+        e.peer = blank < 0 ? rest : rest.left(blank);
+        e.text = blank < 0 ? QString() : rest.mid(blank + 1);
+    } else {
+        e.text = rest;
+    }
+    return e;
+}
+
+PhoneSim::PhoneSim() = default;
+
+PhoneSim::~PhoneSim() {
+    stop(2000);
+}
+
+QString PhoneSim::program() {
+    const QString fromEnv = qEnvironmentVariable("ORVANE_PHONESIM");
+    if (!fromEnv.isEmpty()) return fromEnv;
+    // Beside this program (an installed tour), or in the build tree next to it.
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {here + QStringLiteral("/orvane-phonesim"),
+          here + QStringLiteral("/../phonesim/orvane-phonesim"),
+          here + QStringLiteral("/../../src/phonesim/orvane-phonesim")}) {
+        if (QFileInfo(candidate).isExecutable()) return QDir::cleanPath(candidate);
+    }
+    return QStringLiteral(ORVANE_PHONESIM_EXE);
+}
+
+bool PhoneSim::start(const std::vector<SimPhone>& phones, const QString& logPath,
+                     const QStringList& extraArgs, int timeoutMs) {
+    if (running()) {
+        m_error = QStringLiteral("already running");
+        return false;
+    }
+    m_logPath = logPath;
+    if (m_logPath.isEmpty()) {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_logPath = m_dir->filePath(QStringLiteral("phones.log"));
+    }
+    QFile::remove(m_logPath);
+    m_readOffset = 0;
+    m_partial.clear();
+    m_entries.clear();
+
+    QStringList args{QStringLiteral("--log"), m_logPath, QStringLiteral("--control")};
+    for (const SimPhone& phone : phones)
+        args << QStringLiteral("--phone") << phone.option();
+    args << extraArgs;
+    m_process.setProgram(program());
+    m_process.setArguments(args);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.start();
+    if (!m_process.waitForStarted(timeoutMs)) {
+        m_error = QStringLiteral("cannot start %1: %2").arg(program(), m_process.errorString());
+        return false;
+    }
+    const bool ready = waitUntil(
+        [this] {
+            if (m_process.state() == QProcess::NotRunning) return true;
+            for (const LogEntry& e : entries())
+                if (e.kind == QLatin1String("READY")) return true;
+            return false;
+        },
+        timeoutMs);
+    if (m_process.state() == QProcess::NotRunning || !ready) {
+        m_error = QStringLiteral("the phones did not come up (exit code %1); log:\n%2")
+                      .arg(m_process.exitCode())
+                      .arg(logText());
+        stop(500);
+        return false;
+    }
+    return true;
+}
+
+bool PhoneSim::running() const {
+    return m_process.state() != QProcess::NotRunning;
+}
+
+bool PhoneSim::stop(int timeoutMs) {
+    if (!running()) return true;
+    m_process.write("quit\n");
+    m_process.closeWriteChannel();
+    if (m_process.waitForFinished(timeoutMs)) return true;
+    m_process.kill();
+    return m_process.waitForFinished(timeoutMs);
+}
+
+void PhoneSim::control(const QString& line) {
+    if (!running()) return;
+    m_process.write(line.toLatin1() + '\n');
+    m_process.waitForBytesWritten(1000);
+}
+
+const std::vector<LogEntry>& PhoneSim::entries() {
+    QFile file(m_logPath);
+    if (!file.open(QIODevice::ReadOnly)) return m_entries;
+    if (file.size() < m_readOffset) { // a new log
+        m_readOffset = 0;
+        m_partial.clear();
+        m_entries.clear();
+    }
+    file.seek(m_readOffset);
+    const QByteArray more = file.readAll();
+    m_readOffset += more.size();
+    m_partial += more;
+    // Only whole lines: the phone may be writing the last one.
+    qsizetype start = 0;
+    for (qsizetype nl = m_partial.indexOf('\n'); nl >= 0; nl = m_partial.indexOf('\n', start)) {
+        const QString line = QString::fromLatin1(m_partial.constData() + start, nl - start);
+        LogEntry e = ParseLogLine(line);
+        if (!e.kind.isEmpty()) m_entries.push_back(std::move(e));
+        start = nl + 1;
+    }
+    m_partial.remove(0, start);
+    return m_entries;
+}
+
+QStringList PhoneSim::received(const QString& phone) {
+    QStringList texts;
+    for (const LogEntry& e : entries())
+        if (e.fromDialer() && (phone.isEmpty() || e.phone == phone)) texts << e.text;
+    return texts;
+}
+
+QStringList PhoneSim::sent(const QString& phone) {
+    QStringList texts;
+    for (const LogEntry& e : entries())
+        if (e.toDialer() && (phone.isEmpty() || e.phone == phone)) texts << e.text;
+    return texts;
+}
+
+int PhoneSim::count(const QString& kind, const QString& prefix, const QString& phone) {
+    int n = 0;
+    for (const LogEntry& e : entries())
+        if (e.kind == kind && (phone.isEmpty() || e.phone == phone) && e.text.startsWith(prefix))
+            ++n;
+    return n;
+}
+
+bool PhoneSim::waitFor(const QString& kind, const QString& prefix, int times, int timeoutMs,
+                       const QString& phone) {
+    return waitUntil([&] { return count(kind, prefix, phone) >= times; }, timeoutMs);
+}
+
+bool PhoneSim::waitForText(const QString& needle, int timeoutMs) {
+    return waitUntil(
+        [&] {
+            for (const LogEntry& e : entries())
+                if (e.text.contains(needle)) return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+QString PhoneSim::logText() {
+    QFile file(m_logPath);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(file.readAll());
+}
+
+} // namespace orvane::demo
