@@ -141,6 +141,32 @@ TEST(KeysLists, ModAfterThePhonebookShrankIsIgnored) {
     EXPECT_FALSE(rig.face().IsVisible(Ctl::NameEdit));
 }
 
+// A list message that repeats numbers already shown lowers the count but keeps the rows;
+// a click on such a row still picks it, and "MOD:" for it is then ignored.
+TEST(KeysLists, ClickOnARowPastTheLoweredCountStillPicksIt) {
+    ListsRig rig;
+    rig.Phonebook({{"111", "A"}, {"222", "B"}, {"333", "C"}, {"444", "D"}, {"555", "E"}});
+    rig.Receive("PBOOK: -1 2 202 Bee;3 303 Cee;");
+    rig.Sent();
+    ASSERT_EQ(rig->m_nPhonebookCount, 3);
+    ASSERT_EQ(rig.face().ListRowCount(Ctl::PhonebookList), 5);
+    rig->OnListClick(Ctl::PhonebookList, 4);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 4"});
+    EXPECT_EQ(rig->m_nContactSel, 4);
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "555");
+    rig.Receive("MOD:");
+    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+
+    rig.Receive("CALLS: -1 1 0 100 A 1.1. 10:00 1;2 0 200 B 1.1. 10:01 2;3 0 300 C 1.1. 10:02 3;");
+    rig.Receive("CALLS: -1 2 0 900 Z 1.1. 11:00 9;");
+    rig.Sent();
+    ASSERT_EQ(rig->m_nCallLogCount, 2);
+    rig->OnListClick(Ctl::CallLogList, 2);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 2"});
+    EXPECT_EQ(rig->m_nCallSel, 2);
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "300");
+}
+
 TEST(KeysLists, SaveSendsTheFieldsExactlyAsTyped) {
     struct Case {
         const char* name;

@@ -183,7 +183,10 @@ void CDialerDlg::OnVolumeSlider() {
 // --- Lists and the contact editor ----------------------------------------------------------
 
 void CDialerDlg::OnPhonebookClick(int row) {
-    const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
+    // Any row the list shows counts, also one past the count after the device resent lower
+    // numbers (rows are only ever appended); each row shows the record of its number.
+    const int count = std::min(m_face.ListRowCount(Ctl::PhonebookList),
+                               static_cast<int>(m_Phonebook.size()));
     if (row < 0 || row >= count) {
         // A click below the last row selects nothing, so a later "MOD:" is ignored.
         m_nContactSel = -1;
@@ -199,7 +202,8 @@ void CDialerDlg::OnPhonebookClick(int row) {
 }
 
 void CDialerDlg::OnCallLogClick(int row) {
-    const int count = std::min(m_nCallLogCount, static_cast<int>(m_CallLog.size()));
+    const int count =
+        std::min(m_face.ListRowCount(Ctl::CallLogList), static_cast<int>(m_CallLog.size()));
     if (row < 0 || row >= count) {
         m_nCallSel = -1;
         return;
