@@ -185,8 +185,8 @@ void CDialerDlg::OnVolumeSlider() {
 void CDialerDlg::OnPhonebookClick(int row) {
     // Any row the list shows counts, also one past the count after the device resent lower
     // numbers (rows are only ever appended); each row shows the record of its number.
-    const int count = std::min(m_face.ListRowCount(Ctl::PhonebookList),
-                               static_cast<int>(m_Phonebook.size()));
+    const int count =
+        std::min(m_face.ListRowCount(Ctl::PhonebookList), static_cast<int>(m_Phonebook.size()));
     if (row < 0 || row >= count) {
         // A click below the last row selects nothing, so a later "MOD:" is ignored.
         m_nContactSel = -1;
