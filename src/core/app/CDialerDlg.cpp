@@ -115,6 +115,7 @@ void CDialerDlg::InitFace() {
 void CDialerDlg::OnOK() {
     const int focus = m_face.Focus();
     if (focus == Ctl::Ok) {
+        // The hidden OK button ends the dialog like the close box, releasing the phone.
         OnClose();
         return;
     }

@@ -74,6 +74,10 @@ void CDialerDlg::SearchDevices() {
     m_socket.SendBroadcast(request.c_str(), request.size() + 1); // the NUL goes out too
 
     m_face.SetFocus(Ctl::DisplayLine0);
+    // The link's prompts on line 0 go through SetDisplayLine, as the device's texts do:
+    // line 0 is shown (a search started from the device list would otherwise run behind a
+    // blank face), the entry edit and lines 2 and 3 that share its place are hidden, and a
+    // long prompt gets the smaller font so that it fits.
     SetDisplayLine(0, "Searching ...");
 }
 
@@ -287,7 +291,7 @@ void CDialerDlg::OnSetIp() {
     SetDisplayLine(0, "");
     m_face.Show(Ctl::DisplayLine0, false);
     m_face.SetText(Ctl::DisplayLine1, "Enter IP of the device:");
-    m_face.Show(Ctl::DisplayLine1, true);
+    m_face.Show(Ctl::DisplayLine1, true); // also when the device list has hidden the lines
     m_face.Show(Ctl::DisplayLine2, false);
     m_face.Show(Ctl::DisplayLine3, false);
 
