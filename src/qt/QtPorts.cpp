@@ -177,7 +177,9 @@ int QtDatagramPort::ReceiveFrom(void* buffer, std::size_t capacity, std::string&
         m_lastError = SockErr::NotSocket;
         return -1;
     }
-    onReadyRead(); // anything the socket holds now counts too
+    // Only the socket's own report reads it (onReadyRead): Qt turns the report off when a
+    // report finds nothing to read and only a read turns it on again, so a read from here
+    // between the system's notice and the report would leave the socket silent for good.
     if (m_inbox.empty()) {
         m_lastError = SockErr::WouldBlock;
         return -1;
