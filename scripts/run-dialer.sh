@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# The main job: sets the machine up, builds, and starts the dialer inside the sealed
-# network namespace (scripts/sealed-net), where its search broadcast reaches only what
-# runs in there with it.
+# The main job: sets the machine up, builds, and starts three emulated phones and the
+# dialer inside the sealed network namespace (scripts/sealed-net), where the dialer's
+# search broadcast reaches only the phones in there with it.
 #
-# usage: scripts/run-dialer.sh [--offscreen] [--screenshot FILE] [--quit-after MS]
-#                              [-- DIALER-ARGS...]
+# usage: scripts/run-dialer.sh [--tour] [--offscreen] [--out DIR] [--screenshot FILE]
+#                              [--quit-after MS] [-- DIALER-ARGS...]
 #
-# With a usable display the window opens and the dialer runs until it is closed. Without
-# one (or with --offscreen) it runs on Qt's offscreen platform, saves a picture of its
-# window after a while (default out/dialer.png after 5000 ms), quits, and says where the
-# picture is.
+# The phones: Front Desk (10.77.0.11, free), Lobby (10.77.0.12, held by another
+# controller) and Sales Office (10.77.0.13, password 4711), each with its own contacts
+# and call history; their datagram log goes to out/phones.log.
+#
+# With a usable display the dialer's window opens and runs until it is closed. Without
+# one (or with --offscreen or --tour) the scripted tour runs on Qt's offscreen platform:
+# search, pick a phone, log in, dial and hang up, phonebook, call log, menu, volume,
+# console and text prompt, with a numbered picture after each step in out/tour (--out
+# DIR), then the datagram trace; it exits 0 only if every step showed what it should.
+# --screenshot FILE and --quit-after MS run the dialer itself instead (offscreen when no
+# display is at hand): a picture of its window, default after 5000 ms, then it quits.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,13 +26,17 @@ usage() {
     exit 2
 }
 
+tour=false
 offscreen=false
+out=""
 screenshot=""
 quit_after=""
 dialer_args=()
 while [ $# -gt 0 ]; do
     case "$1" in
+        --tour) tour=true ;;
         --offscreen) offscreen=true ;;
+        --out) [ $# -ge 2 ] || usage; out="$2"; shift ;;
         --screenshot) [ $# -ge 2 ] || usage; screenshot="$2"; shift ;;
         --quit-after) [ $# -ge 2 ] || usage; quit_after="$2"; shift ;;
         --) shift; dialer_args=("$@"); break ;;
@@ -61,29 +72,53 @@ display_usable() {
 "$root/scripts/build.sh"
 
 dialer="$root/build/src/qt/orvane-dialer"
-if [ ! -x "$dialer" ]; then
-    echo "run-dialer: the build made no $dialer" >&2
-    exit 1
-fi
+tour_program="$root/build/src/demo/orvane-tour"
+for program in "$dialer" "$tour_program"; do
+    if [ ! -x "$program" ]; then
+        echo "run-dialer: the build made no $program" >&2
+        exit 1
+    fi
+done
 
-if [ "$offscreen" = false ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ] && display_usable; then
+# One address per emulated phone on the namespace's network.
+export SEALED_NET_EXTRA="10.77.0.11 10.77.0.12 10.77.0.13"
+mkdir -p "$root/out"
+phones=("$tour_program" --run-with-phones --log "$root/out/phones.log")
+
+if [ "$tour" = false ] && [ "$offscreen" = false ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ] &&
+    display_usable; then
     args=()
     [ -z "$screenshot" ] || args+=(--screenshot "$screenshot")
     [ -z "$quit_after" ] || args+=(--quit-after "$quit_after")
-    exec "$root/scripts/sealed-net" "$dialer" "${args[@]}" "${dialer_args[@]}"
+    exec "$root/scripts/sealed-net" "${phones[@]}" "$dialer" "${args[@]}" "${dialer_args[@]}"
 fi
 
-if [ "$offscreen" = false ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
+if [ "$tour" = false ] && [ "$offscreen" = false ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
     echo "run-dialer: no display the sealed namespace can reach; running offscreen"
 fi
+# Qt wants a private runtime folder; the tour keeps the dialer's settings in one of its own.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR="$(mktemp -d)"
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+export QT_QPA_PLATFORM=offscreen
+
+if [ -z "$screenshot" ] && [ -z "$quit_after" ]; then
+    out="${out:-$root/out/tour}"
+    status=0
+    "$root/scripts/sealed-net" "$tour_program" --out "$out" || status=$?
+    exit "$status"
+fi
+
+# The dialer itself, offscreen, with the phones: one picture of its window.
 screenshot="${screenshot:-$root/out/dialer.png}"
 quit_after="${quit_after:-5000}"
 mkdir -p "$(dirname "$screenshot")"
 screenshot="$(cd "$(dirname "$screenshot")" && pwd)/$(basename "$screenshot")"
 rm -f "$screenshot"
-
 status=0
-QT_QPA_PLATFORM=offscreen "$root/scripts/sealed-net" "$dialer" \
+"$root/scripts/sealed-net" "${phones[@]}" "$dialer" \
     --screenshot "$screenshot" --quit-after "$quit_after" "${dialer_args[@]}" || status=$?
 if [ ! -s "$screenshot" ]; then
     echo "run-dialer: the dialer left no screenshot at $screenshot (exit status $status)" >&2

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -126,6 +127,15 @@ bool LiveDialer::rowHasImage(int listId, int row) const {
     return t != nullptr && !t->model()->index(row, 0).data(Qt::DecorationRole).isNull();
 }
 
+QImage LiveDialer::rowImage(int listId, int row) const {
+    QTreeView* t = tree(listId);
+    if (t == nullptr) return {};
+    const QVariant picture = t->model()->index(row, 0).data(Qt::DecorationRole);
+    if (picture.canConvert<QIcon>() && picture.typeId() == QMetaType::QIcon)
+        return picture.value<QIcon>().pixmap(16, 16).toImage();
+    return picture.value<QPixmap>().toImage();
+}
+
 int LiveDialer::selectedRow(int listId) const {
     QTreeView* t = tree(listId);
     if (t == nullptr) return -1;
@@ -215,10 +225,10 @@ void LiveDialer::pressEnter(int focusId) {
 bool LiveDialer::dragSlider(int id, int value) {
     auto* slider = qobject_cast<QSlider*>(m_window->control(id));
     if (slider == nullptr || !visible(id) || !slider->isEnabled()) return false;
-    // What a drag does: the handle goes down, moves, and comes up again.
+    // What a drag does: the handle goes down, moves (each move is a slider action), and
+    // comes up again.
     slider->setSliderDown(true);
     slider->setSliderPosition(value);
-    slider->triggerAction(QAbstractSlider::SliderMove);
     slider->setSliderDown(false);
     return true;
 }

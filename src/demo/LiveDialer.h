@@ -9,6 +9,7 @@
 #include "app/CDialerDlg.h"
 #include "app/FileSettingsBackend.h"
 
+#include <QImage>
 #include <QKeySequence>
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,8 @@ class LiveDialer {
     // The first row whose `column` shows `text`; -1 when none does.
     int rowOf(int listId, int column, const QString& text) const;
     bool rowHasImage(int listId, int row) const;
+    // The picture in a row's first column (null when it has none).
+    QImage rowImage(int listId, int row) const;
     int selectedRow(int listId) const; // -1 none
     bool menuEnabled(int menuId) const;
     bool menuChecked(int menuId) const;

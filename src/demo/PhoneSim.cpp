@@ -53,6 +53,32 @@ LogEntry ParseLogLine(const QString& line) {
     return e;
 }
 
+QByteArray LogEntry::bytes() const {
+    const QByteArray in = text.toLatin1();
+    QByteArray out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\' || i + 1 >= in.size()) {
+            out += in[i];
+            continue;
+        }
+        const char c = in[++i];
+        switch (c) {
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case '0': out += '\0'; break;
+        case 'x':
+            if (i + 2 < in.size()) {
+                out += static_cast<char>(in.mid(i + 1, 2).toInt(nullptr, 16));
+                i += 2;
+            }
+            break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
 PhoneSim::PhoneSim() = default;
 
 PhoneSim::~PhoneSim() {

@@ -37,6 +37,8 @@ struct LogEntry {
     QString peer;  // IN, BCAST and OUT: the other side's "IP:PORT"
     QString text;  // the datagram (escaped as the log writes it), or the rest of the line
 
+    // The datagram's bytes, the log's escapes undone.
+    QByteArray bytes() const;
     // The datagram came from the dialer (IN or BCAST) or went to it (OUT).
     bool fromDialer() const {
         return kind == QLatin1String("IN") || kind == QLatin1String("BCAST");

@@ -21,6 +21,14 @@
 
 namespace {
 
+// The offscreen platform's notes about what it cannot do are no news in a tour's output.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("This plugin does not support")) ||
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 int usage() {
     std::fputs("usage: orvane-tour [--out DIR]\n"
                "       orvane-tour --run-with-phones [--log FILE] PROGRAM [ARG...]\n",
@@ -81,6 +89,7 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
+    qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-tour"));
     return orvane::demo::RunTour(out);
