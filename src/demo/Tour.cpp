@@ -142,7 +142,8 @@ int RunTour(const QString& outDir) {
                  return QStringLiteral("the three phones did not hear the broadcast");
              return {};
          }},
-        {"02-device-list.png", "the device list: Front Desk free, Lobby busy, Sales Office",
+        {"02-device-list.png",
+         "the device list, names first: Front Desk and Sales Office free, Lobby busy",
          [&]() -> QString {
              if (!waitUntil([&] { return dialer.visible(Ctl::DeviceList); }, 6000))
                  return why(QStringLiteral("no device list"));
@@ -154,11 +155,15 @@ int RunTour(const QString& outDir) {
              for (int row = 0; row < 3; ++row)
                  if (!dialer.rowHasImage(Ctl::DeviceList, row))
                      return QStringLiteral("row %1 shows no free or busy mark").arg(row + 1);
+             // The names to the front, where the list shows them without scrolling.
+             const QStringList before = dialer.column(Ctl::DeviceList, 4);
+             if (!dialer.menu(Menu::NameFirst) || dialer.column(Ctl::DeviceList, 1) != before)
+                 return QStringLiteral("\"Name\" first did not move the names");
              return {};
          }},
         {"03-busy-question.png", "Lobby picked: it is busy, the dialer asks before taking it",
          [&]() -> QString {
-             const int row = dialer.rowOf(Ctl::DeviceList, 4, QStringLiteral("Lobby"));
+             const int row = dialer.rowOf(Ctl::DeviceList, 1, QStringLiteral("Lobby"));
              boxes.answerNext(ModalWatch::no());
              if (!dialer.clickRow(Ctl::DeviceList, row)) return QStringLiteral("cannot click");
              if (!waitUntil([&] { return boxes.count(ModalWatch::Kind::MessageBox) == 1; }, 3000))
@@ -173,7 +178,7 @@ int RunTour(const QString& outDir) {
          }},
         {"04-password.png", "Sales Office picked: it wants a password, typed masked",
          [&]() -> QString {
-             const int row = dialer.rowOf(Ctl::DeviceList, 4, QStringLiteral("Sales Office"));
+             const int row = dialer.rowOf(Ctl::DeviceList, 1, QStringLiteral("Sales Office"));
              if (!dialer.clickRow(Ctl::DeviceList, row)) return QStringLiteral("cannot click");
              if (!shows(Ctl::DisplayLine1, QStringLiteral("Enter Password:")))
                  return why(QStringLiteral("no password prompt"));
