@@ -71,7 +71,7 @@ TEST_F(Face, TheFaceMirrorsThePhonesDisplayKeysAndIcons) {
     EXPECT_EQ(boxes.seen().size(), 0u);
 }
 
-TEST_F(Face, OffHookTheKeypadDialsLocallyThenSendDialsAndEndHangsUp) {
+TEST_F(Face, SendTakesTheLineTheKeypadTypesLocallyEnterDialsAndEndHangsUp) {
     SimPhone phone = Phone(kFront, "Front Desk");
     phone.answerMs = 300;
     ConnectToOnlyPhone(phone);
@@ -97,7 +97,8 @@ TEST_F(Face, OffHookTheKeypadDialsLocallyThenSendDialsAndEndHangsUp) {
     pause(200);
     EXPECT_EQ(PhoneCount("KEY:"), keys) << "typed digits reached the phone";
 
-    ASSERT_TRUE(d().click(Ctl::Send));
+    // Enter in the entry edit is SEND.
+    d().pressEnter(Ctl::EntryEdit);
     ASSERT_TRUE(PhoneGot(QStringLiteral("DIAL: ") + number));
     const QStringList got = sim.received();
     const auto dial = got.indexOf(QStringLiteral("DIAL: ") + number);
