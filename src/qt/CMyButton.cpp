@@ -1,8 +1,8 @@
 #include "CMyButton.h"
 
-#include "FaceWidgets.h"
 #include "Skin.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 
 CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
@@ -11,6 +11,9 @@ CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
 
 void CMyButton::setImages(const orvane::ImageSet& images) {
     m_images = images;
+    // With a normal picture the key covers itself: its edge and a picture in every state.
+    // Without one it stays blank and what lies behind it shows.
+    setAttribute(Qt::WA_OpaquePaintEvent, images.normal != 0);
     update();
 }
 
@@ -20,12 +23,21 @@ int CMyButton::currentImage() const {
 
 void CMyButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // The static edge belongs to the window, not to the drawing of the key.
-    const QRect inner = facepaint::drawStaticEdge(painter, rect(), palette());
     const int id = currentImage();
-    if (id == 0) return; // an empty normal slot: the key stays blank
-    const QPixmap picture = orvane::skin::Bitmap(id);
-    if (picture.isNull()) return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(inner, picture);
+    if (id == 0) {
+        // An empty normal slot: the key stays blank inside its static edge.
+        facepaint::drawStaticEdge(painter, rect(), palette());
+        return;
+    }
+    const facepaint::LookKey key =
+        facepaint::lookKeyOf(*this, painter.device()->devicePixelRatio(), id, 0);
+    // The ground is the window's, where a picture the skin lacks leaves the key empty.
+    painter.drawPixmap(0, 0, m_looks.look(key, palette().color(QPalette::Window), [&](QPainter& p) {
+        // The static edge belongs to the window, not to the drawing of the key.
+        const QRect inner = facepaint::drawStaticEdge(p, rect(), palette());
+        const QPixmap picture = orvane::skin::Bitmap(id);
+        if (picture.isNull()) return;
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawPixmap(inner, picture);
+    }));
 }

@@ -2,6 +2,7 @@
 // disabled); the picture for the key's state is stretched over the whole key.
 #pragma once
 
+#include "FaceWidgets.h"
 #include "face/FaceModel.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@ class CMyButton : public QAbstractButton {
     const orvane::ImageSet& images() const { return m_images; }
     // The bitmap id the key shows now; 0 when it draws nothing.
     int currentImage() const;
+    const facepaint::LookCache& looks() const { return m_looks; }
 
     QSize sizeHint() const override { return QSize(56, 52); }
 
@@ -24,4 +26,5 @@ class CMyButton : public QAbstractButton {
 
   private:
     orvane::ImageSet m_images;
+    facepaint::LookCache m_looks;
 };

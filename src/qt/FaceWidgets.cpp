@@ -2,8 +2,10 @@
 
 #include "Skin.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
 #include <qdrawutil.h>
 
 namespace facepaint {
@@ -26,11 +28,40 @@ QRect drawButtonFace(QPainter& painter, const QRect& rect, const QPalette& palet
     return content;
 }
 
+const QPixmap& LookCache::look(const LookKey& key, const QColor& ground,
+                               const std::function<void(QPainter&)>& draw) {
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (!m_entries[i].pixmap.isNull() && m_entries[i].key == key) {
+            m_older = 1 - i;
+            return m_entries[i].pixmap;
+        }
+    }
+    Entry& entry = m_entries[m_older];
+    m_older = 1 - m_older;
+    entry.key = key;
+    entry.pixmap = QPixmap(key.size * key.dpr);
+    entry.pixmap.setDevicePixelRatio(key.dpr);
+    // An opaque ground keeps the pixmap opaque, and copying it a plain copy.
+    entry.pixmap.fill(ground);
+    QPainter painter(&entry.pixmap);
+    draw(painter);
+    ++m_painted;
+    return entry.pixmap;
+}
+
+LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state) {
+    const QPalette& palette = widget.palette();
+    return {widget.size(), dpr,  palette.cacheKey(), static_cast<int>(palette.currentColorGroup()),
+            picture,       state};
+}
+
 } // namespace facepaint
 
 ImageKey::ImageKey(bool clientEdge, QWidget* parent)
     : QAbstractButton(parent), m_clientEdge(clientEdge) {
     setFocusPolicy(Qt::ClickFocus);
+    // Edges and face cover the whole key.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ImageKey::setBitmap(int id) {
@@ -40,6 +71,15 @@ void ImageKey::setBitmap(int id) {
 
 void ImageKey::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const int state = (isDown() ? 1 : 0) | (isEnabled() ? 2 : 0);
+    const facepaint::LookKey key =
+        facepaint::lookKeyOf(*this, painter.device()->devicePixelRatio(), m_bitmap, state);
+    painter.drawPixmap(0, 0,
+                       m_looks.look(key, palette().color(QPalette::Window),
+                                    [this](QPainter& p) { paintLook(p); }));
+}
+
+void ImageKey::paintLook(QPainter& painter) const {
     QRect r = facepaint::drawStaticEdge(painter, rect(), palette());
     if (m_clientEdge) r = facepaint::drawClientEdge(painter, r, palette());
     const QRect content = facepaint::drawButtonFace(painter, r, palette(), isDown());
@@ -119,4 +159,57 @@ int StarPasswordStyle::styleHint(StyleHint hint, const QStyleOption* option, con
     if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '*';
     if (hint == QStyle::SH_LineEdit_PasswordMaskDelay) return 0;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+bool StarPasswordStyle::PanelLook::operator==(const PanelLook& o) const {
+    return size == o.size && dpr == o.dpr && palette == o.palette && colorGroup == o.colorGroup &&
+           state == o.state && direction == o.direction && lineWidth == o.lineWidth &&
+           midLineWidth == o.midLineWidth && features == o.features && shape == o.shape;
+}
+
+void StarPasswordStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                      QPainter* painter, const QWidget* widget) const {
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    const QTransform& transform = painter->worldTransform();
+    // Only Fusion's panel is known to depend on nothing but the option; other styles may
+    // animate it. A scaled or rotated painter, or one half a pixel off, draws it directly.
+    const bool cacheable =
+        element == PE_PanelLineEdit && frame != nullptr && !option->rect.isEmpty() &&
+        transform.type() <= QTransform::TxTranslate && transform.dx() == qRound(transform.dx()) &&
+        transform.dy() == qRound(transform.dy()) &&
+        baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
+    if (!cacheable) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    const qreal dpr = painter->device()->devicePixelRatio();
+    const PanelLook key{option->rect.size(),
+                        dpr,
+                        option->palette.cacheKey(),
+                        static_cast<int>(option->palette.currentColorGroup()),
+                        static_cast<int>(option->state),
+                        static_cast<int>(option->direction),
+                        frame->lineWidth,
+                        frame->midLineWidth,
+                        static_cast<int>(frame->features),
+                        static_cast<int>(frame->frameShape)};
+    auto hit = std::find_if(m_panels.begin(), m_panels.end(),
+                            [&key](const CachedPanel& f) { return f.key == key; });
+    if (hit == m_panels.end()) {
+        // A handful of edits in two or three states each; the longest kept look goes.
+        constexpr std::size_t kMaxPanels = 12;
+        if (m_panels.size() == kMaxPanels) m_panels.erase(m_panels.begin());
+        QPixmap pixmap(option->rect.size() * dpr);
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        QStyleOptionFrame moved = *frame;
+        moved.rect.moveTopLeft(QPoint(0, 0));
+        QPainter p(&pixmap);
+        QProxyStyle::drawPrimitive(element, &moved, &p, widget);
+        p.end();
+        m_panels.push_back({key, pixmap});
+        ++m_panelsPainted;
+        hit = m_panels.end() - 1;
+    }
+    painter->drawPixmap(option->rect.topLeft(), hit->pixmap);
 }

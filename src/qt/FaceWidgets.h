@@ -4,8 +4,12 @@
 
 #include <QAbstractButton>
 #include <QPalette>
+#include <QPixmap>
 #include <QProxyStyle>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -16,23 +20,68 @@ QRect drawStaticEdge(QPainter& painter, const QRect& rect, const QPalette& palet
 QRect drawClientEdge(QPainter& painter, const QRect& rect, const QPalette& palette);
 // A push button's raised (or, pressed, sunken) face; returns the content rectangle.
 QRect drawButtonFace(QPainter& painter, const QRect& rect, const QPalette& palette, bool down);
+
+// Everything a control's finished look depends on: equal keys, equal pixels.
+struct LookKey {
+    QSize size;
+    qreal dpr = 1;
+    qint64 palette = 0; // QPalette::cacheKey()
+    int colorGroup = 0; // the palette's current group (active, inactive, disabled)
+    int picture = 0;
+    int state = 0; // the control's own flags (pressed, enabled, ...)
+    bool operator==(const LookKey& o) const {
+        return size == o.size && dpr == o.dpr && palette == o.palette &&
+               colorGroup == o.colorGroup && picture == o.picture && state == o.state;
+    }
+};
+
+// The last two finished looks of one control, each painted once into a pixmap: a key
+// pressed and released again is then repainted with one copy of its pixels instead of its
+// edges drawn line by line and its picture scaled. A look is painted anew as soon as
+// anything in its key differs, so a cached look never goes stale.
+class LookCache {
+  public:
+    // The look for key, painted by draw (in the control's own coordinates, on ground) when
+    // neither kept look has that key.
+    const QPixmap& look(const LookKey& key, const QColor& ground,
+                        const std::function<void(QPainter&)>& draw);
+    // How many looks have been painted so far.
+    int painted() const { return m_painted; }
+
+  private:
+    struct Entry {
+        LookKey key;
+        QPixmap pixmap;
+    };
+    std::array<Entry, 2> m_entries;
+    std::size_t m_older = 0; // the entry a new look replaces
+    int m_painted = 0;
+};
+
+// The key of a widget's look in its current palette, size and device pixel ratio.
+LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state);
 } // namespace facepaint
 
 // A push button showing one bitmap (keypad keys, Vol + and Vol -): the picture is scaled
-// to fit inside the button's face, keeping its proportions.
+// to fit inside the button's face, keeping its proportions. The key paints every pixel of
+// its rectangle, so nothing behind it is painted first.
 class ImageKey : public QAbstractButton {
     Q_OBJECT
   public:
     ImageKey(bool clientEdge, QWidget* parent = nullptr);
     void setBitmap(int id);
     int bitmap() const { return m_bitmap; }
+    const facepaint::LookCache& looks() const { return m_looks; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void paintLook(QPainter& painter) const;
+
     bool m_clientEdge = false;
     int m_bitmap = 0;
+    facepaint::LookCache m_looks;
 };
 
 // A text push button whose label wraps onto several lines (the soft keys). The label is
@@ -68,7 +117,11 @@ class BitmapStatic : public QWidget {
     int m_bitmap = 0;
 };
 
-// Edits that mask their text show '*' for every character, as the dialer always has.
+// The style of the face's edits. Edits that mask their text show '*' for every character,
+// as the dialer always has. Under Fusion an edit's rounded frame is drawn with antialiased
+// strokes, which costs more than all the rest of the edit, and the display lines overlap
+// the entry edit, so it is repainted with every changed line: each look of an edit's
+// panel (ground and frame) is drawn once into a pixmap and copied from then on.
 class StarPasswordStyle : public QProxyStyle {
     Q_OBJECT
   public:
@@ -76,4 +129,29 @@ class StarPasswordStyle : public QProxyStyle {
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr,
                   const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    // How many edit panels (ground and frame) have been drawn into pixmaps so far.
+    int panelsPainted() const { return m_panelsPainted; }
+
+  private:
+    struct PanelLook {
+        QSize size;
+        qreal dpr = 1;
+        qint64 palette = 0;
+        int colorGroup = 0;
+        int state = 0;
+        int direction = 0;
+        int lineWidth = 0;
+        int midLineWidth = 0;
+        int features = 0;
+        int shape = 0;
+        bool operator==(const PanelLook& o) const;
+    };
+    struct CachedPanel {
+        PanelLook key;
+        QPixmap pixmap;
+    };
+    mutable std::vector<CachedPanel> m_panels; // newest last
+    mutable int m_panelsPainted = 0;
 };
