@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,6 +194,35 @@ TEST(SkinIcons, IdsSharedWithBitmapsAreOtherPictures) {
               (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(48, 48)}));
     for (int id : {175, 176})
         EXPECT_EQ(Icon(id).availableSizes(), QList<QSize>{QSize(16, 16)}) << id;
+}
+
+// Icons are drawn when first needed; asked for any size, mode or way of painting, they
+// answer as an icon made of their pixmaps does.
+TEST(SkinIcons, AnswerLikeIconsMadeOfTheirPixmaps) {
+    for (int id : orvane::skin::IconIds()) {
+        SCOPED_TRACE(id);
+        const QIcon icon = Icon(id);
+        QIcon made;
+        for (const QSize& size : icon.availableSizes())
+            made.addPixmap(icon.pixmap(size));
+        EXPECT_FALSE(icon.isNull());
+        EXPECT_TRUE(icon.availableSizes(QIcon::Disabled).isEmpty());
+        for (int side : {12, 16, 20, 32, 40, 48, 64}) {
+            SCOPED_TRACE(side);
+            const QSize size(side, side);
+            EXPECT_EQ(icon.actualSize(size), made.actualSize(size));
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Selected})
+                EXPECT_EQ(icon.pixmap(size, mode).toImage(), made.pixmap(size, mode).toImage());
+            auto painted = [&](const QIcon& i) {
+                QImage image(side + 6, side + 6, QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                QPainter p(&image);
+                i.paint(&p, QRect(3, 3, side, side));
+                return image;
+            };
+            EXPECT_EQ(painted(icon), painted(made));
+        }
+    }
 }
 
 // Pixels clearly of one hue.

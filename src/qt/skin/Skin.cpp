@@ -3,17 +3,23 @@
 #include "../../core/face/FaceIds.h"
 #include "SkinShapes.h"
 
+#include <QIconEngine>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace orvane::skin {
 
 namespace {
 
 using Draw = std::function<void(QPainter&, const QSize&)>;
+// A shape made when its picture is drawn, not when the table is: the table lists every
+// picture, and the window shows few of them at first.
+using Shape = QPainterPath (*)();
 
 struct Picture {
     QSize size;
@@ -27,7 +33,8 @@ QPixmap Render(const QSize& size, const Draw& draw) {
     p.setRenderHint(QPainter::Antialiasing);
     draw(p, size);
     p.end();
-    return QPixmap::fromImage(image);
+    // Given away, an opaque picture is turned into an opaque pixmap in place, not copied.
+    return QPixmap::fromImage(std::move(image));
 }
 
 // The design box 0..100 of a shape mapped onto r (not keeping proportions).
@@ -60,10 +67,10 @@ void GlyphOverWord(QPainter& p, const QSize& s, const QPainterPath& glyph, const
     DrawWord(p, word, 15, s.width() / 2.0, 61, Colour::Glyph);
 }
 
-Draw WordKey(QPainterPath glyph, QString word, bool blue = false) {
+Draw WordKey(Shape glyph, QString word, bool blue = false) {
     return [glyph, word, blue](QPainter& p, const QSize& s) {
         blue ? BlueGround(p, s) : KeyGround(p, s);
-        GlyphOverWord(p, s, glyph, word);
+        GlyphOverWord(p, s, glyph(), word);
     };
 }
 
@@ -185,10 +192,10 @@ void SignArrow(QPainter& p, QPointF tail, QPointF head, bool bothWays) {
 }
 
 // A dark shape on the light ground, struck through in red when strike is given.
-Draw InkPicture(QPainterPath shape, QRectF box, std::optional<QRectF> strike = {}) {
+Draw InkPicture(Shape shape, QRectF box, std::optional<QRectF> strike = {}) {
     return [shape, box, strike](QPainter& p, const QSize& s) {
         LightGround(p, s);
-        p.fillPath(Fit(shape, box), Colour::Ink);
+        p.fillPath(Fit(shape(), box), Colour::Ink);
         if (strike) StrikeOut(p, *strike, 4.5, Colour::StatusGround);
     };
 }
@@ -281,15 +288,14 @@ std::map<int, Picture> BuildPictures() {
                    KeypadKey(QString::fromLatin1(k.digit), QString::fromLatin1(k.letters))};
 
     // Tabs, grey and blue.
-    const QPainterPath person = Person(), grid = DigitGrid(), calls = CallsGlyph();
     t[Bmp::MenuGrey] = {key, MenuKey(false)};
     t[Bmp::MenuBlue] = {key, MenuKey(true)};
-    t[Bmp::ContactsGrey] = {key, WordKey(person, QStringLiteral("Contacts"))};
-    t[Bmp::ContactsBlue] = {key, WordKey(person, QStringLiteral("Contacts"), true)};
-    t[Bmp::DialpadGrey] = {key, WordKey(grid, QStringLiteral("Dialpad"))};
-    t[Bmp::DialpadBlue] = {key, WordKey(grid, QStringLiteral("Dialpad"), true)};
-    t[Bmp::CallsGrey] = {key, WordKey(calls, QStringLiteral("Calls"))};
-    t[Bmp::CallsBlue] = {key, WordKey(calls, QStringLiteral("Calls"), true)};
+    t[Bmp::ContactsGrey] = {key, WordKey(Person, QStringLiteral("Contacts"))};
+    t[Bmp::ContactsBlue] = {key, WordKey(Person, QStringLiteral("Contacts"), true)};
+    t[Bmp::DialpadGrey] = {key, WordKey(DigitGrid, QStringLiteral("Dialpad"))};
+    t[Bmp::DialpadBlue] = {key, WordKey(DigitGrid, QStringLiteral("Dialpad"), true)};
+    t[Bmp::CallsGrey] = {key, WordKey(CallsGlyph, QStringLiteral("Calls"))};
+    t[Bmp::CallsBlue] = {key, WordKey(CallsGlyph, QStringLiteral("Calls"), true)};
 
     // Volume and mute.
     t[Bmp::VolUp] = {volume, ChevronKey(true)};
@@ -309,11 +315,11 @@ std::map<int, Picture> BuildPictures() {
     t[Bmp::EndPressed] = {key, CallKey(false, Colour::Red, true)};
 
     // Soft-key pictures.
-    t[Bmp::Edit] = {key, WordKey(Pencil(), QStringLiteral("Edit"))};
-    t[Bmp::New] = {key, WordKey(Plus(), QStringLiteral("New"))};
-    t[Bmp::Save] = {key, WordKey(Diskette(), QStringLiteral("Save"))};
-    t[Bmp::Delete] = {key, WordKey(EraseLeft(), QStringLiteral("Delete"))};
-    t[Bmp::Back] = {key, WordKey(ReturnArrow(), QStringLiteral("Back"))};
+    t[Bmp::Edit] = {key, WordKey(Pencil, QStringLiteral("Edit"))};
+    t[Bmp::New] = {key, WordKey(Plus, QStringLiteral("New"))};
+    t[Bmp::Save] = {key, WordKey(Diskette, QStringLiteral("Save"))};
+    t[Bmp::Delete] = {key, WordKey(EraseLeft, QStringLiteral("Delete"))};
+    t[Bmp::Back] = {key, WordKey(ReturnArrow, QStringLiteral("Back"))};
 
     // Small status icons.
     t[Bmp::Usb] = {small, [](QPainter& p, const QSize& s) {
@@ -366,16 +372,19 @@ std::map<int, Picture> BuildPictures() {
                           p.fillPath(InBox(Clock(), box.adjusted(1, 1, -1, -1)), Colour::Red);
                       })};
     const QRectF soundBox(4, 6, 40, 36), speakerBox(8, 6, 32, 36), micBox(8, 5, 32, 38);
-    QPainterPath notes = SoundWaves(2);
-    notes.translate(32, 0);
-    notes = notes.united(MusicNotes());
-    t[Bmp::Speaker] = {status, InkPicture(Loudspeaker().united(SoundWaves(3)), soundBox)};
-    t[Bmp::SpeakerOff] = {status, InkPicture(Loudspeaker(), speakerBox, QRectF(7, 7, 34, 34))};
-    t[Bmp::Microphone] = {status, InkPicture(Microphone(), micBox)};
-    t[Bmp::MicOff] = {status, InkPicture(Microphone(), micBox, QRectF(8, 8, 32, 32))};
+    const Shape speaker = [] { return Loudspeaker().united(SoundWaves(3)); };
+    const Shape notes = [] {
+        QPainterPath waves = SoundWaves(2);
+        waves.translate(32, 0);
+        return waves.united(MusicNotes());
+    };
+    t[Bmp::Speaker] = {status, InkPicture(speaker, soundBox)};
+    t[Bmp::SpeakerOff] = {status, InkPicture(Loudspeaker, speakerBox, QRectF(7, 7, 34, 34))};
+    t[Bmp::Microphone] = {status, InkPicture(Microphone, micBox)};
+    t[Bmp::MicOff] = {status, InkPicture(Microphone, micBox, QRectF(8, 8, 32, 32))};
     t[Bmp::Music] = {status, InkPicture(notes, QRectF(3, 6, 42, 36))};
-    t[Bmp::Envelope] = {status, InkPicture(Envelope(), QRectF(3, 6, 42, 36))};
-    t[Bmp::Gear] = {status, InkPicture(Gear(), QRectF(6, 6, 36, 36))};
+    t[Bmp::Envelope] = {status, InkPicture(Envelope, QRectF(3, 6, 42, 36))};
+    t[Bmp::Gear] = {status, InkPicture([] { return Gear(); }, QRectF(6, 6, 36, 36))};
     t[Bmp::Blank] = {status, BlankPicture};
     t[Bmp::Group] = {status, GroupPicture};
     t[Bmp::DoNotDisturb] = {status, DoNotDisturbPicture};
@@ -455,6 +464,54 @@ const std::map<int, IconPicture>& IconPictures() {
     return table;
 }
 
+// Every size of an icon, drawn on first use and kept for the whole run.
+const QIcon& DrawnIcon(int id, const IconPicture& picture) {
+    static auto* drawn = new std::map<int, QIcon>;
+    auto it = drawn->find(id);
+    if (it == drawn->end()) {
+        QIcon icon;
+        for (int size : picture.sizes)
+            icon.addPixmap(Render(QSize(size, size), picture.draw));
+        it = drawn->emplace(id, icon).first;
+    }
+    return it->second;
+}
+
+// An icon whose pictures are drawn when one of them is first needed. The window icon is
+// set at start, but a platform that shows no window icons (the offscreen one) never asks
+// for its pictures, and a list image is only needed once a list shows a row.
+class OnDemandIcon : public QIconEngine {
+  public:
+    OnDemandIcon(int id, const IconPicture& picture) : m_id(id), m_picture(picture) {}
+    QIconEngine* clone() const override { return new OnDemandIcon(m_id, m_picture); }
+    QString key() const override { return QStringLiteral("orvane-skin"); }
+    bool isNull() override { return false; }
+    // The sizes it is drawn at, as for an icon made of added pixmaps.
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off)
+            for (int size : m_picture.sizes)
+                sizes.append(QSize(size, size));
+        return sizes;
+    }
+    // Sizes here are in device pixels; the drawn icon answers for device pixel ratio 1.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return DrawnIcon(m_id, m_picture).pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return pixmap(size, mode, state).size();
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal dpr = painter->device()->devicePixelRatio();
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
+    }
+
+  private:
+    int m_id;
+    const IconPicture& m_picture; // an entry of the table, which lives for the whole run
+};
+
 } // namespace
 
 // The skin is used from the GUI thread only, like the pixmaps it makes.
@@ -479,9 +536,7 @@ QIcon Icon(int id) {
     const auto& table = IconPictures();
     const auto pic = table.find(id);
     if (pic == table.end()) return {};
-    QIcon icon;
-    for (int size : pic->second.sizes)
-        icon.addPixmap(Render(QSize(size, size), pic->second.draw));
+    const QIcon icon(new OnDemandIcon(id, pic->second));
     cache->emplace(id, icon);
     return icon;
 }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QPolygonF>
@@ -372,10 +373,15 @@ QPainterPath Voicemail() {
 // --- Painting --------------------------------------------------------------------------
 
 void DottedGround(QPainter& p, const QSize& size, const QColor& ground, const QColor& dot) {
-    p.fillRect(QRect(QPoint(0, 0), size), ground);
-    for (int y = kDotOffset; y < size.height(); y += kDotPitch)
-        for (int x = kDotOffset; x < size.width(); x += kDotPitch)
-            p.fillRect(QRect(x, y, 1, 1), dot);
+    // One pitch square with its dot, repeated from the picture's corner: one fill instead
+    // of one per dot.
+    QImage tile(kDotPitch, kDotPitch, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(ground);
+    tile.setPixelColor(kDotOffset, kDotOffset, dot);
+    p.save();
+    p.setBrushOrigin(0, 0);
+    p.fillRect(QRect(QPoint(0, 0), size), QBrush(tile));
+    p.restore();
 }
 
 void FillWithHalo(QPainter& p, const QPainterPath& path, const QBrush& fill, const QColor& ground,
