@@ -112,26 +112,53 @@ void DialerWindow::createMenu() {
 void DialerWindow::createControls() {
     const std::vector<Control>& controls = m_face.Controls();
     m_views.reserve(controls.size());
-    // The first control of the template lies on top, so create from the last one.
-    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    // The first control of the template lies on top, so views run from the last one.
+    for (std::size_t i = controls.size(); i-- > 0;) {
         View view;
-        view.id = it->id;
-        view.kind = it->kind;
-        view.widget = createWidget(view, *it);
-        view.widget->setProperty(kIdProperty, it->id);
-        const orvane::DluRect& r = it->rect;
-        view.widget->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
-        m_viewIndex[it->id] = m_views.size();
+        view.id = controls[i].id;
+        view.kind = controls[i].kind;
+        view.order = static_cast<int>(i);
+        m_viewIndex[view.id] = m_views.size();
         m_views.push_back(view);
     }
+    // Only what the face shows gets a widget now: the lists, the editor's fields and the
+    // keys of other screens cost start-up time and memory while nobody sees them.
+    for (View& view : m_views)
+        if (m_face.Get(view.id).visible) makeWidget(view);
+    orderTabs();
+}
+
+QWidget* DialerWindow::makeWidget(View& view) {
+    const Control& c = m_face.Get(view.id);
+    QWidget* w = createWidget(view, c);
+    w->setProperty(kIdProperty, c.id);
+    const orvane::DluRect& r = c.rect;
+    w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
+    // A new widget lies on top of its siblings; it belongs just under the nearest control
+    // before it in the template.
+    const View* above = nullptr;
+    for (const View& other : m_views) {
+        if (other.widget != nullptr && other.order < view.order &&
+            (above == nullptr || other.order > above->order))
+            above = &other;
+    }
+    if (above != nullptr) w->stackUnder(above->widget);
+    view.widget = w;
+    // Made after start-up, a control that takes the tab joins the tab order in its place.
+    if (c.tabStop && m_tabsOrdered) orderTabs();
+    return w;
+}
+
+void DialerWindow::orderTabs() {
     // Tab order follows the template.
     QWidget* previous = nullptr;
-    for (const Control& c : controls) {
-        if (!c.tabStop) continue;
-        QWidget* w = control(c.id);
-        if (previous != nullptr) setTabOrder(previous, w);
-        previous = w;
+    for (const Control& c : m_face.Controls()) {
+        const View* view = c.tabStop ? viewOf(c.id) : nullptr;
+        if (view == nullptr || view->widget == nullptr) continue;
+        if (previous != nullptr) setTabOrder(previous, view->widget);
+        previous = view->widget;
     }
+    m_tabsOrdered = true;
 }
 
 QWidget* DialerWindow::createWidget(View& view, const Control& c) {
@@ -224,7 +251,10 @@ QFont DialerWindow::fontFor(orvane::FontId font) const {
 }
 
 void DialerWindow::apply(View& view, const Control& c) {
-    QWidget* w = view.widget;
+    // A control nobody has seen yet stays without a widget while it is hidden; once made,
+    // its widget is brought in step with all of the control.
+    if (view.widget == nullptr && !c.visible) return;
+    QWidget* w = view.widget != nullptr ? view.widget : makeWidget(view);
     const QFont font = fontFor(c.font);
     if (w->font() != font) w->setFont(font);
     switch (c.kind) {
@@ -335,6 +365,7 @@ void DialerWindow::sync() {
 
 void DialerWindow::copyBack() {
     for (View& view : m_views) {
+        if (view.widget == nullptr) continue; // never shown, so never changed by the user
         if (view.kind == ControlKind::Edit) {
             auto* edit = static_cast<QLineEdit*>(view.widget);
             const QString text = edit->text();
@@ -377,8 +408,20 @@ void DialerWindow::initDialog(const std::string& privateContactsPath) {
 }
 
 QWidget* DialerWindow::control(int id) const {
-    const View* view = viewOf(id);
-    return view != nullptr ? view->widget : nullptr;
+    const View* found = viewOf(id);
+    if (found == nullptr) return nullptr;
+    if (found->widget == nullptr) {
+        // Making the widget a hidden control would get when first shown changes what the
+        // window holds, not what it shows.
+        auto* self = const_cast<DialerWindow*>(this);
+        View& view = self->m_views[self->m_viewIndex.at(id)];
+        const QScopedValueRollback syncing(self->m_syncing, true);
+        const Control& c = m_face.Get(id);
+        self->makeWidget(view);
+        self->apply(view, c);
+        view.version = c.version;
+    }
+    return found->widget;
 }
 
 QAction* DialerWindow::menuAction(int id) const {

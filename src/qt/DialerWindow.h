@@ -42,7 +42,8 @@ class DialerWindow : public QDialog {
     // Brings the widgets in step with the face model: only controls whose version moved.
     void sync();
 
-    // The widget that shows a control of the face, and the menu command of an id.
+    // The widget that shows a control of the face, and the menu command of an id. A
+    // control the face has not shown yet gets its widget here, hidden and in step.
     QWidget* control(int id) const;
     QAction* menuAction(int id) const;
     QMenuBar* faceMenuBar() const { return m_menuBar; }
@@ -62,7 +63,8 @@ class DialerWindow : public QDialog {
     struct View {
         int id = 0;
         orvane::ControlKind kind = orvane::ControlKind::Text;
-        QWidget* widget = nullptr;
+        int order = 0;             // place in the template; the first control lies on top
+        QWidget* widget = nullptr; // none until the control is first shown or asked for
         std::uint64_t version = 0;
         QString pushedText;            // edits: the text last written from the model
         FaceListModel* list = nullptr; // lists
@@ -73,7 +75,9 @@ class DialerWindow : public QDialog {
 
     void createControls();
     void createMenu();
+    QWidget* makeWidget(View& view);
     QWidget* createWidget(View& view, const orvane::Control& control);
+    void orderTabs();
     void apply(View& view, const orvane::Control& control);
     void applyList(View& view, const orvane::Control& control);
     void applyWindow();
@@ -100,6 +104,7 @@ class DialerWindow : public QDialog {
     // While widgets are brought in step, hiding the focused one must not move the focus
     // on (the model says where it is; a moved focus would also select an edit's text).
     bool m_syncing = false;
+    bool m_tabsOrdered = false; // set once the widgets made at start are in tab order
     // A list click is reported when the button comes up, with the row it went down on.
     int m_pressList = 0;
     int m_pressRow = -1;

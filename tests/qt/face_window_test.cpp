@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
+#include <map>
 
 using namespace orvane;
 
@@ -410,4 +412,58 @@ TEST(FaceWindow, AKeyWithoutANormalPictureStaysBlankEvenPressed) {
     const QColor normal = grabCentre({Bmp::MuteKey, 0, 0, 0}, false);
     EXPECT_NE(normal, ground);
     EXPECT_EQ(grabCentre({Bmp::MuteKey, 0, 0, 0}, true), normal);
+}
+
+TEST(FaceWindow, HiddenControlsGetWidgetsWhenShownInTheirPlaceInStackAndTabOrder) {
+    WindowRig r;
+    // Nothing on the start face is a list: none has a widget yet.
+    EXPECT_TRUE(r.window->findChildren<QTreeView*>().isEmpty());
+
+    // Shown out of template order: the number field, then a list, the name field and the
+    // slider. Each comes up in step, under the controls before it and over those after.
+    r.change([&] {
+        r.face().SetText(Ctl::NumberEdit, "5550101");
+        r.face().Show(Ctl::NumberEdit, true);
+    });
+    r.change([&] { r.face().Show(Ctl::PhonebookList, true); });
+    r.change([&] { r.face().Show(Ctl::NameEdit, true); });
+    r.change([&] { r.face().Show(Ctl::VolumeSlider, true); });
+    EXPECT_EQ(r.window->findChildren<QTreeView*>().size(), 1);
+    EXPECT_EQ(r.widget<QLineEdit>(Ctl::NumberEdit)->text(), QStringLiteral("5550101"));
+    EXPECT_TRUE(r.window->control(Ctl::PhonebookList)->isVisible());
+
+    // The widgets there are, by the control they show; asking control() would make more.
+    QWidget* face = r.window->control(Ctl::Key5)->parentWidget();
+    std::map<int, QWidget*> made;
+    for (QWidget* w : face->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        made[w->property("orvaneControlId").toInt()] = w;
+    EXPECT_EQ(made.count(Ctl::CallLogList), 0u);
+    std::map<QWidget*, int> order; // widget -> place in the template
+    std::vector<QWidget*> tabStops;
+    int place = 0;
+    for (const Control& c : r.face().Controls()) {
+        const auto w = made.find(c.id);
+        ++place;
+        if (w == made.end()) continue;
+        order[w->second] = place;
+        if (c.tabStop && c.visible) tabStops.push_back(w->second);
+    }
+    // Stacking: a parent's children run from the bottom up, so template places fall.
+    int last = std::numeric_limits<int>::max();
+    for (QObject* child : face->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w == nullptr || order.count(w) == 0) continue;
+        EXPECT_LT(order[w], last) << "control " << w->property("orvaneControlId").toInt();
+        last = order[w];
+    }
+    // Tab order: the shown tab stops follow each other as in the template.
+    ASSERT_GE(tabStops.size(), 5u);
+    for (std::size_t i = 0; i + 1 < tabStops.size(); ++i) {
+        QWidget* next = tabStops[i]->nextInFocusChain();
+        while (next != tabStops[i] &&
+               std::find(tabStops.begin(), tabStops.end(), next) == tabStops.end())
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, tabStops[i + 1])
+            << "after " << tabStops[i]->property("orvaneControlId").toInt();
+    }
 }
