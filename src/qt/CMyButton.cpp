@@ -32,12 +32,12 @@ void CMyButton::paintEvent(QPaintEvent*) {
     const facepaint::LookKey key =
         facepaint::lookKeyOf(*this, painter.device()->devicePixelRatio(), id, 0);
     // The ground is the window's, where a picture the skin lacks leaves the key empty.
-    painter.drawPixmap(0, 0, m_looks.look(key, palette().color(QPalette::Window), [&](QPainter& p) {
+    m_looks.paint(painter, key, palette().color(QPalette::Window), [&](QPainter& p) {
         // The static edge belongs to the window, not to the drawing of the key.
         const QRect inner = facepaint::drawStaticEdge(p, rect(), palette());
         const QPixmap picture = orvane::skin::Bitmap(id);
         if (picture.isNull()) return;
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawPixmap(inner, picture);
-    }));
+    });
 }

@@ -28,13 +28,20 @@ QRect drawButtonFace(QPainter& painter, const QRect& rect, const QPalette& palet
     return content;
 }
 
-const QPixmap& LookCache::look(const LookKey& key, const QColor& ground,
-                               const std::function<void(QPainter&)>& draw) {
+void LookCache::paint(QPainter& painter, const LookKey& key, const QColor& ground,
+                      const std::function<void(QPainter&)>& draw) {
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (!m_entries[i].pixmap.isNull() && m_entries[i].key == key) {
             m_older = 1 - i;
-            return m_entries[i].pixmap;
+            painter.drawPixmap(0, 0, m_entries[i].pixmap);
+            return;
         }
+    }
+    if (!m_paintedOnce) {
+        m_paintedOnce = true;
+        painter.fillRect(QRect(QPoint(0, 0), key.size), ground);
+        draw(painter);
+        return;
     }
     Entry& entry = m_entries[m_older];
     m_older = 1 - m_older;
@@ -43,10 +50,11 @@ const QPixmap& LookCache::look(const LookKey& key, const QColor& ground,
     entry.pixmap.setDevicePixelRatio(key.dpr);
     // An opaque ground keeps the pixmap opaque, and copying it a plain copy.
     entry.pixmap.fill(ground);
-    QPainter painter(&entry.pixmap);
-    draw(painter);
+    QPainter p(&entry.pixmap);
+    draw(p);
+    p.end();
     ++m_painted;
-    return entry.pixmap;
+    painter.drawPixmap(0, 0, entry.pixmap);
 }
 
 LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state) {
@@ -74,9 +82,8 @@ void ImageKey::paintEvent(QPaintEvent*) {
     const int state = (isDown() ? 1 : 0) | (isEnabled() ? 2 : 0);
     const facepaint::LookKey key =
         facepaint::lookKeyOf(*this, painter.device()->devicePixelRatio(), m_bitmap, state);
-    painter.drawPixmap(0, 0,
-                       m_looks.look(key, palette().color(QPalette::Window),
-                                    [this](QPainter& p) { paintLook(p); }));
+    m_looks.paint(painter, key, palette().color(QPalette::Window),
+                  [this](QPainter& p) { paintLook(p); });
 }
 
 void ImageKey::paintLook(QPainter& painter) const {

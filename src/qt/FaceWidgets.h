@@ -38,14 +38,16 @@ struct LookKey {
 // The last two finished looks of one control, each painted once into a pixmap: a key
 // pressed and released again is then repainted with one copy of its pixels instead of its
 // edges drawn line by line and its picture scaled. A look is painted anew as soon as
-// anything in its key differs, so a cached look never goes stale.
+// anything in its key differs, so a kept look never goes stale. A control's first paint
+// is drawn straight onto the screen and kept nowhere: most keys are painted once and never
+// pressed, and a kept look would only cost memory.
 class LookCache {
   public:
-    // The look for key, painted by draw (in the control's own coordinates, on ground) when
-    // neither kept look has that key.
-    const QPixmap& look(const LookKey& key, const QColor& ground,
-                        const std::function<void(QPainter&)>& draw);
-    // How many looks have been painted so far.
+    // Paints the look for key at (0, 0): the kept one, or one that draw paints (in the
+    // control's own coordinates, over ground).
+    void paint(QPainter& painter, const LookKey& key, const QColor& ground,
+               const std::function<void(QPainter&)>& draw);
+    // How many looks have been painted into pixmaps so far.
     int painted() const { return m_painted; }
 
   private:
@@ -55,6 +57,7 @@ class LookCache {
     };
     std::array<Entry, 2> m_entries;
     std::size_t m_older = 0; // the entry a new look replaces
+    bool m_paintedOnce = false;
     int m_painted = 0;
 };
 
