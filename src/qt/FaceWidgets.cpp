@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QStyleOption>
 #include <algorithm>
+#include <iterator>
 #include <qdrawutil.h>
+#include <tuple>
 
 namespace facepaint {
 
@@ -58,9 +60,25 @@ void LookCache::paint(QPainter& painter, const LookKey& key, const QColor& groun
 }
 
 LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state) {
+    // Ground, face and every shade the edges are drawn with.
+    static constexpr QPalette::ColorRole kRoles[] = {
+        QPalette::Window, QPalette::Button, QPalette::Light, QPalette::Midlight,
+        QPalette::Mid,    QPalette::Dark,   QPalette::Shadow};
+    static_assert(std::size(kRoles) == std::tuple_size<decltype(LookKey::colours)>::value);
     const QPalette& palette = widget.palette();
-    return {widget.size(), dpr,  palette.cacheKey(), static_cast<int>(palette.currentColorGroup()),
-            picture,       state};
+    LookKey key;
+    key.size = widget.size();
+    key.dpr = dpr;
+    key.picture = picture;
+    key.state = state;
+    bool solid = true;
+    for (std::size_t i = 0; i < std::size(kRoles); ++i) {
+        const QBrush& brush = palette.brush(kRoles[i]);
+        key.colours[i] = brush.color().rgba();
+        solid = solid && brush.style() == Qt::SolidPattern;
+    }
+    if (!solid) key.palette = palette.cacheKey();
+    return key;
 }
 
 } // namespace facepaint

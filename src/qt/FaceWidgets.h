@@ -25,13 +25,15 @@ QRect drawButtonFace(QPainter& painter, const QRect& rect, const QPalette& palet
 struct LookKey {
     QSize size;
     qreal dpr = 1;
-    qint64 palette = 0; // QPalette::cacheKey()
-    int colorGroup = 0; // the palette's current group (active, inactive, disabled)
+    // The palette's colours a key is drawn with, in its current group: a window that
+    // turns inactive with the same colours needs no new looks.
+    std::array<QRgb, 7> colours{};
+    qint64 palette = 0; // QPalette::cacheKey(), only when a brush is more than a colour
     int picture = 0;
     int state = 0; // the control's own flags (pressed, enabled, ...)
     bool operator==(const LookKey& o) const {
-        return size == o.size && dpr == o.dpr && palette == o.palette &&
-               colorGroup == o.colorGroup && picture == o.picture && state == o.state;
+        return size == o.size && dpr == o.dpr && colours == o.colours && palette == o.palette &&
+               picture == o.picture && state == o.state;
     }
 };
 
