@@ -26,6 +26,18 @@ struct Picture {
     Draw draw;
 };
 
+// Opaque and every pixel a grey: the key faces, the grey tabs, most status pictures.
+bool OpaqueGrey(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = line[x];
+            if (qAlpha(c) != 255 || qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) return false;
+        }
+    }
+    return true;
+}
+
 QPixmap Render(const QSize& size, const Draw& draw) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -33,6 +45,19 @@ QPixmap Render(const QSize& size, const Draw& draw) {
     p.setRenderHint(QPainter::Antialiasing);
     draw(p, size);
     p.end();
+    // Pictures are kept for the whole run: a grey one is kept at one byte a pixel instead
+    // of four, each grey copied as it is (Qt's own conversion goes through colour spaces,
+    // which costs more at start than all the pictures).
+    if (OpaqueGrey(image)) {
+        QImage grey(size, QImage::Format_Grayscale8);
+        for (int y = 0; y < size.height(); ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            uchar* out = grey.scanLine(y);
+            for (int x = 0; x < size.width(); ++x)
+                out[x] = static_cast<uchar>(qRed(in[x]));
+        }
+        return QPixmap::fromImage(std::move(grey), Qt::NoFormatConversion);
+    }
     // Given away, an opaque picture is turned into an opaque pixmap in place, not copied.
     return QPixmap::fromImage(std::move(image));
 }
