@@ -411,7 +411,7 @@ QWidget* DialerWindow::control(int id) const {
     const View* found = viewOf(id);
     if (found == nullptr) return nullptr;
     if (found->widget == nullptr) {
-        // Making the widget a hidden control would get when first shown changes what the
+        // Made now instead of when the control is first shown: that changes what the
         // window holds, not what it shows.
         auto* self = const_cast<DialerWindow*>(this);
         View& view = self->m_views[self->m_viewIndex.at(id)];
