@@ -44,6 +44,18 @@ void InsertDeviceRow(FaceModel& face, int index, const DeviceEntry& e, int nameF
 
 // Leaves the password prompt: the entry edit no longer masks or limits what is typed (the
 // address prompt's limit goes with it).
+// The entry edit takes a password or an address, at most maxLength characters, and F2
+// becomes "Apply" in place of the other soft keys.
+void ShowEntryForApply(FaceModel& face, std::size_t maxLength) {
+    face.SetLimitText(Ctl::EntryEdit, static_cast<int>(maxLength));
+    face.Show(Ctl::EntryEdit, true);
+    face.SetFocus(Ctl::EntryEdit);
+    face.SetText(Ctl::F2, "Apply");
+    face.Show(Ctl::F2, true);
+    face.Show(Ctl::F1, false);
+    face.Show(Ctl::F3, false);
+}
+
 void EndPasswordEntry(CDialerDlg& dlg) {
     dlg.m_bPasswordPending = false;
     dlg.Face().SetPassword(Ctl::EntryEdit, false);
@@ -249,13 +261,7 @@ void CDialerDlg::EnterPasswordMode(int device, bool fresh) {
     }
     m_face.SetText(Ctl::DisplayLine1, "Enter Password:");
     m_face.Show(Ctl::DisplayLine1, true);
-    m_face.SetLimitText(Ctl::EntryEdit, static_cast<int>(proto::Width::Password));
-    m_face.Show(Ctl::EntryEdit, true);
-    m_face.SetFocus(Ctl::EntryEdit);
-    m_face.SetText(Ctl::F2, "Apply");
-    m_face.Show(Ctl::F2, true);
-    m_face.Show(Ctl::F1, false);
-    m_face.Show(Ctl::F3, false);
+    ShowEntryForApply(m_face, proto::Width::Password);
     m_bPasswordPending = true;
     s_nPendingDevice = device;
 }
@@ -297,14 +303,7 @@ void CDialerDlg::OnSetIp() {
 
     m_strEntry.clear();
     WriteEntry();
-    m_face.SetLimitText(Ctl::EntryEdit, static_cast<int>(UdpSocket::kAddrCapacity));
-    m_face.Show(Ctl::EntryEdit, true);
-    m_face.SetFocus(Ctl::EntryEdit);
-
-    m_face.SetText(Ctl::F2, "Apply");
-    m_face.Show(Ctl::F2, true);
-    m_face.Show(Ctl::F1, false);
-    m_face.Show(Ctl::F3, false);
+    ShowEntryForApply(m_face, UdpSocket::kAddrCapacity);
     m_bSetIpPending = true;
 }
 
