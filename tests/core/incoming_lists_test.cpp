@@ -316,5 +316,27 @@ TEST_F(Lists, ShowDialpadSwitchesScreensWithoutSendingAnything) {
     EXPECT_TRUE(rig->m_bDialpadNotify);
 }
 
+// The list tables take memory only once their list arrives; reading one never makes it.
+TEST_F(Lists, ListTablesAreMadeOnlyWhenTheirListArrives) {
+    EXPECT_FALSE(rig->m_Phonebook.allocated());
+    EXPECT_FALSE(rig->m_CallLog.allocated());
+    rig->OnListClick(Ctl::PhonebookList, 0); // no rows: nothing to read
+    EXPECT_FALSE(rig->m_Phonebook.allocated());
+
+    rig.Receive(Pbook(-1, 1, 2));
+    EXPECT_TRUE(rig->m_Phonebook.allocated());
+    EXPECT_FALSE(rig->m_CallLog.allocated());
+    rig->OnListClick(Ctl::PhonebookList, 1);
+    EXPECT_EQ(rig->m_strEntry, "552");
+
+    // An empty call log arrives: its rows are cleared, and still nothing is kept.
+    rig.Receive("CALLS: -1 ");
+    EXPECT_FALSE(rig->m_CallLog.allocated());
+    rig.Receive("CALLS: -1 1 1 777 A B C D;");
+    EXPECT_TRUE(rig->m_CallLog.allocated());
+    rig->OnListClick(Ctl::CallLogList, 0);
+    EXPECT_EQ(rig->m_strEntry, "777");
+}
+
 } // namespace
 } // namespace orvane

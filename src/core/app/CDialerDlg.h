@@ -2,6 +2,7 @@
 // turns window events into calls of the On... operations and draws Face() afterwards.
 #pragma once
 
+#include "app/RecordTable.h"
 #include "face/FaceModel.h"
 #include "link/UdpSocket.h"
 #include "ports.h"
@@ -153,11 +154,11 @@ class CDialerDlg {
     int s_nPendingDevice = 0;
 
     static constexpr int kMaxPrivateContacts = 1000;
-    std::array<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts{};
+    RecordTable<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts;
     int m_nPrivateContactCount = 0;
 
-    std::array<PhonebookEntry, proto::kPhonebookCapacity> m_Phonebook{};
-    std::array<CallLogEntry, proto::kCallLogCapacity> m_CallLog{};
+    RecordTable<PhonebookEntry, proto::kPhonebookCapacity> m_Phonebook;
+    RecordTable<CallLogEntry, proto::kCallLogCapacity> m_CallLog;
     int m_nPhonebookCount = 0;
     int m_nCallLogCount = 0;
     int m_nMenuCount = 0;

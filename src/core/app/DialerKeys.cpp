@@ -5,6 +5,7 @@
 #include "face/FaceIds.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orvane {
 
@@ -193,7 +194,7 @@ void CDialerDlg::OnPhonebookClick(int row) {
         return;
     }
     m_nContactSel = row;
-    m_strEntry = m_Phonebook[static_cast<std::size_t>(row)].number;
+    m_strEntry = std::as_const(m_Phonebook)[static_cast<std::size_t>(row)].number;
     WriteEntry();
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);
@@ -209,7 +210,7 @@ void CDialerDlg::OnCallLogClick(int row) {
         return;
     }
     m_nCallSel = row;
-    m_strEntry = m_CallLog[static_cast<std::size_t>(row)].Number;
+    m_strEntry = std::as_const(m_CallLog)[static_cast<std::size_t>(row)].Number;
     WriteEntry();
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);
@@ -226,7 +227,7 @@ void CDialerDlg::ShowContactEditor(bool modify) {
     if (modify) {
         const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
         if (m_nContactSel < 0 || m_nContactSel >= count) return;
-        const PhonebookEntry& entry = m_Phonebook[static_cast<std::size_t>(m_nContactSel)];
+        const PhonebookEntry& entry = std::as_const(m_Phonebook)[static_cast<std::size_t>(m_nContactSel)];
         m_face.SetText(Ctl::NameEdit, entry.name);
         m_face.SetText(Ctl::NumberEdit, entry.number);
     } else {

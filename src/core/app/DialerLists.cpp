@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace orvane {
 
@@ -48,7 +49,7 @@ void CDialerDlg::OnPbook(std::string_view msg) {
 
     if (last > 0) {
         for (int k = m_nPhonebookCount + 1; k <= last; ++k) {
-            const PhonebookEntry& entry = m_Phonebook[static_cast<std::size_t>(k - 1)];
+            const PhonebookEntry& entry = std::as_const(m_Phonebook)[static_cast<std::size_t>(k - 1)];
             const int rows = m_face.ListRowCount(Ctl::PhonebookList);
             const int r = m_face.ListInsertRow(Ctl::PhonebookList, rows, std::to_string(rows + 1));
             m_face.ListSetItemText(Ctl::PhonebookList, r, 1, entry.name);
@@ -91,7 +92,7 @@ void CDialerDlg::OnCalls(std::string_view msg) {
 
     if (last > 0) {
         for (int k = m_nCallLogCount + 1; k <= last; ++k) {
-            const CallLogEntry& entry = m_CallLog[static_cast<std::size_t>(k - 1)];
+            const CallLogEntry& entry = std::as_const(m_CallLog)[static_cast<std::size_t>(k - 1)];
             const int rows = m_face.ListRowCount(Ctl::CallLogList);
             // A call type the image list has no picture for leaves the row without one.
             const int r = m_face.ListInsertRow(Ctl::CallLogList, rows, std::string(),

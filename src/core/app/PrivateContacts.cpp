@@ -7,6 +7,7 @@
 #include <fstream>
 #include <streambuf>
 #include <string>
+#include <utility>
 
 namespace orvane {
 
@@ -92,7 +93,7 @@ void CDialerDlg::UploadPrivateContacts() {
     std::vector<proto::Contact> contacts;
     contacts.reserve(static_cast<std::size_t>(m_nPrivateContactCount));
     for (int k = 0; k < m_nPrivateContactCount; ++k) {
-        const PhonebookEntry& record = m_PrivateContacts[static_cast<std::size_t>(k)];
+        const PhonebookEntry& record = std::as_const(m_PrivateContacts)[static_cast<std::size_t>(k)];
         contacts.push_back({record.number, record.name});
     }
     // Straight to the socket: a chunk is far longer than a command line, and the upload
