@@ -11,8 +11,7 @@
 
 namespace orvane {
 
-template <typename Record, std::size_t N>
-class RecordTable {
+template <typename Record, std::size_t N> class RecordTable {
   public:
     static constexpr std::size_t size() { return N; }
 
