@@ -55,8 +55,8 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
     setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
     setSizeGripEnabled(false);
 
-    m_passwordStyle = new StarPasswordStyle();
-    m_passwordStyle->setParent(this);
+    // Before any control exists: the menu bar already asks the style for its pictures.
+    FaceStyle::install();
 
     createMenu();
     const int menuHeight = m_menuBar->sizeHint().height();
@@ -194,7 +194,6 @@ QWidget* DialerWindow::createWidget(View& view, const Control& c) {
     case ControlKind::Bitmap: return new BitmapStatic(c.clipImage, m_faceArea);
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(m_faceArea);
-        edit->setStyle(m_passwordStyle);
         edit->setFocusPolicy(c.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
         return edit;
     }

@@ -19,7 +19,6 @@ class QAction;
 class QMenuBar;
 class QTreeView;
 class FaceListModel;
-class StarPasswordStyle;
 
 namespace orvane {
 class CDialerDlg;
@@ -92,7 +91,6 @@ class DialerWindow : public QDialog {
     DialogUnits m_units;
     QWidget* m_faceArea = nullptr;
     QMenuBar* m_menuBar = nullptr;
-    StarPasswordStyle* m_passwordStyle = nullptr;
     std::vector<View> m_views;
     std::map<int, std::size_t> m_viewIndex;
     std::map<int, QAction*> m_actions;

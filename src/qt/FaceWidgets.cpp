@@ -2,8 +2,12 @@
 
 #include "Skin.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPointer>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <algorithm>
 #include <iterator>
@@ -179,21 +183,21 @@ void BitmapStatic::paintEvent(QPaintEvent*) {
     painter.drawPixmap(QRect(QPoint(0, 0), fitted), picture);
 }
 
-int StarPasswordStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                                 QStyleHintReturn* returnData) const {
+int FaceStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                         QStyleHintReturn* returnData) const {
     if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '*';
     if (hint == QStyle::SH_LineEdit_PasswordMaskDelay) return 0;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-bool StarPasswordStyle::PanelLook::operator==(const PanelLook& o) const {
+bool FaceStyle::PanelLook::operator==(const PanelLook& o) const {
     return size == o.size && dpr == o.dpr && palette == o.palette && colorGroup == o.colorGroup &&
            state == o.state && direction == o.direction && lineWidth == o.lineWidth &&
            midLineWidth == o.midLineWidth && features == o.features && shape == o.shape;
 }
 
-void StarPasswordStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
-                                      QPainter* painter, const QWidget* widget) const {
+void FaceStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                              QPainter* painter, const QWidget* widget) const {
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
     const QTransform& transform = painter->worldTransform();
     // Only Fusion's panel is known to depend on nothing but the option; other styles may
@@ -237,4 +241,58 @@ void StarPasswordStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
         hit = m_panels.end() - 1;
     }
     painter->drawPixmap(option->rect.topLeft(), hit->pixmap);
+}
+
+namespace {
+
+// An icon of the base style, asked of it when it is first painted.
+class StandardIconOnDemand : public QIconEngine {
+  public:
+    StandardIconOnDemand(QStyle* style, QStyle::StandardPixmap which)
+        : m_style(style), m_which(which) {}
+    QIconEngine* clone() const override { return new StandardIconOnDemand(m_style, m_which); }
+    QString key() const override { return QStringLiteral("orvane-standard-icon"); }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+  private:
+    const QIcon& icon() {
+        if (!m_loaded && m_style != nullptr) {
+            m_icon = m_style->standardIcon(m_which);
+            m_loaded = true;
+        }
+        return m_icon;
+    }
+    QPointer<QStyle> m_style; // the base style, owned by the application's style
+    QStyle::StandardPixmap m_which;
+    QIcon m_icon;
+    bool m_loaded = false;
+};
+
+} // namespace
+
+void FaceStyle::install() {
+    if (qobject_cast<FaceStyle*>(QApplication::style()) != nullptr) return;
+    // Over a new copy of the style the application has (the platform's, or one chosen with
+    // -style); the application deletes its old one.
+    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    QApplication::setStyle(new FaceStyle(base));
+}
+
+QIcon FaceStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                              const QWidget* widget) const {
+    if (icon == SP_ToolBarHorizontalExtensionButton || icon == SP_ToolBarVerticalExtensionButton)
+        return QIcon(new StandardIconOnDemand(baseStyle(), icon));
+    return QProxyStyle::standardIcon(icon, option, widget);
 }

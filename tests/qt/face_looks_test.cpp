@@ -159,7 +159,7 @@ TEST(FaceLooks, AKeyPaintsEachLookOnceHoweverOftenItIsClicked) {
 
 // The edits' style against Fusion itself, drawing the same panels at the same places.
 TEST(FaceLooks, EditPanelsAreFusionsOwnInEveryState) {
-    StarPasswordStyle star(QStyleFactory::create(QStringLiteral("Fusion")));
+    FaceStyle star(QStyleFactory::create(QStringLiteral("Fusion")));
     std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
     ASSERT_NE(fusion, nullptr);
 
@@ -209,6 +209,25 @@ TEST(FaceLooks, EditPanelsAreFusionsOwnInEveryState) {
         EXPECT_EQ(star.panelsPainted(), 5);
     }
     EXPECT_EQ(looks, 5);
+}
+
+// The menu bar's overflow icon comes late, but it is the base style's own.
+TEST(FaceLooks, OverflowIconsAreTheBaseStylesOwn) {
+    FaceStyle face(QStyleFactory::create(QStringLiteral("Fusion")));
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    ASSERT_NE(fusion, nullptr);
+    for (const QStyle::StandardPixmap which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+          QStyle::SP_MessageBoxWarning}) {
+        SCOPED_TRACE(static_cast<int>(which));
+        const QIcon late = face.standardIcon(which);
+        const QIcon own = fusion->standardIcon(which);
+        ASSERT_FALSE(late.isNull());
+        EXPECT_EQ(late.availableSizes(), own.availableSizes());
+        for (const int size : {16, 32}) {
+            EXPECT_EQ(late.pixmap(size).toImage(), own.pixmap(size).toImage());
+        }
+    }
 }
 
 } // namespace
