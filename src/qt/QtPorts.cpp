@@ -7,21 +7,25 @@
 #include "app/CDialerDlg.h"
 
 #include <QGuiApplication>
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netdb.h>
 #include <netinet/in.h>
+#include <netpacket/packet.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 // Diagnostics of the dialer; silent unless enabled (QT_LOGGING_RULES="orvane.dialer.debug=true").
 Q_LOGGING_CATEGORY(lcDialer, "orvane.dialer", QtWarningMsg)
@@ -32,42 +36,47 @@ namespace {
 
 constexpr std::size_t kMaxQueued = 4096;
 constexpr std::size_t kMaxQueuedBytes = 8u << 20;
+// A UDP payload never exceeds this, so one read always takes a datagram whole.
+constexpr std::size_t kMaxDatagram = 65536;
 
-int mapSocketError(QAbstractSocket::SocketError error) {
-    switch (error) {
-    case QAbstractSocket::TemporaryError: return SockErr::WouldBlock;
-    case QAbstractSocket::ConnectionRefusedError:
-    case QAbstractSocket::RemoteHostClosedError:
-    case QAbstractSocket::NetworkError: return SockErr::ConnReset;
-    case QAbstractSocket::DatagramTooLargeError: return SockErr::MessageSize;
-    case QAbstractSocket::HostNotFoundError: return SockErr::Invalid;
-    case QAbstractSocket::SocketAccessError: return SockErr::Access;
-    case QAbstractSocket::AddressInUseError: return 10048;               // address in use
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;  // address not available
-    case QAbstractSocket::SocketResourceError: return 10055;             // no buffer space
-    case QAbstractSocket::UnsupportedSocketOperationError: return 10045; // not supported
-    default: return SockErr::Invalid;
-    }
+std::string trimmed(const std::string& text) {
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isSpace(text[begin]))
+        ++begin;
+    while (end > begin && isSpace(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
 }
 
-// Dotted IPv4 text as it stands; anything else is looked up as a host name.
-bool resolveIPv4(const std::string& host, QHostAddress& address) {
-    const QString text = QString::fromStdString(host).trimmed();
-    if (text.isEmpty()) return false;
-    QHostAddress literal;
-    if (literal.setAddress(text)) {
-        if (literal.protocol() != QAbstractSocket::IPv4Protocol) return false;
-        address = literal;
-        return true;
-    }
-    const QHostInfo info = QHostInfo::fromName(text);
-    for (const QHostAddress& candidate : info.addresses()) {
-        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
-            address = candidate;
-            return true;
+// Dotted IPv4 text as it stands; anything else is looked up as a host name (blocking).
+// The address comes back in network byte order.
+bool resolveIPv4(const std::string& host, in_addr& address) {
+    const std::string text = trimmed(host);
+    if (text.empty()) return false;
+    if (::inet_pton(AF_INET, text.c_str(), &address) == 1) return true;
+    // IPv6 text is refused: a host name never holds a colon, and the lookup would take an
+    // IPv4-mapped address ("::ffff:a.b.c.d") as the IPv4 one.
+    if (text.find(':') != std::string::npos) return false;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(text.c_str(), nullptr, &hints, &found) != 0) return false;
+    bool ok = false;
+    for (const addrinfo* ai = found; ai != nullptr; ai = ai->ai_next) {
+        if (ai->ai_family == AF_INET && ai->ai_addr != nullptr &&
+            ai->ai_addrlen >= sizeof(sockaddr_in)) {
+            address = reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr;
+            ok = true;
+            break;
         }
     }
-    return false;
+    ::freeaddrinfo(found);
+    return ok;
 }
 
 } // namespace
@@ -77,11 +86,16 @@ bool resolveIPv4(const std::string& host, QHostAddress& address) {
 
 QtDatagramPort::QtDatagramPort(QObject* parent) : QObject(parent) {}
 
-QtDatagramPort::~QtDatagramPort() = default;
+QtDatagramPort::~QtDatagramPort() {
+    Close();
+}
 
 int QtDatagramPort::mapErrno(int error) {
     switch (error) {
     case EAGAIN: return SockErr::WouldBlock;
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK: return SockErr::WouldBlock;
+#endif
     case EMSGSIZE: return SockErr::MessageSize;
     case ENETUNREACH: return SockErr::NetUnreachable;
     case ENETRESET: return SockErr::NetReset;
@@ -92,10 +106,16 @@ int QtDatagramPort::mapErrno(int error) {
     case EPERM: return SockErr::Access;
     case EBADF:
     case ENOTSOCK: return SockErr::NotSocket;
+    case EADDRINUSE: return 10048;    // address in use
     case EADDRNOTAVAIL: return 10049; // address not available
     case EDESTADDRREQ: return 10039;  // destination address required
+    case EMFILE:
+    case ENFILE: return 10024; // too many open files
     case ENOBUFS:
     case ENOMEM: return 10055; // no buffer space
+    case EOPNOTSUPP:
+    case EAFNOSUPPORT:
+    case EPROTONOSUPPORT: return 10045; // not supported
     case ENETDOWN: return 10050;
     default: return SockErr::Invalid;
     }
@@ -108,14 +128,24 @@ void QtDatagramPort::attach(DialerWindow* window) {
 }
 
 bool QtDatagramPort::Create() {
-    auto* socket = new QUdpSocket(this);
-    if (!socket->bind(QHostAddress::AnyIPv4, 0)) {
-        m_lastError = mapSocketError(socket->error());
-        delete socket;
+    if (m_fd >= 0) Close();
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        m_lastError = mapErrno(errno);
         return false;
     }
-    m_socket = socket;
-    connect(m_socket, &QUdpSocket::readyRead, this, &QtDatagramPort::onReadyRead);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    any.sin_port = 0;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+        m_lastError = mapErrno(errno);
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &QtDatagramPort::onReadyRead);
     // A datagram socket can be written as soon as it exists; the dialog hears it once the
     // event loop runs.
     m_writablePending = true;
@@ -124,21 +154,19 @@ bool QtDatagramPort::Create() {
 }
 
 void QtDatagramPort::reportWritable() {
-    if (!m_writablePending || m_window.isNull() || m_socket == nullptr) return;
+    if (!m_writablePending || m_window.isNull() || m_fd < 0) return;
     m_writablePending = false;
     DialerWindow* window = m_window.data();
     window->callCore([window] { window->dialog().Socket().OnSend(0); });
 }
 
 bool QtDatagramPort::SetBroadcast(bool on) {
-    if (m_socket == nullptr || m_socket->socketDescriptor() < 0) {
+    if (m_fd < 0) {
         m_lastError = SockErr::NotSocket;
         return false;
     }
-    // QAbstractSocket has no option for it; the system's socket has.
     const int value = on ? 1 : 0;
-    if (::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_BROADCAST,
-                     &value, sizeof value) != 0) {
+    if (::setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
         m_lastError = mapErrno(errno);
         return false;
     }
@@ -147,22 +175,19 @@ bool QtDatagramPort::SetBroadcast(bool on) {
 
 bool QtDatagramPort::SendTo(const void* data, std::size_t length, const std::string& host,
                             std::uint16_t port) {
-    if (m_socket == nullptr || m_socket->socketDescriptor() < 0) {
+    if (m_fd < 0) {
         m_lastError = SockErr::NotSocket;
-        return false;
-    }
-    QHostAddress address;
-    if (!resolveIPv4(host, address)) {
-        m_lastError = SockErr::Invalid;
         return false;
     }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(address.toIPv4Address());
-    // Sent on the system's socket so its error reads exactly as the system gave it.
-    const ssize_t sent = ::sendto(static_cast<int>(m_socket->socketDescriptor()), data, length, 0,
-                                  reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    if (!resolveIPv4(host, to.sin_addr)) {
+        m_lastError = SockErr::Invalid;
+        return false;
+    }
+    const ssize_t sent =
+        ::sendto(m_fd, data, length, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     if (sent < 0) {
         m_lastError = mapErrno(errno);
         return false;
@@ -173,13 +198,12 @@ bool QtDatagramPort::SendTo(const void* data, std::size_t length, const std::str
 int QtDatagramPort::ReceiveFrom(void* buffer, std::size_t capacity, std::string& senderAddr,
                                 unsigned& senderPort) {
     ++m_reads;
-    if (m_socket == nullptr) {
+    if (m_fd < 0) {
         m_lastError = SockErr::NotSocket;
         return -1;
     }
-    // Only the socket's own report reads it (onReadyRead): Qt turns the report off when a
-    // report finds nothing to read and only a read turns it on again, so a read from here
-    // between the system's notice and the report would leave the socket silent for good.
+    // Only the socket's own notification reads the socket (onReadyRead); this hands out
+    // what it took, in arrival order.
     if (m_inbox.empty()) {
         m_lastError = SockErr::WouldBlock;
         return -1;
@@ -203,38 +227,47 @@ int QtDatagramPort::ReceiveFrom(void* buffer, std::size_t capacity, std::string&
 }
 
 void QtDatagramPort::Close() {
-    if (m_socket == nullptr) return;
-    m_socket->close();
-    m_socket->deleteLater();
-    m_socket = nullptr;
+    if (m_fd < 0) return;
+    // Switched off before the descriptor goes, and deleted later: Close may run inside a
+    // handler that the notifier's own notification started.
+    if (m_notifier != nullptr) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    ::close(m_fd);
+    m_fd = -1;
     m_inbox.clear();
     m_inboxBytes = 0;
 }
 
 std::uint16_t QtDatagramPort::localPort() const {
-    return m_socket != nullptr ? m_socket->localPort() : 0;
+    if (m_fd < 0) return 0;
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) return 0;
+    return ntohs(local.sin_port);
 }
 
 void QtDatagramPort::onReadyRead() {
-    // Everything the socket holds is read at once: the socket reports new datagrams only
-    // after a read, also while a modal box's loop runs inside an earlier handler.
-    while (m_socket != nullptr && m_socket->hasPendingDatagrams()) {
-        const qint64 size = std::max<qint64>(m_socket->pendingDatagramSize(), 0);
+    // Everything the socket holds is read at once, so a flood is dropped here at the
+    // inbox's bound rather than left to fill the system's buffer.
+    char buffer[kMaxDatagram];
+    while (m_fd >= 0) {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t read = ::recvfrom(m_fd, buffer, sizeof buffer, 0,
+                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
         Incoming in;
-        in.bytes.resize(size);
-        QHostAddress from;
-        quint16 fromPort = 0;
-        const qint64 read = m_socket->readDatagram(in.bytes.data(), size, &from, &fromPort);
         if (read < 0) {
-            if (m_socket->error() == QAbstractSocket::TemporaryError) break;
-            in.bytes.clear();
-            in.error = mapSocketError(m_socket->error());
+            const int error = errno;
+            if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) break;
+            in.error = mapErrno(error);
         } else {
-            in.bytes.resize(read);
-            bool isV4 = false;
-            const quint32 v4 = from.toIPv4Address(&isV4);
-            in.from = (isV4 ? QHostAddress(v4) : from).toString().toStdString();
-            in.port = fromPort;
+            in.bytes = QByteArray(buffer, static_cast<qsizetype>(read));
+            char text[INET_ADDRSTRLEN] = {};
+            if (::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text) != nullptr) in.from = text;
+            in.port = ntohs(from.sin_port);
         }
         // A flood while the dialog is busy is dropped beyond a bound, as a full system
         // buffer would drop it.
@@ -259,7 +292,7 @@ void QtDatagramPort::scheduleDrain() {
 
 void QtDatagramPort::drain() {
     m_drainQueued = false;
-    while (m_socket != nullptr && !m_window.isNull() && !m_inbox.empty()) {
+    while (m_fd >= 0 && !m_window.isNull() && !m_inbox.empty()) {
         const unsigned before = m_reads;
         DialerWindow* window = m_window.data();
         window->callCore([window] { window->dialog().Socket().OnReceive(0); });
@@ -357,24 +390,45 @@ void QtPlatform::Sleep(unsigned ms) {
 }
 
 std::optional<Platform::Adapter> QtPlatform::FirstAdapter() {
-    for (const QNetworkInterface& nif : QNetworkInterface::allInterfaces()) {
-        if (nif.flags().testFlag(QNetworkInterface::IsLoopBack)) continue;
-        const QStringList bytes = nif.hardwareAddress().split(QLatin1Char(':'));
-        if (bytes.size() != 6) continue;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return std::nullopt;
+    // The link entries name each interface with its index, flags and hardware address.
+    std::vector<const ifaddrs*> links;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_PACKET)
+            links.push_back(entry);
+    }
+    const auto index = [](const ifaddrs* link) {
+        return reinterpret_cast<const sockaddr_ll*>(link->ifa_addr)->sll_ifindex;
+    };
+    std::stable_sort(links.begin(), links.end(),
+                     [&](const ifaddrs* a, const ifaddrs* b) { return index(a) < index(b); });
+
+    std::optional<Adapter> found;
+    for (const ifaddrs* link : links) {
+        if ((link->ifa_flags & IFF_LOOPBACK) != 0) continue;
+        const auto* hw = reinterpret_cast<const sockaddr_ll*>(link->ifa_addr);
+        if (hw->sll_halen != 6) continue;
         Adapter adapter;
-        bool ok = true;
-        for (int i = 0; i < 6 && ok; ++i)
-            adapter.mac[i] = static_cast<std::uint8_t>(bytes[i].toUInt(&ok, 16));
-        if (!ok) continue;
-        for (const QNetworkAddressEntry& entry : nif.addressEntries()) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
-                adapter.ipAddress = entry.ip().toString().toStdString();
+        std::memcpy(adapter.mac, hw->sll_addr, 6);
+        // The interface's first IPv4 address; an alias carries its label, "name:label".
+        const std::string name = link->ifa_name;
+        for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+            if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+            const std::string owner = entry->ifa_name;
+            if (owner != name && owner.compare(0, name.size() + 1, name + ':') != 0) continue;
+            char text[INET_ADDRSTRLEN] = {};
+            const auto* v4 = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+            if (::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text) != nullptr) {
+                adapter.ipAddress = text;
                 break;
             }
         }
-        return adapter;
+        found = adapter;
+        break;
     }
-    return std::nullopt;
+    ::freeifaddrs(list);
+    return found;
 }
 
 int QtPlatform::PrimaryScreenWidth() {

@@ -1,5 +1,6 @@
-// The core's ports on Qt: the datagram socket on QUdpSocket, the dialog's timers on
-// QTimer, the modal boxes on QMessageBox and the two small dialogs, and the machine.
+// The core's ports on Qt: the datagram socket (a system socket watched by a
+// QSocketNotifier, so no Qt Network), the dialog's timers on QTimer, the modal boxes on
+// QMessageBox and the two small dialogs, and the machine.
 #pragma once
 
 #include "ports.h"
@@ -13,7 +14,7 @@
 #include <string>
 
 class QTimer;
-class QUdpSocket;
+class QSocketNotifier;
 class DialerWindow;
 
 Q_DECLARE_LOGGING_CATEGORY(lcDialer)
@@ -57,14 +58,16 @@ class QtDatagramPort : public QObject, public orvane::DatagramPort {
     void scheduleDrain();
     void reportWritable();
 
-    QUdpSocket* m_socket = nullptr;
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
     QPointer<DialerWindow> m_window;
     int m_lastError = 0;
     bool m_drainQueued = false;
     bool m_writablePending = false;
     unsigned m_reads = 0; // ReceiveFrom calls, so a drain never spins on an unread datagram
-    // Datagrams are taken off the socket as soon as it reports them (the socket reports
-    // again only once read) and handed to the dialog one at a time from the event loop.
+    // Datagrams are taken off the socket as soon as it reports them and handed to the
+    // dialog one at a time from the event loop, so the dialog's handlers (and the modal
+    // boxes they open) never run inside the socket's notification.
     std::deque<Incoming> m_inbox;
     std::size_t m_inboxBytes = 0;
 };
