@@ -13,6 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace orvane;
 
@@ -28,14 +34,24 @@ struct Peer {
 };
 
 // Reads one datagram, waiting for it to arrive.
-int Receive(QtDatagramPort& port, char* buffer, std::size_t capacity, std::string& from) {
-    unsigned fromPort = 0;
+int Receive(QtDatagramPort& port, char* buffer, std::size_t capacity, std::string& from,
+            unsigned& fromPort) {
     int n = -1;
     (void)QTest::qWaitFor([&] {
         n = port.ReceiveFrom(buffer, capacity, from, fromPort);
         return n >= 0 || port.LastError() != SockErr::WouldBlock;
     });
     return n;
+}
+
+int Receive(QtDatagramPort& port, char* buffer, std::size_t capacity, std::string& from) {
+    unsigned fromPort = 0;
+    return Receive(port, buffer, capacity, from, fromPort);
+}
+
+long OpenDescriptors() {
+    namespace fs = std::filesystem;
+    return static_cast<long>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
 } // namespace
@@ -53,8 +69,9 @@ TEST(DatagramPort, ReceivesWholeEmptyAndOversizedDatagrams) {
     EXPECT_EQ(port.LastError(), SockErr::WouldBlock);
 
     peer.sendTo(port, QByteArray(4000, 'a'));
-    EXPECT_EQ(Receive(port, buffer, 4000, from), 4000);
+    EXPECT_EQ(Receive(port, buffer, 4000, from, fromPort), 4000);
     EXPECT_EQ(from, "127.0.0.1");
+    EXPECT_EQ(fromPort, peer.socket.localPort());
 
     // Too large: consumed and reported, so the next datagram is read next.
     peer.sendTo(port, QByteArray(4001, 'b'));
@@ -66,32 +83,90 @@ TEST(DatagramPort, ReceivesWholeEmptyAndOversizedDatagrams) {
 
     peer.sendTo(port, QByteArray());
     EXPECT_EQ(Receive(port, buffer, 4000, from), 0);
+
+    // The largest datagram UDP carries arrives whole, and is too large for a smaller buffer
+    // rather than cut to it.
+    std::vector<char> big(65536);
+    const QByteArray largest(65507, 'z');
+    peer.sendTo(port, largest);
+    EXPECT_EQ(Receive(port, big.data(), big.size(), from), largest.size());
+    EXPECT_EQ(QByteArray(big.data(), largest.size()), largest);
+    peer.sendTo(port, largest);
+    EXPECT_EQ(Receive(port, big.data(), 65506, from), -1);
+    EXPECT_EQ(port.LastError(), SockErr::MessageSize);
 }
 
 TEST(DatagramPort, SendsToAddressesAndNamesAndReportsFailures) {
     QtDatagramPort port;
     ASSERT_TRUE(port.Create());
     Peer peer;
-    const QByteArray text("ALIVE:", 7);
     const std::uint16_t to = peer.socket.localPort();
-
     EXPECT_TRUE(port.SetBroadcast(false));
-    EXPECT_TRUE(port.SendTo(text.constData(), 7, "127.0.0.1", to));
-    EXPECT_TRUE(port.SendTo(text.constData(), 7, "localhost", to));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket.hasPendingDatagrams(); }));
-        EXPECT_EQ(peer.socket.receiveDatagram().data(), text);
+
+    // Every form of the address that reaches the peer on 127.0.0.1.
+    int sent = 0;
+    for (const char* host : {"127.0.0.1", " 127.0.0.1\t\n", "127.1", "localhost", "LOCALHOST"}) {
+        const QByteArray text = "ALIVE: " + QByteArray::number(++sent);
+        EXPECT_TRUE(port.SendTo(text.constData(), static_cast<std::size_t>(text.size()), host, to))
+            << host << ": " << port.LastError();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket.hasPendingDatagrams(); }, 2000))
+            << host;
+        EXPECT_EQ(peer.socket.receiveDatagram().data(), text) << host;
     }
 
-    // Not an IPv4 destination: the address is invalid, as an unresolvable name is.
-    for (const char* bad : {"", "::1"}) {
-        EXPECT_FALSE(port.SendTo(text.constData(), 7, bad, to)) << bad;
+    // Not an IPv4 destination: the address is invalid, as an unresolvable name is (these
+    // are refused without asking a name server).
+    for (const char* bad : {"", "   ", "::1", "::ffff:127.0.0.1", "[::1]", "fe80::1%lo",
+                            "127.0.0.1:8888", "bad host", "127.0.0.1 x", "host!name"}) {
+        EXPECT_FALSE(port.SendTo("x", 1, bad, to)) << bad;
         EXPECT_EQ(port.LastError(), SockErr::Invalid) << bad;
     }
+    QTest::qWait(50);
+    EXPECT_FALSE(peer.socket.hasPendingDatagrams());
+
+    // Larger than any datagram: the system's own error.
+    const std::vector<char> tooLarge(70000, 'x');
+    EXPECT_FALSE(port.SendTo(tooLarge.data(), tooLarge.size(), "127.0.0.1", to));
+    EXPECT_EQ(port.LastError(), SockErr::MessageSize);
 
     port.Close();
-    EXPECT_FALSE(port.SendTo(text.constData(), 7, "127.0.0.1", to));
+    EXPECT_FALSE(port.SendTo("x", 1, "127.0.0.1", to));
     EXPECT_EQ(port.LastError(), SockErr::NotSocket);
+    EXPECT_FALSE(port.SetBroadcast(true));
+    EXPECT_EQ(port.LastError(), SockErr::NotSocket);
+}
+
+TEST(DatagramPort, CloseDropsWhatIsQueuedAndGivesTheDescriptorBack) {
+    const long before = OpenDescriptors();
+    {
+        QtDatagramPort port;
+        ASSERT_TRUE(port.Create());
+        Peer peer;
+        const long withPeer = OpenDescriptors();
+        peer.sendTo(port, QByteArray("DISP: 0 Old"));
+        char buffer[64];
+        std::string from;
+        unsigned fromPort = 0;
+        // Taken off the socket into the queue, then dropped with the socket.
+        QTest::qWait(50);
+        port.Close();
+        EXPECT_EQ(port.localPort(), 0);
+        EXPECT_EQ(port.ReceiveFrom(buffer, sizeof buffer, from, fromPort), -1);
+        EXPECT_EQ(port.LastError(), SockErr::NotSocket);
+        EXPECT_EQ(OpenDescriptors(), withPeer - 1);
+
+        // Opened again: a new socket that hears only what is sent to it from now on.
+        ASSERT_TRUE(port.Create());
+        ASSERT_TRUE(port.Create()); // a second Create replaces the socket, never leaks it
+        EXPECT_EQ(OpenDescriptors(), withPeer);
+        EXPECT_EQ(port.ReceiveFrom(buffer, sizeof buffer, from, fromPort), -1);
+        EXPECT_EQ(port.LastError(), SockErr::WouldBlock);
+        peer.sendTo(port, QByteArray("DISP: 0 New"));
+        ASSERT_EQ(Receive(port, buffer, sizeof buffer, from), 11);
+        EXPECT_EQ(QByteArray(buffer, 11), QByteArray("DISP: 0 New"));
+    }
+    // The destructor closes the socket it still holds.
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST(DatagramPort, SystemErrorsReadAsWindowsSocketsNumbers) {
@@ -106,6 +181,9 @@ TEST(DatagramPort, SystemErrorsReadAsWindowsSocketsNumbers) {
         {ECONNREFUSED, SockErr::ConnReset},
         {EACCES, SockErr::Access},
         {EBADF, SockErr::NotSocket},
+        {EADDRINUSE, 10048},
+        {EMFILE, 10024},
+        {ENOBUFS, 10055},
         {EINVAL, SockErr::Invalid},
     };
     for (const auto& c : cases)
@@ -208,4 +286,27 @@ TEST(TimerHost, ExpiriesReachTheDialogUntilKilled) {
     EXPECT_EQ(socket.sent.front().host, "255.255.255.255");
     EXPECT_FALSE(timers.isRunning(4));
     timers.attach(nullptr);
+}
+
+TEST(Platform, FirstAdapterIsTheFirstWithAHardwareAddressNeverLoopback) {
+    // Only the sealed namespace has a known set of interfaces: loopback, then sn0
+    // (10.77.0.1) and its peer sn1 with no address.
+    if (if_nametoindex("sn0") == 0) GTEST_SKIP() << "runs inside scripts/sealed-net";
+    // sn0's hardware address as the system's interface query gives it (/sys shows the
+    // machine's interfaces, not the namespace's).
+    ifreq request{};
+    std::snprintf(request.ifr_name, sizeof request.ifr_name, "sn0");
+    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(probe, 0);
+    const int queried = ::ioctl(probe, SIOCGIFHWADDR, &request);
+    ::close(probe);
+    ASSERT_EQ(queried, 0);
+    const QByteArray expectedMac(request.ifr_hwaddr.sa_data, 6);
+
+    QtPlatform platform;
+    const auto adapter = platform.FirstAdapter();
+    ASSERT_TRUE(adapter.has_value());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(adapter->mac), 6).toHex(':'),
+              expectedMac.toHex(':'));
+    EXPECT_EQ(adapter->ipAddress, "10.77.0.1");
 }
