@@ -1,6 +1,7 @@
 // The skin draws every picture the face names, at its size, on the right ground, in the
 // colours that carry meaning (green to call, red to end or for what is off).
 #include "Skin.h"
+#include "SkinDrawing.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -205,33 +206,30 @@ TEST(SkinIcons, IdsSharedWithBitmapsAreOtherPictures) {
         EXPECT_EQ(Icon(id).availableSizes(), QList<QSize>{QSize(16, 16)}) << id;
 }
 
-// Icons are drawn when first needed; asked for any size, mode or way of painting, they
-// answer as an icon made of their pixmaps does.
-TEST(SkinIcons, AnswerLikeIconsMadeOfTheirPixmaps) {
-    for (int id : orvane::skin::IconIds()) {
+// The pictures compiled in are those the drawing code draws on this machine: a stale or
+// damaged bake shows here, picture by picture.
+TEST(SkinBaked, PicturesAreTheDrawingCodesOwnPixelForPixel) {
+    namespace drawing = orvane::skin::drawing;
+    ASSERT_EQ(orvane::skin::BitmapIds(), drawing::BitmapIds());
+    for (int id : drawing::BitmapIds()) {
         SCOPED_TRACE(id);
-        const QIcon icon = Icon(id);
-        QIcon made;
-        for (const QSize& size : icon.availableSizes())
-            made.addPixmap(icon.pixmap(size));
-        EXPECT_FALSE(icon.isNull());
-        EXPECT_TRUE(icon.availableSizes(QIcon::Disabled).isEmpty());
-        for (int side : {12, 16, 20, 32, 40, 48, 64}) {
-            SCOPED_TRACE(side);
-            const QSize size(side, side);
-            EXPECT_EQ(icon.actualSize(size), made.actualSize(size));
-            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Selected})
-                EXPECT_EQ(icon.pixmap(size, mode).toImage(), made.pixmap(size, mode).toImage());
-            auto painted = [&](const QIcon& i) {
-                QImage image(side + 6, side + 6, QImage::Format_ARGB32_Premultiplied);
-                image.fill(Qt::transparent);
-                QPainter p(&image);
-                i.paint(&p, QRect(3, 3, side, side));
-                return image;
-            };
-            EXPECT_EQ(painted(icon), painted(made));
-        }
+        const QImage drawn = drawing::DrawBitmap(id);
+        const QImage shown = Bitmap(id).toImage();
+        EXPECT_EQ(shown.format(), drawn.format());
+        EXPECT_EQ(shown, drawn);
     }
+    ASSERT_EQ(orvane::skin::IconIds(), drawing::IconIds());
+    for (int id : drawing::IconIds()) {
+        SCOPED_TRACE(id);
+        QList<QSize> sizes;
+        for (int side : drawing::IconSizes(id)) {
+            sizes.append(QSize(side, side));
+            EXPECT_EQ(Icon(id).pixmap(side).toImage(), drawing::DrawIcon(id, side)) << side;
+        }
+        EXPECT_EQ(Icon(id).availableSizes(), sizes);
+    }
+    EXPECT_TRUE(drawing::DrawBitmap(1).isNull());
+    EXPECT_TRUE(drawing::DrawIcon(128, 20).isNull());
 }
 
 // Pixels clearly of one hue.

@@ -1,5 +1,6 @@
-// The skin: every bitmap and icon id of the face, drawn by our own code. Pictures are
-// drawn once, at their listed pixel size, and kept.
+// The skin: every bitmap and icon id of the face. The pictures are drawn by our own code
+// (SkinDrawing.h) while the program is built and compiled in, so the window shows them at
+// start without drawing a single one.
 #pragma once
 
 #include <QIcon>
@@ -12,7 +13,7 @@ namespace orvane::skin {
 QPixmap Bitmap(int id);
 // The 16 x 16 list image (icons 175 to 179) or the window icon (128, at 16, 32 and 48).
 QIcon Icon(int id);
-// Every bitmap id and every icon id the skin draws.
+// Every bitmap id and every icon id the skin has.
 std::vector<int> BitmapIds();
 std::vector<int> IconIds();
 
