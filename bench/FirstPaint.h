@@ -1,7 +1,7 @@
 // For the start-up benchmark's children: once a window has painted for the first time
 // (the whole paint pass, so reported from the next turn of the event loop), print the
-// monotonic time, the peak memory so far and when main was about to start, and end at
-// once.
+// monotonic time, the peak memory so far, when main was about to start and the minor page
+// faults so far, and end at once.
 #pragma once
 
 #include "BenchSupport.h"
@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 // Taken while the program's statics are set up, just before main: what comes before it
@@ -26,8 +27,11 @@ class FirstPaintReport : public QObject {
         if (event->type() == QEvent::Paint && !m_armed) {
             m_armed = true;
             QTimer::singleShot(0, this, [] {
-                std::printf("READY %lld %ld %lld\n", static_cast<long long>(bench::NowNs()),
-                            bench::StatusKb("VmHWM"), static_cast<long long>(g_staticInitNs));
+                rusage usage{};
+                ::getrusage(RUSAGE_SELF, &usage);
+                std::printf("READY %lld %ld %lld %ld\n", static_cast<long long>(bench::NowNs()),
+                            bench::StatusKb("VmHWM"), static_cast<long long>(g_staticInitNs),
+                            usage.ru_minflt);
                 std::fflush(stdout);
                 // The figure is taken; tearing down is no part of start-up.
                 _exit(0);
