@@ -158,13 +158,15 @@ TEST(SkinBitmaps, KeyGlyphsAreWhite) {
     }
 }
 
-TEST(SkinBitmaps, GreyPicturesAreKeptAtOneBytePerPixel) {
-    // Pictures are kept for the whole run; the grey ones (their pixels checked exactly
-    // above) take a quarter of the memory, the coloured ones keep their colours.
-    for (int id : kGreyKeyFaces)
-        EXPECT_EQ(Bitmap(id).depth(), 8) << id;
-    for (int id : {164, 165, 213, 202, 178})
+// Opaque pictures come without an alpha channel, the form the keys scale fastest; the
+// list images keep theirs, as they lie on the list's own ground.
+TEST(SkinBitmaps, OpaquePicturesHaveNoAlphaChannel) {
+    for (int id : orvane::skin::BitmapIds()) {
         EXPECT_EQ(Bitmap(id).depth(), 32) << id;
+        EXPECT_FALSE(Bitmap(id).hasAlphaChannel()) << id;
+    }
+    for (int id : {175, 176, 177, 178, 179})
+        EXPECT_TRUE(Icon(id).pixmap(16).hasAlphaChannel()) << id;
 }
 
 TEST(SkinBitmaps, BlueTabsShowTheGreyPictureOnBlue) {

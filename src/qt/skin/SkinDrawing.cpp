@@ -35,18 +35,6 @@ bool Opaque(const QImage& image) {
     return true;
 }
 
-// Opaque and every pixel a grey: the key faces, the grey tabs, most status pictures.
-bool OpaqueGrey(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = line[x];
-            if (qAlpha(c) != 255 || qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) return false;
-        }
-    }
-    return true;
-}
-
 QImage Render(const QSize& size, const Draw& draw) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -54,19 +42,9 @@ QImage Render(const QSize& size, const Draw& draw) {
     p.setRenderHint(QPainter::Antialiasing);
     draw(p, size);
     p.end();
-    // A grey picture is kept at one byte a pixel instead of four, each grey copied as it is
-    // (Qt's own conversion goes through colour spaces).
-    if (OpaqueGrey(image)) {
-        QImage grey(size, QImage::Format_Grayscale8);
-        for (int y = 0; y < size.height(); ++y) {
-            const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            uchar* out = grey.scanLine(y);
-            for (int x = 0; x < size.width(); ++x)
-                out[x] = static_cast<uchar>(qRed(in[x]));
-        }
-        return grey;
-    }
-    // Every pixel opaque: the same pixels read as opaque ones, as a pixmap would keep them.
+    // Every pixel opaque: the same pixels read as opaque ones, which the window scales onto
+    // its keys fastest (a grey picture kept at one byte a pixel costs more to scale than its
+    // memory is worth, now that the pictures are compiled in).
     if (Opaque(image)) image.reinterpretAsFormat(QImage::Format_RGB32);
     return image;
 }

@@ -11,8 +11,8 @@ namespace orvane::skin::drawing {
 
 // Every bitmap id, in increasing order.
 std::vector<int> BitmapIds();
-// The bitmap at its own size: Grayscale8 when every pixel is an opaque grey, RGB32 when
-// every pixel is opaque, ARGB32_Premultiplied otherwise. A null image for an unknown id.
+// The bitmap at its own size: RGB32 when every pixel is opaque, ARGB32_Premultiplied
+// otherwise. A null image for an unknown id.
 QImage DrawBitmap(int id);
 
 // Every icon id, in increasing order, and the pixel sizes each is drawn at.
