@@ -90,8 +90,13 @@ DialerWindow::~DialerWindow() = default;
 void DialerWindow::createMenu() {
     m_menuBar = new QMenuBar(this);
     m_menuBar->setNativeMenuBar(false);
+    // The menus are written in the window's own font, like everything else on the face; a
+    // window that shows no text in the desktop's font need not load that font to start.
+    m_menuBar->setFont(m_dialogFont);
     QMenu* menus[] = {m_menuBar->addMenu(QStringLiteral("Devices")),
                       m_menuBar->addMenu(QStringLiteral("Help"))};
+    for (QMenu* menu : menus)
+        menu->setFont(m_dialogFont);
     for (const orvane::MenuItem& item : m_face.MenuItems()) {
         QMenu* menu = menus[item.menu == 1 ? 1 : 0];
         if (item.id == 0) {
