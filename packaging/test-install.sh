@@ -88,9 +88,12 @@ echo "Depends: $depends"
 
 # The libraries' packages come from dpkg-shlibdeps; without it they would be missing.
 depends_on() { [[ ", $depends," == *", $1 "* || ", $depends," == *", $1,"* ]]; }
-for dep in libqt6widgets6 libqt6network6 libqt6gui6 libc6 libstdc++6 fonts-liberation; do
+for dep in libqt6widgets6 libqt6gui6 libc6 libstdc++6 fonts-liberation; do
     check "the package depends on $dep" depends_on "$dep"
 done
+# The dialer's socket is the system's own; Qt Network and its libraries are not needed.
+lacks() { ! depends_on "$1"; }
+check "the package does not depend on libqt6network6" lacks libqt6network6
 
 # --- Install it ------------------------------------------------------------------------
 
