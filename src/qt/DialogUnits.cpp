@@ -1,5 +1,6 @@
 #include "DialogUnits.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -42,11 +44,28 @@ QSize DialogUnits::size(int w, int h) const {
 
 namespace dialogfont {
 
+namespace {
+
+// The first of the families that is installed under its own name, or else the last, which
+// the system then matches as best it can. Naming only a family that is there spares Qt
+// asking the system for substitutes of a missing one for every font made from it.
+QString installedFamily(std::initializer_list<const char*> families) {
+    const QStringList installed = QFontDatabase::families();
+    QString family;
+    for (const char* name : families) {
+        family = QString::fromLatin1(name);
+        if (installed.contains(family, Qt::CaseInsensitive)) break;
+    }
+    return family;
+}
+
+} // namespace
+
 QFont templateFont(int points) {
-    QFont font;
     // The template names a Windows font; Liberation Sans has the same metrics as Arial.
-    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans")});
+    static const QString family =
+        installedFamily({"Microsoft Sans Serif", "Arial", "Liberation Sans"});
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     double dpi = 96.0;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -56,8 +75,8 @@ QFont templateFont(int points) {
 }
 
 QFont arialBoldCell(int cellHeight) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    static const QString family = installedFamily({"Arial", "Liberation Sans"});
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
     // The cell is ascent plus descent; find the em size that gives it.
