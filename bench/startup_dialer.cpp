@@ -38,6 +38,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
+    DialerWindow::prepareApplication();
     Phase("icon");
 
     QtDatagramPort socket;

@@ -7,6 +7,7 @@
 //   orvane-tour --run-with-phones [--log FILE] PROGRAM [ARG...]
 //       starts the tour's phones, runs PROGRAM (the dialer, for a user) and stops the
 //       phones when it ends; exits with PROGRAM's status.
+#include "DialerWindow.h"
 #include "PhoneSim.h"
 #include "SealedNet.h"
 #include "Tour.h"
@@ -92,5 +93,6 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-tour"));
+    DialerWindow::prepareApplication();
     return orvane::demo::RunTour(out);
 }

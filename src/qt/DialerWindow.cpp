@@ -9,6 +9,7 @@
 #include "face/FaceIds.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -86,6 +87,11 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
 }
 
 DialerWindow::~DialerWindow() = default;
+
+void DialerWindow::prepareApplication() {
+    FaceStyle::install();
+    QApplication::setFont(dialogfont::templateFont(10));
+}
 
 void DialerWindow::createMenu() {
     m_menuBar = new QMenuBar(this);

@@ -30,6 +30,11 @@ class DialerWindow : public QDialog {
     explicit DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent = nullptr);
     ~DialerWindow() override;
 
+    // Gives the application the face's style and font, before any window is made: the
+    // program's boxes then write in the face's font, and no other font is loaded to start
+    // (Qt lays out an edit's text in the application's font before the edit's own is set).
+    static void prepareApplication();
+
     // Runs the dialog's start-up and brings the window in step; then exec() the window.
     void initDialog(const std::string& privateContactsPath);
 

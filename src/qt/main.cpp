@@ -104,6 +104,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
+    DialerWindow::prepareApplication();
 
     Options options;
     if (!parseOptions(app, options)) return 2;
