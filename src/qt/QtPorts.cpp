@@ -38,6 +38,7 @@ constexpr std::size_t kMaxQueued = 4096;
 constexpr std::size_t kMaxQueuedBytes = 8u << 20;
 // A UDP payload never exceeds this, so one read always takes a datagram whole.
 constexpr std::size_t kMaxDatagram = 65536;
+constexpr std::size_t kMaxReadsPerNotice = 2 * kMaxQueued;
 
 std::string trimmed(const std::string& text) {
     const auto isSpace = [](char c) {
@@ -250,10 +251,12 @@ std::uint16_t QtDatagramPort::localPort() const {
 }
 
 void QtDatagramPort::onReadyRead() {
-    // Everything the socket holds is read at once, so a flood is dropped here at the
-    // inbox's bound rather than left to fill the system's buffer.
+    // What the socket holds is read at once, so a flood is dropped here at the inbox's
+    // bound rather than left to fill the system's buffer; but never more than a bound of
+    // reads per notice, so a flood that outpaces the reads cannot keep the event loop (the
+    // timers, the painting) waiting. The notifier reports again while anything is left.
     char buffer[kMaxDatagram];
-    while (m_fd >= 0) {
+    for (std::size_t reads = 0; m_fd >= 0 && reads < kMaxReadsPerNotice; ++reads) {
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
         const ssize_t read = ::recvfrom(m_fd, buffer, sizeof buffer, 0,
