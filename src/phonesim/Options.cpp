@@ -50,7 +50,8 @@ std::vector<std::string> SplitPairs(const std::string& settings) {
     std::vector<std::string> parts(1);
     for (std::size_t i = 0; i < settings.size(); ++i) {
         char c = settings[i];
-        if (c == '\\' && i + 1 < settings.size() && (settings[i + 1] == ',' || settings[i + 1] == '\\')) {
+        if (c == '\\' && i + 1 < settings.size() &&
+            (settings[i + 1] == ',' || settings[i + 1] == '\\')) {
             parts.back() += settings[++i];
         } else if (c == ',') {
             parts.emplace_back();
@@ -150,6 +151,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
         std::string v;
         if (a == "--help" || a == "-h") {
             opt.help = true;
+        } else if (a == "--version") {
+            opt.version = true;
         } else if (a == "--phone") {
             if (!value(v)) return fail("--phone needs a value");
             std::string err;
@@ -175,7 +178,7 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
             return fail("unknown option '" + a + "'");
         }
     }
-    if (opt.help) return {opt, {}};
+    if (opt.help || opt.version) return {opt, {}};
     if (opt.phones.empty()) opt.phones.push_back(PhoneConfig{});
     std::set<std::string> seen;
     for (const PhoneConfig& p : opt.phones)
@@ -219,6 +222,7 @@ Options:
   --log FILE       write the datagram log to FILE ("-": standard error, the default)
   --control        read control lines from standard input; end of input ends the program
   --help           show this text
+  --version        show the version
 
 Private controller: a phone remembers the identity of the last controller that logged in
 with "LOGIN: MAC PASSWORD"; that controller, and the one given with private-mac=, may log

@@ -17,6 +17,7 @@ struct SimOptions {
     bool control = false;            // read control lines from standard input
     bool broadcast = true;           // wildcard socket when a phone is off the loopback net
     bool help = false;
+    bool version = false;
 };
 
 struct OptionsResult {

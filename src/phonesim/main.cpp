@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
         std::fputs(HelpText().c_str(), stdout);
         return 0;
     }
+    if (parsed.options->version) {
+        std::puts("orvane-phonesim (Orvane's SIP Dialer) " ORVANE_VERSION);
+        return 0;
+    }
     std::string error;
     auto log = DatagramLog::Open(parsed.options->logPath, error);
     if (!log) {

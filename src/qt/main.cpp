@@ -1,5 +1,6 @@
 // CDialerApp: the application object. It builds the one dialog and runs its window
 // modally; the program ends when the window closes.
+#include "CommandLine.h"
 #include "DialerWindow.h"
 #include "QtPorts.h"
 #include "Skin.h"
@@ -8,63 +9,12 @@
 #include "face/FaceIds.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
-
-// Demo and test options only; the program itself takes none.
-struct Options {
-    QString screenshot;
-    int screenshotDelayMs = 4500;
-    int quitAfterMs = -1;
-    QString privateContacts = QStringLiteral("PrivateContacts.txt");
-};
-
-bool parseOptions(const QApplication& app, Options& options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Orvane's SIP Dialer"));
-    parser.addHelpOption();
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the window to FILE once it has shown and the "
-                       "screenshot delay has passed."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
-                                   QStringLiteral("Delay of --screenshot after the window "
-                                                  "first shows (default 4500)."),
-                                   QStringLiteral("MS"));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                       QStringLiteral("Close the program after MS milliseconds."),
-                                       QStringLiteral("MS"));
-    const QCommandLineOption contacts(
-        QStringLiteral("private-contacts"),
-        QStringLiteral("The private contact file (default PrivateContacts.txt)."),
-        QStringLiteral("PATH"));
-    parser.addOptions({screenshot, delay, quitAfter, contacts});
-    parser.process(app);
-
-    auto number = [&](const QCommandLineOption& option, int& out) {
-        if (!parser.isSet(option)) return true;
-        bool ok = false;
-        const int value = parser.value(option).toInt(&ok);
-        if (!ok || value < 0) {
-            std::fprintf(stderr, "orvane-dialer: --%s needs a number of milliseconds\n",
-                         qPrintable(option.names().first()));
-            return false;
-        }
-        out = value;
-        return true;
-    };
-    if (!number(delay, options.screenshotDelayMs) || !number(quitAfter, options.quitAfterMs))
-        return false;
-    if (parser.isSet(screenshot)) options.screenshot = parser.value(screenshot);
-    if (parser.isSet(contacts)) options.privateContacts = parser.value(contacts);
-    return true;
-}
 
 // Takes the window's picture after its first paint plus a delay.
 class ScreenshotTaker : public QObject {
@@ -100,14 +50,34 @@ class ScreenshotTaker : public QObject {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --help and --version answer before Qt starts, so they work without a display too.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const CommandLine early = ParseCommandLine(raw);
+    if (early.action == CommandLine::Action::Help) {
+        std::fputs(qPrintable(CommandLineHelp()), stdout);
+        return 0;
+    }
+    if (early.action == CommandLine::Action::Version) {
+        std::fputs(qPrintable(CommandLineVersion()), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
     DialerWindow::prepareApplication();
 
-    Options options;
-    if (!parseOptions(app, options)) return 2;
+    // Qt has taken its own options (-platform, -style, ...) out by now.
+    const CommandLine line = ParseCommandLine(QApplication::arguments().mid(1));
+    if (line.action == CommandLine::Action::Error) {
+        std::fprintf(stderr, "orvane-dialer: %s (see orvane-dialer --help)\n",
+                     qPrintable(line.error));
+        return 2;
+    }
+    const DialerOptions& options = line.options;
 
     QtDatagramPort socket;
     QtTimerHost timers;
@@ -136,7 +106,14 @@ int main(int argc, char* argv[]) {
         });
     }
 
+    if (!options.connectAddress.isEmpty())
+        dialog.SetStartAddress(options.connectAddress.toStdString());
     window.initDialog(options.privateContacts.toStdString());
+    if (!options.connectAddress.isEmpty() && dialog.m_nPrivateController != 0)
+        std::fprintf(stderr,
+                     "orvane-dialer: attached as private controller to %s; --connect %s is "
+                     "not used (Devices > Release Private attached Device ends it)\n",
+                     dialog.Socket().DeviceAddr().c_str(), qPrintable(options.connectAddress));
     if (!dialog.IsEnded()) window.exec();
 
     socket.attach(nullptr);

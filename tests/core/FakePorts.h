@@ -236,11 +236,13 @@ struct DialerRig {
     FakeSettings settings;
     FakePlatform platform;
     std::unique_ptr<CDialerDlg> dlg;
+    std::string startAddress; // the address named at start (--connect), when not empty
 
     // Builds and initialises the dialog and lets the socket report writable.
     CDialerDlg& Init(const std::string& privateContacts = "/nonexistent/PrivateContacts.txt") {
         dlg = std::make_unique<CDialerDlg>(
             CDialerDlg::Ports{socket, timers, dialogs, settings, platform});
+        if (!startAddress.empty()) dlg->SetStartAddress(startAddress);
         dlg->OnInitDialog(privateContacts);
         dlg->Socket().OnSend(0);
         return *dlg;

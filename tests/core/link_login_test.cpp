@@ -441,6 +441,82 @@ TEST(LoginReply, AnyNumberIsAcceptedAndTakesTheSendersAddress) {
     }
 }
 
+// --- An address named at start ------------------------------------------------------------
+
+// The start-up search asks the named address alone; its result is taken as a search's.
+TEST(StartAddress, FirstSearchAsksOnlyTheNamedAddressAndConnectsToItsPhone) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> replies; // from 127.0.0.1
+        Texts afterSearchEnd;             // sent when the search ends
+        bool listShown;
+        const char* line0;
+    };
+    const Case cases[] = {
+        {"free phone: logged in",
+         {Reply("127.0.0.1", 0, 0)},
+         {"127.0.0.1 " + kLogin},
+         false,
+         "Searching ..."},
+        {"silent address", {}, {}, false, "No SIP Phone Found!"},
+        {"busy phone: the user chooses", {Reply("127.0.0.1", 1, 0)}, {}, true, "Searching ..."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialerRig rig;
+        rig.startAddress = "127.0.0.1";
+        rig.Init();
+        rig.Fire(Timer::Connect);
+        ASSERT_EQ(rig.socket.sent.size(), 1u);
+        EXPECT_FALSE(rig.socket.sent[0].broadcastOption); // nothing went out as a broadcast
+        EXPECT_EQ(Wire(rig), Texts{"127.0.0.1 " + kProbe});
+        EXPECT_TRUE(rig->Socket().DeviceAddr().empty()); // a probe addresses no device
+        EXPECT_FALSE(rig.timers.IsRunning(Timer::KeepAlive));
+        EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3500u);
+        for (const std::string& r : c.replies)
+            rig.Receive(r, "127.0.0.1");
+        EXPECT_TRUE(Wire(rig).empty()); // nothing is picked before the search ends
+        rig.Fire(Timer::SearchEnd);
+        EXPECT_EQ(Wire(rig), c.afterSearchEnd);
+        EXPECT_EQ(rig.face().IsVisible(Ctl::DeviceList), c.listShown);
+        if (!c.listShown) {
+            EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), c.line0);
+        }
+
+        // A search the user starts later is a real one again.
+        rig->OnCommand(Menu::Enumerate);
+        const std::vector<test::SentDatagram> later = rig.socket.sent;
+        ASSERT_EQ(later.size(), 1u);
+        EXPECT_EQ(later[0].host, "255.255.255.255");
+    }
+}
+
+TEST(StartAddress, StoredAddressStaysAndAnOverlongNameIsNotUsed) {
+    DialerRig rig;
+    rig.settings.SetString(kValuePrivateDeviceIp, "10.0.0.3"); // not a private controller
+    rig.startAddress = "127.0.0.1";
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    EXPECT_EQ(Wire(rig), Texts{"127.0.0.1 " + kProbe});
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.3");
+
+    DialerRig overlong;
+    overlong.startAddress = std::string(60, 'a');
+    overlong.Init();
+    overlong.Fire(Timer::Connect);
+    EXPECT_EQ(Wire(overlong), Texts{"255.255.255.255 " + kProbe});
+}
+
+TEST(StartAddress, PrivateControllerLogsIntoItsOwnPhone) {
+    DialerRig rig;
+    rig.settings.SetDword(kValuePrivateController, 1);
+    rig.settings.SetString(kValuePrivateDeviceIp, "10.0.0.3");
+    rig.startAddress = "127.0.0.1";
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.3 LOGIN: " + kMac});
+}
+
 // --- The private attachment ----------------------------------------------------------------
 
 TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearching) {

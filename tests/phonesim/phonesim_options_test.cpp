@@ -53,6 +53,7 @@ TEST(Options, PhoneBlocksAndGlobalOptions) {
     EXPECT_EQ(d.options->phones[0].address, "127.0.0.1");
     EXPECT_EQ(d.options->port, 8888);
     EXPECT_TRUE(Parse({"--help"}).options->help);
+    EXPECT_TRUE(Parse({"--version"}).options->version);
 }
 
 TEST(Options, BadInputIsRefusedWithAReason) {
@@ -98,7 +99,7 @@ TEST(Options, HelpNamesEveryOption) {
           "--help",     "addr=",     "name=",  "type=",          "id=",          "busy=",
           "password=",  "contacts=", "calls=", "model=",         "private-mac=", "ring=",
           "answer-ms=", "ring-ms=",  "seed=",  "send-to",        "fault",        "flood",
-          "status",     "quit"})
+          "status",     "quit",      "--version"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
 }
 

@@ -7,6 +7,7 @@
 #include "face/FaceIds.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace orvane {
 
@@ -40,6 +41,10 @@ CDialerDlg::CDialerDlg(Ports ports)
 
 CDialerDlg::~CDialerDlg() {
     m_socket.m_pOwner = nullptr;
+}
+
+void CDialerDlg::SetStartAddress(std::string addr) {
+    if (addr.size() <= UdpSocket::kAddrCapacity) m_strStartAddr = std::move(addr);
 }
 
 void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {

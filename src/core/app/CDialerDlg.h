@@ -77,6 +77,11 @@ class CDialerDlg {
     // 5, and connects the socket to the dispatcher. privateContactsPath: the private
     // contact file, "PrivateContacts.txt" in the working directory for the real program.
     void OnInitDialog(const std::string& privateContactsPath = "PrivateContacts.txt");
+    // A device address the user named at start (the --connect option). The start-up search
+    // then asks only that address, as "Set IP" does, and broadcasts nothing; its result is
+    // taken as a search's (one free phone: connected). A private controller logs into its
+    // own phone as usual. Call before OnInitDialog; at most 59 characters count.
+    void SetStartAddress(std::string addr);
     // Enter on the face (the dialog's OK command).
     void OnOK();
     // Escape: closes like the close box, so a controlled phone is released.
@@ -119,7 +124,8 @@ class CDialerDlg {
     void SetDisplayLine(int vp, std::string text);
 
     // Discovery and login.
-    void SearchDevices();
+    // Asks for devices by broadcast, or only at `only` when it is given.
+    void SearchDevices(const std::string& only = std::string());
     void OnClickDeviceList(int row); // -1: no click information
     void SetDeviceListColumns();
     void FillDeviceList();
@@ -164,8 +170,9 @@ class CDialerDlg {
     int m_nMenuCount = 0;
 
     std::string m_strLinuxResponse;
-    std::string m_szPassword; // at most 29 characters
-    std::string m_szLocalMac; // 17 characters
+    std::string m_szPassword;   // at most 29 characters
+    std::string m_szLocalMac;   // 17 characters
+    std::string m_strStartAddr; // asked instead of the first search; empty once asked
     std::string m_strInputText;
     int m_nInputButton = 0;
     std::string m_strEntry; // the entry text, kept in step with the entry edit

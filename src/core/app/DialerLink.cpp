@@ -7,6 +7,7 @@
 #include "protocol/Protocol.h"
 
 #include <string>
+#include <utility>
 
 namespace orvane {
 
@@ -74,7 +75,7 @@ std::string Trimmed(const std::string& s) {
 
 // --- Discovery -----------------------------------------------------------------------------
 
-void CDialerDlg::SearchDevices() {
+void CDialerDlg::SearchDevices(const std::string& only) {
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
     m_face.Show(Ctl::DeviceList, false);
@@ -83,7 +84,15 @@ void CDialerDlg::SearchDevices() {
     if (m_bPasswordPending) EndPasswordEntry(*this);
 
     const std::string request = proto::FormatDiscovery(m_szLocalMac);
-    m_socket.SendBroadcast(request.c_str(), request.size() + 1); // the NUL goes out too
+    if (only.empty()) {
+        m_socket.SendBroadcast(request.c_str(), request.size() + 1); // the NUL goes out too
+    } else {
+        // The request is no command: the address serves this one datagram, and a device is
+        // addressed only once it is picked from the replies.
+        const std::string addressed = m_socket.DeviceAddr();
+        if (m_socket.SetDeviceAddr(only)) m_socket.Send(request.c_str(), request.size() + 1);
+        m_socket.SetDeviceAddr(addressed);
+    }
 
     m_face.SetFocus(Ctl::DisplayLine0);
     // The link's prompts on line 0 go through SetDisplayLine, as the device's texts do:
@@ -385,7 +394,8 @@ void CDialerDlg::OnConnectTimer() {
         return;
     }
     m_ports.timers.KillTimer(Timer::Connect);
-    SearchDevices();
+    // Only the first search asks the address named at start; a later one is a real search.
+    SearchDevices(std::exchange(m_strStartAddr, std::string()));
     m_ports.timers.SetTimer(Timer::SearchEnd, 3500);
 }
 
