@@ -3,6 +3,12 @@
 # and UndefinedBehaviorSanitizer, and runs each for SECONDS (default 60) on its seed corpus.
 # Targets: incoming discovery private_contacts settings (default: all).
 set -euo pipefail
+case "${1:-}" in
+-h | --help)
+  sed -n '2,4p' "$0" | sed 's/^# \{0,1\}//'
+  exit 0
+  ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
 seconds=${1:-60}
@@ -14,7 +20,7 @@ san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-fram
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANE_FUZZ=ON -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF \
   -DORVANE_BUILD_PHONESIM=OFF -DCMAKE_CXX_FLAGS="$san -fsanitize=fuzzer-no-link" >/dev/null
-cmake --build "$build" -j2 --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
+cmake --build "$build" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
 status=0
 for t in "${targets[@]}"; do
   work="$build/corpus-$t"

@@ -19,6 +19,10 @@ if [ ${#parts[@]} -eq 0 ]; then
 fi
 for part in "${parts[@]}"; do
     case "$part" in
+    -h | --help)
+        sed -n '2,11p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+        exit 0
+        ;;
     protocol | sync | roundtrip | lists | flood | skin | startup) ;;
     *)
         echo "usage: bench.sh [protocol|sync|roundtrip|lists|flood|skin|startup]..." >&2
@@ -30,7 +34,7 @@ done
 echo "== building (Release, $build)" >&2
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF \
     -DORVANE_BUILD_PHONESIM=OFF -DORVANE_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target protocol_bench window_bench >&2
+cmake --build "$build" -j"$(nproc)" --target protocol_bench window_bench >&2
 
 runtime="$(mktemp -d)"
 rows="$(mktemp)"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The main job: sets the machine up, builds, and starts three emulated phones and the
-# dialer inside the sealed network namespace (scripts/sealed-net), where the dialer's
-# search broadcast reaches only the phones in there with it.
+# run-dialer.sh [--tour] [--offscreen] [--out DIR] [--screenshot FILE] [--quit-after MS]
+#               [-- DIALER-ARGS...]
 #
-# usage: scripts/run-dialer.sh [--tour] [--offscreen] [--out DIR] [--screenshot FILE]
-#                              [--quit-after MS] [-- DIALER-ARGS...]
+# The main job: sets the machine up (scripts/setup-debian.sh --for dialer), builds, and
+# starts three emulated phones and the dialer inside the sealed network namespace
+# (scripts/sealed-net), where the dialer's search broadcast reaches only the phones in
+# there with it.
 #
 # The phones: Front Desk (10.77.0.11, free), Lobby (10.77.0.12, held by another
 # controller) and Sales Office (10.77.0.13, password 4711), each with its own contacts
@@ -22,7 +23,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 usage() {
-    sed -n '6,7p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,3p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
     exit 2
 }
 
@@ -40,8 +41,8 @@ while [ $# -gt 0 ]; do
         --screenshot) [ $# -ge 2 ] || usage; screenshot="$2"; shift ;;
         --quit-after) [ $# -ge 2 ] || usage; quit_after="$2"; shift ;;
         --) shift; dialer_args=("$@"); break ;;
-        -h | --help) usage ;;
-        *) echo "run-dialer: unknown option '$1'" >&2; usage ;;
+        -h | --help) sed -n '2,20p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        *) echo "run-dialer: unknown option '$1' (see run-dialer.sh --help)" >&2; exit 2 ;;
     esac
     shift
 done
@@ -68,8 +69,12 @@ display_usable() {
     return 1
 }
 
-"$root/scripts/setup-debian.sh"
-"$root/scripts/build.sh"
+"$root/scripts/setup-debian.sh" --for dialer
+# shellcheck source=scripts/as-owner.sh
+source "$root/scripts/as-owner.sh"
+as_owner "$@"
+# The dialer, the phone and the tour only: the tests and benchmarks need more packages.
+"$root/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF
 
 dialer="$root/build/src/qt/orvane-dialer"
 tour_program="$root/build/src/demo/orvane-tour"
