@@ -41,7 +41,7 @@ tests=(
     xvfb xauth                                 # the window on a real X server
 )
 package=(
-    debhelper dpkg-dev                         # dpkg-buildpackage with the dh sequencer
+    debhelper dpkg-dev build-essential         # dpkg-buildpackage with the dh sequencer
 )
 ci=(
     clang libclang-rt-14-dev                   # libFuzzer targets (fuzz/run.sh)
