@@ -45,6 +45,67 @@ Qt::Alignment horizontal(orvane::Align align) {
     return Qt::AlignLeft;
 }
 
+// What a screen reader says for a control: a key by what its picture shows, every other
+// control by its plain name (a text control reads out its text as its name).
+struct Spoken {
+    const char* name;        // keys only
+    const char* description; // every control
+};
+
+Spoken spokenName(int id) {
+    using namespace orvane::Ctl;
+    switch (id) {
+    case Key1: return {"1", "key 1"};
+    case Key2: return {"2", "key 2"};
+    case Key3: return {"3", "key 3"};
+    case Key4: return {"4", "key 4"};
+    case Key5: return {"5", "key 5"};
+    case Key6: return {"6", "key 6"};
+    case Key7: return {"7", "key 7"};
+    case Key8: return {"8", "key 8"};
+    case Key9: return {"9", "key 9"};
+    case Key0: return {"0", "key 0"};
+    case KeyStar: return {"*", "key *"};
+    case KeyHash: return {"#", "key #"};
+    case ContactsTab: return {"Contacts", "Contacts tab"};
+    case DialpadTab: return {"Dialpad", "Dialpad tab"};
+    case CallLogsTab: return {"Calls", "CallLogs tab"};
+    case MenuTab: return {"Menu", "Menu tab"};
+    case VolPlus: return {"Vol +", "Vol + key"};
+    case VolMinus: return {"Vol -", "Vol - key"};
+    case Mute: return {"Mute", "MUTE key"};
+    case Send: return {"Send", "SEND key"};
+    case End: return {"End", "END key"};
+    case EditKey: return {"Edit", "Edit icon key"};
+    case DeleteKey: return {"Delete", "Delete icon key"};
+    case BackKey: return {"Back", "Back icon key"};
+    case F1: return {nullptr, "soft key F1"};
+    case F2: return {nullptr, "soft key F2"};
+    case F3: return {nullptr, "soft key F3"};
+    case VolumeSlider: return {nullptr, "volume slider"};
+    case DisplayLine0: return {nullptr, "display line 0"};
+    case DisplayLine1: return {nullptr, "display line 1"};
+    case DisplayLine2: return {nullptr, "display line 2"};
+    case DisplayLine3: return {nullptr, "display line 3"};
+    case EntryEdit: return {nullptr, "entry edit"};
+    case NameEdit: return {nullptr, "name edit"};
+    case NumberEdit: return {nullptr, "number edit"};
+    case NameLabel: return {nullptr, "name label"};
+    case NumberLabel: return {nullptr, "number label"};
+    case DeviceList: return {nullptr, "device list"};
+    case PhonebookList: return {nullptr, "phonebook list"};
+    case CallLogList: return {nullptr, "call log list"};
+    case MenuList: return {nullptr, "menu list"};
+    case UsbIcon: return {nullptr, "USB icon"};
+    case HdIcon: return {nullptr, "HD icon"};
+    case PhoneIcon: return {nullptr, "phone icon"};
+    case PhoneOffIcon: return {nullptr, "phone-off icon"};
+    case DndIcon: return {nullptr, "DND icon"};
+    case StatusIcon: return {nullptr, "status icon"};
+    default: return {nullptr, nullptr};
+    }
+}
+
 } // namespace
 
 DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
@@ -143,6 +204,10 @@ QWidget* DialerWindow::makeWidget(View& view) {
     const Control& c = m_face.Get(view.id);
     QWidget* w = createWidget(view, c);
     w->setProperty(kIdProperty, c.id);
+    const Spoken spoken = spokenName(c.id);
+    if (spoken.name != nullptr) w->setAccessibleName(QString::fromLatin1(spoken.name));
+    if (spoken.description != nullptr)
+        w->setAccessibleDescription(QString::fromLatin1(spoken.description));
     const orvane::DluRect& r = c.rect;
     w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
