@@ -127,6 +127,7 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
     m_faceArea = new QWidget(this);
     m_faceArea->setFont(m_dialogFont);
     m_faceArea->setGeometry(0, menuHeight, faceSize.width(), faceSize.height());
+    m_faceArea->installEventFilter(this);
     setFixedSize(faceSize.width(), faceSize.height() + menuHeight);
 
     createControls();
@@ -208,6 +209,8 @@ QWidget* DialerWindow::makeWidget(View& view) {
     if (spoken.name != nullptr) w->setAccessibleName(QString::fromLatin1(spoken.name));
     if (spoken.description != nullptr)
         w->setAccessibleDescription(QString::fromLatin1(spoken.description));
+    // Every control's mouse and keys pass the window first (double clicks, keyboard keys).
+    w->installEventFilter(this);
     const orvane::DluRect& r = c.rect;
     w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
@@ -520,6 +523,8 @@ bool DialerWindow::focusNextPrevChild(bool next) {
 }
 
 void DialerWindow::keyPressEvent(QKeyEvent* event) {
+    // Keys of a focused control went through eventFilter already.
+    if ((focusWidget() == nullptr || focusWidget() == this) && keyboardKey(event)) return;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -549,11 +554,59 @@ void DialerWindow::closeEvent(QCloseEvent* event) {
     callCore([this] { m_dialog.OnClose(); });
 }
 
+bool DialerWindow::keyboardKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
+    bool taken = false;
+    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        callCore([this, &taken] { taken = m_dialog.OnKeyboardBackspace(); });
+    } else if (event->text().size() == 1) {
+        const char key = event->text().at(0).toLatin1();
+        if ((key >= '0' && key <= '9') || key == '*' || key == '#')
+            callCore([this, key, &taken] { taken = m_dialog.OnKeyboardKeypad(key); });
+    }
+    return taken;
+}
+
 bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: m_lastPressed = watched; break;
+    case QEvent::MouseButtonDblClick:
+        // The second click of a double click that lands on another control than the first
+        // (the first one changed the face under the pointer) is no click at all.
+        if (watched != m_lastPressed) {
+            m_swallowRelease = watched;
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_swallowRelease) {
+            m_swallowRelease = nullptr;
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        // Once, at the control that has the focus (not again where the key is passed on).
+        if (watched == focusWidget() && keyboardKey(static_cast<QKeyEvent*>(event))) return true;
+        break;
+    default: break;
+    }
     const int id = watched->property(kIdProperty).toInt();
     const View* view = viewOf(id);
     if (view == nullptr || view->tree == nullptr) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched != view->tree || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+            break;
+        // Enter on the selected row activates it as a double click does.
+        const QModelIndex current = view->tree->selectionModel()->currentIndex();
+        if (!current.isValid() || !view->tree->selectionModel()->isRowSelected(current.row()))
+            break;
+        const int row = current.row();
+        callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        return true;
+    }
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) break;
@@ -562,10 +615,19 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         m_pressRow = view->tree->indexAt(mouse->position().toPoint()).row();
         break;
     }
-    case QEvent::MouseButtonDblClick:
-        // The second click of a double click is no click of its own.
+    case QEvent::MouseButtonDblClick: {
+        // The second click of a double click is no click of its own; the double click
+        // activates the row.
         m_pressList = 0;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) break;
+        const int row = view->tree->indexAt(mouse->position().toPoint()).row();
+        if (row < 0) break;
+        QTimer::singleShot(0, this, [this, id, row] {
+            callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        });
         break;
+    }
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton || m_pressList != id) break;

@@ -217,6 +217,12 @@ class Rig:
         all_lines = [(p, t) for p, k, t in self.log() if k in ("IN", "BCAST")]
         return [t for p, t in all_lines[self.log_seen:] if phone in (None, p)]
 
+    def wait_phone_said(self, prefix, phone=None, timeout=5.0):
+        """Waits until a phone has sent the dialer a datagram starting with prefix."""
+        return wait_until(lambda: [t for p, k, t in self.log()
+                                   if k == "OUT" and phone in (None, p) and t.startswith(prefix)],
+                          timeout)
+
     def wait_sent(self, prefix, phone=None, timeout=5.0):
         """Waits until the dialer has sent a datagram starting with prefix since mark()."""
         return wait_until(lambda: [t for t in self.take(phone) if t.startswith(prefix)],
@@ -249,11 +255,9 @@ class Rig:
         return names
 
     def click(self, x, y, button=1, repeat=1):
-        self.xdo("mousemove", "--sync", x, y)
-        if repeat > 1:
-            self.xdo("click", "--repeat", repeat, "--delay", 80, button)
-        else:
-            self.xdo("click", button)
+        """Moves the pointer there and clicks (repeat 2: a double click)."""
+        # One command: the X server takes the motion before the button.
+        self.xdo("mousemove", x, y, "click", "--repeat", repeat, "--delay", 80, button)
 
     def key(self, *keys):
         """Key presses through the X server to whatever has the keyboard focus."""
@@ -327,6 +331,8 @@ class Rig:
 
     def rows(self, description):
         """A list's rows as lists of cell texts, with each row's middle (x, y)."""
+        import pyatspi
+
         node = self.find(description)
         if node is None:
             return []
@@ -338,13 +344,14 @@ class Rig:
             x, y, w, h = extents(cell)
             if h == 0:
                 continue
-            by_y.setdefault(y, []).append((x, w, h, cell.name))
+            selected = cell.getState().contains(pyatspi.STATE_SELECTED)
+            by_y.setdefault(y, []).append((x, w, h, cell.name, selected))
         rows = []
         middle_x = node.middle()[0]
         for y in sorted(by_y):
             cells = sorted(by_y[y])
             rows.append(Row([c[3] for c in cells], (middle_x, y + cells[0][2] // 2),
-                            [(c[0], y, c[1], c[2]) for c in cells]))
+                            [(c[0], y, c[1], c[2]) for c in cells], cells[0][4]))
         return rows
 
 
@@ -359,10 +366,11 @@ def extents(acc):
 
 
 class Row:
-    def __init__(self, texts, middle, cells):
+    def __init__(self, texts, middle, cells, selected):
         self.texts = texts
         self.middle = middle
         self.cells = cells  # (x, y, w, h) of each cell
+        self.selected = selected
 
 
 class Node:
