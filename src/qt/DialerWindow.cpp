@@ -35,6 +35,9 @@ constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
 constexpr int kNoEditLimit = 32767; // QLineEdit's own default
+// A line edit's frame width and the margin it keeps above and below its text, in pixels.
+constexpr int kEditFrame = 2;
+constexpr int kEditTextMargin = 1;
 
 Qt::Alignment horizontal(orvane::Align align) {
     switch (align) {
@@ -211,8 +214,7 @@ QWidget* DialerWindow::makeWidget(View& view) {
         w->setAccessibleDescription(QString::fromLatin1(spoken.description));
     // Every control's mouse and keys pass the window first (double clicks, keyboard keys).
     w->installEventFilter(this);
-    const orvane::DluRect& r = c.rect;
-    w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
+    w->setGeometry(placeOf(c, fontFor(c.font)));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
     // before it in the template.
     const View* above = nullptr;
@@ -328,13 +330,36 @@ QFont DialerWindow::fontFor(orvane::FontId font) const {
     return it->second;
 }
 
+QRect DialerWindow::placeOf(const Control& c, const QFont& font) const {
+    const orvane::DluRect& r = c.rect;
+    QRect place = m_units.rect(r.x, r.y, r.w, r.h);
+    // A text control is at least as high as its font's line, so no glyph loses its top or
+    // its tail: a one-line text grows evenly about its middle (it is transparent and
+    // centred, so nothing moves), an edit grows downwards, below the display line that
+    // asks for it.
+    const QFontMetrics metrics(font);
+    if (c.kind == ControlKind::Text && c.vcenter && place.height() < metrics.height()) {
+        const int grow = metrics.height() - place.height();
+        place.adjust(0, -grow / 2, 0, grow - grow / 2);
+    } else if (c.kind == ControlKind::Edit) {
+        // The edit's frame and text margins around one line of text.
+        const int needed = metrics.height() + 2 * kEditFrame + 2 * kEditTextMargin;
+        if (place.height() < needed) place.setHeight(needed);
+    }
+    return place;
+}
+
 void DialerWindow::apply(View& view, const Control& c) {
     // A control nobody has seen yet stays without a widget while it is hidden; once made,
     // its widget is brought in step with all of the control.
     if (view.widget == nullptr && !c.visible) return;
     QWidget* w = view.widget != nullptr ? view.widget : makeWidget(view);
     const QFont font = fontFor(c.font);
-    if (w->font() != font) w->setFont(font);
+    if (w->font() != font) {
+        w->setFont(font);
+        if (c.kind == ControlKind::Text || c.kind == ControlKind::Edit)
+            w->setGeometry(placeOf(c, font));
+    }
     switch (c.kind) {
     case ControlKind::PushButton:
         static_cast<SoftKey*>(w)->setLabel(modeltext::toQt(c.text));

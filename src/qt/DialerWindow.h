@@ -82,6 +82,8 @@ class DialerWindow : public QDialog {
     void createControls();
     void createMenu();
     QWidget* makeWidget(View& view);
+    // Where a control's widget goes, in pixels of the face.
+    QRect placeOf(const orvane::Control& control, const QFont& font) const;
     QWidget* createWidget(View& view, const orvane::Control& control);
     void orderTabs();
     void apply(View& view, const orvane::Control& control);

@@ -231,22 +231,20 @@ BitmapStatic::BitmapStatic(bool clip, QWidget* parent) : QWidget(parent), m_clip
 
 void BitmapStatic::setBitmap(int id) {
     m_bitmap = id;
+    if (!m_clip) {
+        // The control takes the picture's size, from its top left corner.
+        const QPixmap picture = orvane::skin::Bitmap(id);
+        if (!picture.isNull()) resize(picture.deviceIndependentSize().toSize());
+    }
     update();
 }
 
 void BitmapStatic::paintEvent(QPaintEvent*) {
+    // The picture at its own size; a clipped control shows what fits.
     const QPixmap picture = orvane::skin::Bitmap(m_bitmap);
     if (picture.isNull()) return;
     QPainter painter(this);
-    if (m_clip) {
-        painter.drawPixmap(0, 0, picture);
-        return;
-    }
-    const QSize fitted = picture.size().width() > width() || picture.size().height() > height()
-                             ? picture.size().scaled(size(), Qt::KeepAspectRatio)
-                             : picture.size();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(QPoint(0, 0), fitted), picture);
+    painter.drawPixmap(0, 0, picture);
 }
 
 int FaceStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,

@@ -105,8 +105,8 @@ class SoftKey : public QAbstractButton {
     QString m_label;
 };
 
-// A static showing one bitmap: either scaled down into the control (the control takes
-// the picture's size, kept inside its place) or at its own size, clipped to the control.
+// A static showing one bitmap at its own size: either the control takes the picture's
+// size, or the picture is clipped to the control.
 class BitmapStatic : public QWidget {
     Q_OBJECT
   public:
