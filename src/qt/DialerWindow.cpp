@@ -21,6 +21,7 @@
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -35,6 +36,8 @@ constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
 constexpr int kNoEditLimit = 32767; // QLineEdit's own default
+// Column widths are fitted to the first rows' texts, not to all of a long list.
+constexpr int kFitSampleRows = 64;
 // A line edit's frame width and the margin it keeps above and below its text, in pixels.
 constexpr int kEditFrame = 2;
 constexpr int kEditTextMargin = 1;
@@ -416,11 +419,8 @@ void DialerWindow::applyList(View& view, const Control& c) {
     const orvane::ListData& l = c.list;
     QTreeView* tree = view.tree;
     const bool rebuilt = view.list->catchUp() || view.shownSelection == -2;
-    if (rebuilt) {
-        for (std::size_t i = 0; i < l.columns.size(); ++i)
-            tree->header()->resizeSection(static_cast<int>(i), l.columns[i].width);
-    }
     const int rows = view.list->rowCount();
+    if (rebuilt || rows != view.fittedRows) fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
         if (l.selected >= 0 && l.selected < rows)
             tree->selectionModel()->select(view.list->index(l.selected, 0),
@@ -434,6 +434,46 @@ void DialerWindow::applyList(View& view, const Control& c) {
         if (l.scrollTo >= 0 && l.scrollTo < rows) tree->scrollTo(view.list->index(l.scrollTo, 0));
         view.shownScroll = l.scrollTo;
     }
+}
+
+void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
+    // Every column as wide as its heading and its texts need (the first rows tell), and
+    // the "Name" column takes what is left of the list's width, or gives up what the
+    // others need: so numbers, dates and addresses are never cut, names are shortened
+    // with "..." only when the list is too narrow for all, and no scroll bar is needed
+    // sideways where everything fits. The order and headings stay as the list has them.
+    QTreeView* tree = view.tree;
+    QHeaderView* header = tree->header();
+    const int columns = static_cast<int>(l.columns.size());
+    view.fittedRows = view.list->rowCount();
+    if (columns == 0) return;
+    const int padding = 4; // a cell's size hint has its margins already; a gap between texts
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    int elastic = columns - 1;
+    int total = 0;
+    const int sample = std::min(view.fittedRows, kFitSampleRows);
+    for (int i = 0; i < columns; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        int cells = 0;
+        for (int row = 0; row < sample; ++row)
+            cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
+        want[at] = std::max(header->sectionSizeHint(i), cells + padding);
+        if (l.columns[at].heading == "Name") elastic = i;
+        total += want[at];
+    }
+    // Room inside the frame, less the vertical scroll bar once the rows need it.
+    int room = tree->contentsRect().width();
+    const int rowHeight = std::max(1, tree->sizeHintForRow(0));
+    const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
+    if (view.fittedRows * rowHeight > rowsRoom)
+        room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    const auto e = static_cast<std::size_t>(elastic);
+    const int others = total - want[e];
+    // A name keeps at least a few letters before it is shortened further.
+    const int nameFloor = std::min(want[e], tree->fontMetrics().averageCharWidth() * 4 + padding);
+    want[e] = std::max(nameFloor, room - others);
+    for (int i = 0; i < columns; ++i)
+        header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }
 
 void DialerWindow::applyWindow() {
@@ -629,7 +669,7 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         if (!current.isValid() || !view->tree->selectionModel()->isRowSelected(current.row()))
             break;
         const int row = current.row();
-        callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        callCore([this, id, row] { m_dialog.OnListActivate(id, row, false); });
         return true;
     }
     case QEvent::MouseButtonPress: {
@@ -649,7 +689,7 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         const int row = view->tree->indexAt(mouse->position().toPoint()).row();
         if (row < 0) break;
         QTimer::singleShot(0, this, [this, id, row] {
-            callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+            callCore([this, id, row] { m_dialog.OnListActivate(id, row, true); });
         });
         break;
     }

@@ -77,6 +77,7 @@ class DialerWindow : public QDialog {
         QTreeView* tree = nullptr;
         int shownSelection = -2;
         int shownScroll = -2;
+        int fittedRows = -1; // rows the column widths were last fitted to
     };
 
     void createControls();
@@ -88,6 +89,7 @@ class DialerWindow : public QDialog {
     void orderTabs();
     void apply(View& view, const orvane::Control& control);
     void applyList(View& view, const orvane::Control& control);
+    void fitColumns(View& view, const orvane::ListData& list);
     void applyWindow();
     void copyBack();
     void finish();
