@@ -36,6 +36,8 @@ constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
 constexpr int kNoEditLimit = 32767; // QLineEdit's own default
+// A height no text needs more of.
+constexpr int kAnyHeight = 1 << 16;
 // Column widths are fitted to the first rows' texts, not to all of a long list.
 constexpr int kFitSampleRows = 64;
 // A line edit's frame width and the margin it keeps above and below its text, in pixels.
@@ -357,7 +359,14 @@ void DialerWindow::apply(View& view, const Control& c) {
     // its widget is brought in step with all of the control.
     if (view.widget == nullptr && !c.visible) return;
     QWidget* w = view.widget != nullptr ? view.widget : makeWidget(view);
-    const QFont font = fontFor(c.font);
+    QFont font = fontFor(c.font);
+    if (c.kind == ControlKind::Text && c.vcenter) {
+        // A one-line text wider than its line is written smaller, whole, not cut at its ends.
+        // (Only its width counts: the line is made as high as its font.)
+        const int width = m_units.size(c.rect.w, c.rect.h).width() - 2;
+        font = facepaint::fitting(font, QRect(0, 0, width, kAnyHeight),
+                                  Qt::AlignCenter | Qt::TextSingleLine, modeltext::toQt(c.text));
+    }
     if (w->font() != font) {
         w->setFont(font);
         if (c.kind == ControlKind::Text || c.kind == ControlKind::Edit)

@@ -63,6 +63,10 @@ class LookCache {
     int m_painted = 0;
 };
 
+// `font`, or the largest smaller size of it at which `text` fits `box` (drawn with the
+// given text flags, word wrap included): a text never loses its ends to a clip.
+QFont fitting(const QFont& font, const QRect& box, int flags, const QString& text);
+
 // The key of a widget's look in its current palette, size and device pixel ratio.
 LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state);
 } // namespace facepaint
