@@ -63,9 +63,9 @@ def wait_until(check, timeout=10.0, step=0.05):
 
 
 class Display:
-    """An X server of its own and a session bus; the accessibility bus starts on the bus
-    when first asked. One per test program: the accessibility bindings stay with the bus
-    they first reached. Ends with the program (see own_process_namespace)."""
+    """An X server of its own, a session bus and the accessibility bus on it. One per test
+    program: the accessibility bindings stay with the bus they first reached. Ends with
+    the program (see own_process_namespace)."""
 
     _shared = None
 
@@ -104,11 +104,13 @@ class Display:
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
         # The accessibility bus and its registry up before any dialer asks for them: a
         # dialer that finds them slow to start on a busy machine stays out of the tree.
-        self.a11y = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.a11y = subprocess.Popen(
+            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         bus_up = wait_until(lambda: subprocess.run(
-            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-             "org.a11y.Bus.GetAddress"], capture_output=True).returncode == 0, 10)
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+             "/org/a11y/bus", "org.a11y.Bus.GetAddress"], capture_output=True).returncode == 0,
+            10)
         if not bus_up:
             raise RuntimeError("the accessibility bus did not start")
 
@@ -465,6 +467,13 @@ class Conversation(unittest.TestCase):
         node = self.rig.find(description)
         self.assertIsNotNone(node, f"no {description} on the face")
         return node.text()
+
+    def picture_of(self, description, inset=0):
+        """The control's pixels as the X server shows them; inset leaves its frame out."""
+        node = self.rig.find(description)
+        self.assertIsNotNone(node, f"no {description} on the face")
+        x, y, w, h = node.rect
+        return Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset, h - 2 * inset))
 
     def assert_sent(self, expected, phone=None, timeout=3.0):
         """Waits until the dialer has sent `expected` (a list), in order, since mark()."""
