@@ -39,6 +39,8 @@ dialer=(
 tests=(
     libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
     xvfb xauth                                 # the window on a real X server
+    xdotool imagemagick dbus-daemon            # the X tests: real input, screenshots,
+    at-spi2-core python3 python3-pyatspi       #   the session bus, the accessibility tree
 )
 package=(
     debhelper dpkg-dev build-essential         # dpkg-buildpackage with the dh sequencer

@@ -21,6 +21,7 @@
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -35,6 +36,13 @@ constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
 constexpr int kNoEditLimit = 32767; // QLineEdit's own default
+// A height no text needs more of.
+constexpr int kAnyHeight = 1 << 16;
+// Column widths are fitted to the first rows' texts, not to all of a long list.
+constexpr int kFitSampleRows = 64;
+// A line edit's frame width and the margin it keeps above and below its text, in pixels.
+constexpr int kEditFrame = 2;
+constexpr int kEditTextMargin = 1;
 
 Qt::Alignment horizontal(orvane::Align align) {
     switch (align) {
@@ -43,6 +51,67 @@ Qt::Alignment horizontal(orvane::Align align) {
     case orvane::Align::Left: break;
     }
     return Qt::AlignLeft;
+}
+
+// What a screen reader says for a control: a key by what its picture shows, every other
+// control by its plain name (a text control reads out its text as its name).
+struct Spoken {
+    const char* name;        // keys only
+    const char* description; // every control
+};
+
+Spoken spokenName(int id) {
+    using namespace orvane::Ctl;
+    switch (id) {
+    case Key1: return {"1", "key 1"};
+    case Key2: return {"2", "key 2"};
+    case Key3: return {"3", "key 3"};
+    case Key4: return {"4", "key 4"};
+    case Key5: return {"5", "key 5"};
+    case Key6: return {"6", "key 6"};
+    case Key7: return {"7", "key 7"};
+    case Key8: return {"8", "key 8"};
+    case Key9: return {"9", "key 9"};
+    case Key0: return {"0", "key 0"};
+    case KeyStar: return {"*", "key *"};
+    case KeyHash: return {"#", "key #"};
+    case ContactsTab: return {"Contacts", "Contacts tab"};
+    case DialpadTab: return {"Dialpad", "Dialpad tab"};
+    case CallLogsTab: return {"Calls", "CallLogs tab"};
+    case MenuTab: return {"Menu", "Menu tab"};
+    case VolPlus: return {"Vol +", "Vol + key"};
+    case VolMinus: return {"Vol -", "Vol - key"};
+    case Mute: return {"Mute", "MUTE key"};
+    case Send: return {"Send", "SEND key"};
+    case End: return {"End", "END key"};
+    case EditKey: return {"Edit", "Edit icon key"};
+    case DeleteKey: return {"Delete", "Delete icon key"};
+    case BackKey: return {"Back", "Back icon key"};
+    case F1: return {nullptr, "soft key F1"};
+    case F2: return {nullptr, "soft key F2"};
+    case F3: return {nullptr, "soft key F3"};
+    case VolumeSlider: return {nullptr, "volume slider"};
+    case DisplayLine0: return {nullptr, "display line 0"};
+    case DisplayLine1: return {nullptr, "display line 1"};
+    case DisplayLine2: return {nullptr, "display line 2"};
+    case DisplayLine3: return {nullptr, "display line 3"};
+    case EntryEdit: return {nullptr, "entry edit"};
+    case NameEdit: return {nullptr, "name edit"};
+    case NumberEdit: return {nullptr, "number edit"};
+    case NameLabel: return {nullptr, "name label"};
+    case NumberLabel: return {nullptr, "number label"};
+    case DeviceList: return {nullptr, "device list"};
+    case PhonebookList: return {nullptr, "phonebook list"};
+    case CallLogList: return {nullptr, "call log list"};
+    case MenuList: return {nullptr, "menu list"};
+    case UsbIcon: return {nullptr, "USB icon"};
+    case HdIcon: return {nullptr, "HD icon"};
+    case PhoneIcon: return {nullptr, "phone icon"};
+    case PhoneOffIcon: return {nullptr, "phone-off icon"};
+    case DndIcon: return {nullptr, "DND icon"};
+    case StatusIcon: return {nullptr, "status icon"};
+    default: return {nullptr, nullptr};
+    }
 }
 
 } // namespace
@@ -66,6 +135,7 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
     m_faceArea = new QWidget(this);
     m_faceArea->setFont(m_dialogFont);
     m_faceArea->setGeometry(0, menuHeight, faceSize.width(), faceSize.height());
+    m_faceArea->installEventFilter(this);
     setFixedSize(faceSize.width(), faceSize.height() + menuHeight);
 
     createControls();
@@ -143,8 +213,13 @@ QWidget* DialerWindow::makeWidget(View& view) {
     const Control& c = m_face.Get(view.id);
     QWidget* w = createWidget(view, c);
     w->setProperty(kIdProperty, c.id);
-    const orvane::DluRect& r = c.rect;
-    w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
+    const Spoken spoken = spokenName(c.id);
+    if (spoken.name != nullptr) w->setAccessibleName(QString::fromLatin1(spoken.name));
+    if (spoken.description != nullptr)
+        w->setAccessibleDescription(QString::fromLatin1(spoken.description));
+    // Every control's mouse and keys pass the window first (double clicks, keyboard keys).
+    w->installEventFilter(this);
+    w->setGeometry(placeOf(c, fontFor(c.font)));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
     // before it in the template.
     const View* above = nullptr;
@@ -260,13 +335,43 @@ QFont DialerWindow::fontFor(orvane::FontId font) const {
     return it->second;
 }
 
+QRect DialerWindow::placeOf(const Control& c, const QFont& font) const {
+    const orvane::DluRect& r = c.rect;
+    QRect place = m_units.rect(r.x, r.y, r.w, r.h);
+    // A text control is at least as high as its font's line, so no glyph loses its top or
+    // its tail: a one-line text grows evenly about its middle (it is transparent and
+    // centred, so nothing moves), an edit grows downwards, below the display line that
+    // asks for it.
+    const QFontMetrics metrics(font);
+    if (c.kind == ControlKind::Text && c.vcenter && place.height() < metrics.height()) {
+        const int grow = metrics.height() - place.height();
+        place.adjust(0, -grow / 2, 0, grow - grow / 2);
+    } else if (c.kind == ControlKind::Edit) {
+        // The edit's frame and text margins around one line of text.
+        const int needed = metrics.height() + 2 * kEditFrame + 2 * kEditTextMargin;
+        if (place.height() < needed) place.setHeight(needed);
+    }
+    return place;
+}
+
 void DialerWindow::apply(View& view, const Control& c) {
     // A control nobody has seen yet stays without a widget while it is hidden; once made,
     // its widget is brought in step with all of the control.
     if (view.widget == nullptr && !c.visible) return;
     QWidget* w = view.widget != nullptr ? view.widget : makeWidget(view);
-    const QFont font = fontFor(c.font);
-    if (w->font() != font) w->setFont(font);
+    QFont font = fontFor(c.font);
+    if (c.kind == ControlKind::Text && c.vcenter) {
+        // A one-line text wider than its line is written smaller, whole, not cut at its ends.
+        // (Only its width counts: the line is made as high as its font.)
+        const int width = m_units.size(c.rect.w, c.rect.h).width() - 2;
+        font = facepaint::fitting(font, QRect(0, 0, width, kAnyHeight),
+                                  Qt::AlignCenter | Qt::TextSingleLine, modeltext::toQt(c.text));
+    }
+    if (w->font() != font) {
+        w->setFont(font);
+        if (c.kind == ControlKind::Text || c.kind == ControlKind::Edit)
+            w->setGeometry(placeOf(c, font));
+    }
     switch (c.kind) {
     case ControlKind::PushButton:
         static_cast<SoftKey*>(w)->setLabel(modeltext::toQt(c.text));
@@ -323,11 +428,10 @@ void DialerWindow::applyList(View& view, const Control& c) {
     const orvane::ListData& l = c.list;
     QTreeView* tree = view.tree;
     const bool rebuilt = view.list->catchUp() || view.shownSelection == -2;
-    if (rebuilt) {
-        for (std::size_t i = 0; i < l.columns.size(); ++i)
-            tree->header()->resizeSection(static_cast<int>(i), l.columns[i].width);
-    }
     const int rows = view.list->rowCount();
+    // Rows past the sample change no width: a long list is fitted once, not per datagram.
+    if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
+        fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
         if (l.selected >= 0 && l.selected < rows)
             tree->selectionModel()->select(view.list->index(l.selected, 0),
@@ -341,6 +445,55 @@ void DialerWindow::applyList(View& view, const Control& c) {
         if (l.scrollTo >= 0 && l.scrollTo < rows) tree->scrollTo(view.list->index(l.scrollTo, 0));
         view.shownScroll = l.scrollTo;
     }
+}
+
+void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
+    // Every column as wide as its heading and its texts need (the first rows tell). Where
+    // that is more than the list's width, an "ID" column gives up what is missing first
+    // and a "Name" column next, each shortened with "..." down to a few letters: numbers,
+    // addresses and dates are never cut, a device list shows its names whole. Where it is
+    // less, the "Name" column takes the rest, so no scroll bar is needed sideways where
+    // everything fits. The order and headings stay as the list has them.
+    QTreeView* tree = view.tree;
+    QHeaderView* header = tree->header();
+    const int columns = static_cast<int>(l.columns.size());
+    view.fittedRows = view.list->rowCount();
+    if (columns == 0) return;
+    const int padding = 4; // a cell's size hint has its margins already; a gap between texts
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    int total = 0;
+    const int sample = std::min(view.fittedRows, kFitSampleRows);
+    for (int i = 0; i < columns; ++i) {
+        int cells = 0;
+        for (int row = 0; row < sample; ++row)
+            cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
+        want[static_cast<std::size_t>(i)] = std::max(header->sectionSizeHint(i), cells + padding);
+        total += want[static_cast<std::size_t>(i)];
+    }
+    auto columnOf = [&](const char* heading) {
+        for (int i = 0; i < columns; ++i)
+            if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
+        return -1;
+    };
+    // Room inside the frame, less the vertical scroll bar once the rows need it.
+    int room = tree->contentsRect().width();
+    const int rowHeight = std::max(1, tree->sizeHintForRow(0));
+    const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
+    if (view.fittedRows * rowHeight > rowsRoom)
+        room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    const int floor = tree->fontMetrics().averageCharWidth() * 4 + padding;
+    for (const char* heading : {"ID", "Name"}) {
+        const int i = columnOf(heading);
+        if (i < 0 || total <= room) continue;
+        int& width = want[static_cast<std::size_t>(i)];
+        const int give = std::min(total - room, std::max(0, width - floor));
+        width -= give;
+        total -= give;
+    }
+    const int name = columnOf("Name");
+    if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
+    for (int i = 0; i < columns; ++i)
+        header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }
 
 void DialerWindow::applyWindow() {
@@ -455,6 +608,8 @@ bool DialerWindow::focusNextPrevChild(bool next) {
 }
 
 void DialerWindow::keyPressEvent(QKeyEvent* event) {
+    // Keys of a focused control went through eventFilter already.
+    if ((focusWidget() == nullptr || focusWidget() == this) && keyboardKey(event)) return;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -484,11 +639,59 @@ void DialerWindow::closeEvent(QCloseEvent* event) {
     callCore([this] { m_dialog.OnClose(); });
 }
 
+bool DialerWindow::keyboardKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
+    bool taken = false;
+    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        callCore([this, &taken] { taken = m_dialog.OnKeyboardBackspace(); });
+    } else if (event->text().size() == 1) {
+        const char key = event->text().at(0).toLatin1();
+        if ((key >= '0' && key <= '9') || key == '*' || key == '#')
+            callCore([this, key, &taken] { taken = m_dialog.OnKeyboardKeypad(key); });
+    }
+    return taken;
+}
+
 bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: m_lastPressed = watched; break;
+    case QEvent::MouseButtonDblClick:
+        // The second click of a double click that lands on another control than the first
+        // (the first one changed the face under the pointer) is no click at all.
+        if (watched != m_lastPressed) {
+            m_swallowRelease = watched;
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_swallowRelease) {
+            m_swallowRelease = nullptr;
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        // Once, at the control that has the focus (not again where the key is passed on).
+        if (watched == focusWidget() && keyboardKey(static_cast<QKeyEvent*>(event))) return true;
+        break;
+    default: break;
+    }
     const int id = watched->property(kIdProperty).toInt();
     const View* view = viewOf(id);
     if (view == nullptr || view->tree == nullptr) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched != view->tree || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+            break;
+        // Enter on the selected row activates it as a double click does.
+        const QModelIndex current = view->tree->selectionModel()->currentIndex();
+        if (!current.isValid() || !view->tree->selectionModel()->isRowSelected(current.row()))
+            break;
+        const int row = current.row();
+        callCore([this, id, row] { m_dialog.OnListActivate(id, row, false); });
+        return true;
+    }
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) break;
@@ -497,10 +700,19 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         m_pressRow = view->tree->indexAt(mouse->position().toPoint()).row();
         break;
     }
-    case QEvent::MouseButtonDblClick:
-        // The second click of a double click is no click of its own.
+    case QEvent::MouseButtonDblClick: {
+        // The second click of a double click is no click of its own; the double click
+        // activates the row.
         m_pressList = 0;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) break;
+        const int row = view->tree->indexAt(mouse->position().toPoint()).row();
+        if (row < 0) break;
+        QTimer::singleShot(0, this, [this, id, row] {
+            callCore([this, id, row] { m_dialog.OnListActivate(id, row, true); });
+        });
         break;
+    }
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton || m_pressList != id) break;

@@ -58,6 +58,8 @@ class DialerWindow : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A computer-keyboard key the dialog takes as a keypad key or the backspace key.
+    bool keyboardKey(QKeyEvent* event);
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,15 +77,19 @@ class DialerWindow : public QDialog {
         QTreeView* tree = nullptr;
         int shownSelection = -2;
         int shownScroll = -2;
+        int fittedRows = -1; // rows the column widths were last fitted to
     };
 
     void createControls();
     void createMenu();
     QWidget* makeWidget(View& view);
+    // Where a control's widget goes, in pixels of the face.
+    QRect placeOf(const orvane::Control& control, const QFont& font) const;
     QWidget* createWidget(View& view, const orvane::Control& control);
     void orderTabs();
     void apply(View& view, const orvane::Control& control);
     void applyList(View& view, const orvane::Control& control);
+    void fitColumns(View& view, const orvane::ListData& list);
     void applyWindow();
     void copyBack();
     void finish();
@@ -111,4 +117,8 @@ class DialerWindow : public QDialog {
     // A list click is reported when the button comes up, with the row it went down on.
     int m_pressList = 0;
     int m_pressRow = -1;
+    // The control the last mouse button went down on, and one whose next release is
+    // dropped with the stray second click of a double click.
+    QObject* m_lastPressed = nullptr;
+    QObject* m_swallowRelease = nullptr;
 };
