@@ -120,9 +120,11 @@ void CDialerDlg::OnOK() {
         return;
     }
     if (focus != Ctl::EntryEdit) return;
-    // While an address or a password is being typed, Enter applies it as F2 does: sent
-    // as a dial command or a console line it would reach the phone in clear.
-    if (m_bSetIpPending || m_bPasswordPending) {
+    // While the entry takes an address or a password (F2 reads "Apply"), Enter applies it
+    // as F2 does: sent as a dial command or a console line it would reach the phone in
+    // clear. Once applied, the entry is the dial and console entry again, also while the
+    // probe of a typed address still waits for its answer.
+    if (EntryTakesPrompt()) {
         OnF2();
         return;
     }

@@ -139,6 +139,9 @@ class CDialerDlg {
     bool m_bHook = false;
     bool m_bAutoConnect = true;
     bool m_bSetIpPending = false;
+    // The "Set IP" prompt is on view and its address not yet applied (m_bSetIpPending
+    // stays set after the Apply, while the probe waits for its answer).
+    bool m_bAddressEntry = false;
     bool m_bPasswordPending = false;
     bool m_bDialpadNotify = true;
     bool m_bVolumeDrag = false;
@@ -181,6 +184,8 @@ class CDialerDlg {
     void ReadEntry();  // entry edit -> entry text
     void WriteEntry(); // entry text -> entry edit
     void HideContactEditor();
+    // True while the entry edit takes a password or an address for F2's "Apply".
+    bool EntryTakesPrompt() const { return m_bAddressEntry || m_bPasswordPending; }
 
     // Incoming message handlers.
     void OnHookOn();
@@ -217,6 +222,10 @@ class CDialerDlg {
     void OnReleasePrivate();
     void OnToggleNameFirst();
     void ReleaseOldDeviceIfOther(const std::string& newAddr);
+    void SetLinkPrompt(const std::string& text);
+    void EndAddressEntry();
+    void WithdrawEntryPrompt();
+    void EndApplyKey();
 
     // Keys.
     void OnKeypad(int id);

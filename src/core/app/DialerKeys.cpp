@@ -227,7 +227,8 @@ void CDialerDlg::ShowContactEditor(bool modify) {
     if (modify) {
         const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
         if (m_nContactSel < 0 || m_nContactSel >= count) return;
-        const PhonebookEntry& entry = std::as_const(m_Phonebook)[static_cast<std::size_t>(m_nContactSel)];
+        const PhonebookEntry& entry =
+            std::as_const(m_Phonebook)[static_cast<std::size_t>(m_nContactSel)];
         m_face.SetText(Ctl::NameEdit, entry.name);
         m_face.SetText(Ctl::NumberEdit, entry.number);
     } else {
