@@ -113,6 +113,7 @@ void CDialerDlg::InitFace() {
 }
 
 void CDialerDlg::OnOK() {
+    EventScope after{*this};
     const int focus = m_face.Focus();
     if (focus == Ctl::Ok) {
         // The hidden OK button ends the dialog like the close box, releasing the phone.
@@ -144,6 +145,7 @@ void CDialerDlg::OnClose() {
 }
 
 void CDialerDlg::OnTimer(int id) {
+    EventScope after{*this};
     switch (id) {
     case Timer::KeepAlive: SendCommand(proto::kAlive); break;
     case Timer::VolumeDrag:
@@ -157,6 +159,7 @@ void CDialerDlg::OnTimer(int id) {
 }
 
 void CDialerDlg::OnCommand(int id) {
+    EventScope after{*this};
     if (id >= Menu::About) {
         bool known = false;
         for (const MenuItem& item : m_face.MenuItems())
@@ -209,6 +212,7 @@ void CDialerDlg::OnCommand(int id) {
 }
 
 void CDialerDlg::OnListClick(int listId, int row) {
+    EventScope after{*this};
     switch (listId) {
     case Ctl::DeviceList:
         // A click that hit no row picks nothing; -1 means "no click" to the pick itself.

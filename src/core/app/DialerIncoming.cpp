@@ -64,6 +64,7 @@ bool IsBlankLabel(const std::string& label) {
 } // namespace
 
 void CDialerDlg::OnDeviceMessage(std::string_view msg) {
+    EventScope after{*this};
     DispatchScope scope(m_bDispatching);
     switch (proto::RecognizeIncoming(msg)) {
     case proto::InKeyword::HookOn: OnHookOn(); break;

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kCaption = "Orvane's SIP Dialer";
 constexpr unsigned kVolumeDragMs = 500;
+// The entry edit's mark while SEND sends its line to the phone's console.
+constexpr const char* kConsoleTag = "console";
 
 // The name each keypad key sends while the hook flag is clear, by id - 1000.
 constexpr const char* kKeyNames[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "10", "11"};
@@ -132,10 +134,43 @@ void CDialerDlg::OnBackspace() {
 }
 
 void CDialerDlg::OnLinuxSecret() {
+    // The entry takes a password or an address now; as a console line it would go out in
+    // clear.
+    if (EntryTakesPrompt()) return;
+    if (m_bConsoleMode)
+        LeaveConsoleMode(true);
+    else
+        EnterConsoleMode();
+}
+
+void CDialerDlg::EnterConsoleMode() {
+    for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
+        m_consoleLines[i] = m_face.IsVisible(Ctl::DisplayLine0 + static_cast<int>(i));
     for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
         m_face.Show(line, false);
     m_face.Show(Ctl::EntryEdit, true);
     m_face.SetFocus(Ctl::EntryEdit);
+    m_face.SetTag(Ctl::EntryEdit, kConsoleTag);
+    m_bConsoleMode = true;
+}
+
+void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
+    m_bConsoleMode = false;
+    m_face.SetTag(Ctl::EntryEdit, "");
+    // The console line goes with the mode, so SEND never sends it again unseen.
+    m_strEntry.clear();
+    WriteEntry();
+    if (!giveDisplayBack) return;
+    m_face.Show(Ctl::EntryEdit, false);
+    for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
+        if (m_consoleLines[i]) m_face.Show(Ctl::DisplayLine0 + static_cast<int>(i), true);
+    // What the phone showed meanwhile is on its own screen; it sends it again.
+    SendCommand(proto::kDispRequest);
+}
+
+void CDialerDlg::FollowConsoleMode() {
+    if (!m_bConsoleMode) return;
+    if (!m_face.IsVisible(Ctl::EntryEdit) || EntryTakesPrompt()) LeaveConsoleMode(false);
 }
 
 // --- Function, tab and volume keys ---------------------------------------------------------
@@ -172,6 +207,7 @@ void CDialerDlg::OnTabKey(int code, TabState state) {
 }
 
 void CDialerDlg::OnVolumeSlider() {
+    EventScope after{*this};
     const Control& slider = m_face.Get(Ctl::VolumeSlider);
     const int percent = std::clamp(slider.pos, 0, 100);
     // Flag and timer first: the device's volume reports must not move the thumb back
