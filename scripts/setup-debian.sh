@@ -10,6 +10,8 @@ packages=(
     fonts-liberation                            # Arial's metric twin for the face
     iproute2 util-linux                         # scripts/sealed-net (ip, unshare)
     xvfb xauth                                  # a window without a display
+    xdotool imagemagick dbus-daemon             # the X tests: real input, screenshots,
+    at-spi2-core python3-pyatspi                #   the accessibility tree
     python3
     clang libclang-rt-14-dev                    # fuzzing and sanitizer builds
     dpkg-dev desktop-file-utils man-db          # the Debian package and its install test

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::NoFocus); // the entry keeps its caret and selection
 }
 
 void CMyButton::setImages(const orvane::ImageSet& images) {

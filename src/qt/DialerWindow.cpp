@@ -73,6 +73,67 @@ Qt::Alignment horizontal(orvane::Align align) {
     return Qt::AlignLeft;
 }
 
+// What a screen reader says for a control: a key by what its picture shows, every other
+// control by its plain name (a text control reads out its text as its name).
+struct Spoken {
+    const char* name;        // keys only
+    const char* description; // every control
+};
+
+Spoken spokenName(int id) {
+    using namespace orvane::Ctl;
+    switch (id) {
+    case Key1: return {"1", "key 1"};
+    case Key2: return {"2", "key 2"};
+    case Key3: return {"3", "key 3"};
+    case Key4: return {"4", "key 4"};
+    case Key5: return {"5", "key 5"};
+    case Key6: return {"6", "key 6"};
+    case Key7: return {"7", "key 7"};
+    case Key8: return {"8", "key 8"};
+    case Key9: return {"9", "key 9"};
+    case Key0: return {"0", "key 0"};
+    case KeyStar: return {"*", "key *"};
+    case KeyHash: return {"#", "key #"};
+    case ContactsTab: return {"Contacts", "Contacts tab"};
+    case DialpadTab: return {"Dialpad", "Dialpad tab"};
+    case CallLogsTab: return {"Calls", "CallLogs tab"};
+    case MenuTab: return {"Menu", "Menu tab"};
+    case VolPlus: return {"Vol +", "Vol + key"};
+    case VolMinus: return {"Vol -", "Vol - key"};
+    case Mute: return {"Mute", "MUTE key"};
+    case Send: return {"Send", "SEND key"};
+    case End: return {"End", "END key"};
+    case EditKey: return {"Edit", "Edit icon key"};
+    case DeleteKey: return {"Delete", "Delete icon key"};
+    case BackKey: return {"Back", "Back icon key"};
+    case F1: return {nullptr, "soft key F1"};
+    case F2: return {nullptr, "soft key F2"};
+    case F3: return {nullptr, "soft key F3"};
+    case VolumeSlider: return {nullptr, "volume slider"};
+    case DisplayLine0: return {nullptr, "display line 0"};
+    case DisplayLine1: return {nullptr, "display line 1"};
+    case DisplayLine2: return {nullptr, "display line 2"};
+    case DisplayLine3: return {nullptr, "display line 3"};
+    case EntryEdit: return {nullptr, "entry edit"};
+    case NameEdit: return {nullptr, "name edit"};
+    case NumberEdit: return {nullptr, "number edit"};
+    case NameLabel: return {nullptr, "name label"};
+    case NumberLabel: return {nullptr, "number label"};
+    case DeviceList: return {nullptr, "device list"};
+    case PhonebookList: return {nullptr, "phonebook list"};
+    case CallLogList: return {nullptr, "call log list"};
+    case MenuList: return {nullptr, "menu list"};
+    case UsbIcon: return {nullptr, "USB icon"};
+    case HdIcon: return {nullptr, "HD icon"};
+    case PhoneIcon: return {nullptr, "phone icon"};
+    case PhoneOffIcon: return {nullptr, "phone-off icon"};
+    case DndIcon: return {nullptr, "DND icon"};
+    case StatusIcon: return {nullptr, "status icon"};
+    default: return {nullptr, nullptr};
+    }
+}
+
 } // namespace
 
 DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
@@ -94,6 +155,7 @@ DialerWindow::DialerWindow(orvane::CDialerDlg& dialog, QWidget* parent)
     m_faceArea = new QWidget(this);
     m_faceArea->setFont(m_dialogFont);
     m_faceArea->setGeometry(0, menuHeight, faceSize.width(), faceSize.height());
+    m_faceArea->installEventFilter(this);
     setFixedSize(faceSize.width(), faceSize.height() + menuHeight);
 
     createControls();
@@ -171,6 +233,12 @@ QWidget* DialerWindow::makeWidget(View& view) {
     const Control& c = m_face.Get(view.id);
     QWidget* w = createWidget(view, c);
     w->setProperty(kIdProperty, c.id);
+    const Spoken spoken = spokenName(c.id);
+    if (spoken.name != nullptr) w->setAccessibleName(QString::fromLatin1(spoken.name));
+    if (spoken.description != nullptr)
+        w->setAccessibleDescription(QString::fromLatin1(spoken.description));
+    // Every control's mouse and keys pass the window first (double clicks, keyboard keys).
+    w->installEventFilter(this);
     const orvane::DluRect& r = c.rect;
     w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
@@ -484,6 +552,8 @@ bool DialerWindow::focusNextPrevChild(bool next) {
 }
 
 void DialerWindow::keyPressEvent(QKeyEvent* event) {
+    // Keys of a focused control went through eventFilter already.
+    if ((focusWidget() == nullptr || focusWidget() == this) && keyboardKey(event)) return;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -513,11 +583,59 @@ void DialerWindow::closeEvent(QCloseEvent* event) {
     callCore([this] { m_dialog.OnClose(); });
 }
 
+bool DialerWindow::keyboardKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
+    bool taken = false;
+    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        callCore([this, &taken] { taken = m_dialog.OnKeyboardBackspace(); });
+    } else if (event->text().size() == 1) {
+        const char key = event->text().at(0).toLatin1();
+        if ((key >= '0' && key <= '9') || key == '*' || key == '#')
+            callCore([this, key, &taken] { taken = m_dialog.OnKeyboardKeypad(key); });
+    }
+    return taken;
+}
+
 bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: m_lastPressed = watched; break;
+    case QEvent::MouseButtonDblClick:
+        // The second click of a double click that lands on another control than the first
+        // (the first one changed the face under the pointer) is no click at all.
+        if (watched != m_lastPressed) {
+            m_swallowRelease = watched;
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_swallowRelease) {
+            m_swallowRelease = nullptr;
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        // Once, at the control that has the focus (not again where the key is passed on).
+        if (watched == focusWidget() && keyboardKey(static_cast<QKeyEvent*>(event))) return true;
+        break;
+    default: break;
+    }
     const int id = watched->property(kIdProperty).toInt();
     const View* view = viewOf(id);
     if (view == nullptr || view->tree == nullptr) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched != view->tree || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+            break;
+        // Enter on the selected row activates it as a double click does.
+        const QModelIndex current = view->tree->selectionModel()->currentIndex();
+        if (!current.isValid() || !view->tree->selectionModel()->isRowSelected(current.row()))
+            break;
+        const int row = current.row();
+        callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        return true;
+    }
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) break;
@@ -526,10 +644,19 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         m_pressRow = view->tree->indexAt(mouse->position().toPoint()).row();
         break;
     }
-    case QEvent::MouseButtonDblClick:
-        // The second click of a double click is no click of its own.
+    case QEvent::MouseButtonDblClick: {
+        // The second click of a double click is no click of its own; the double click
+        // activates the row.
         m_pressList = 0;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) break;
+        const int row = view->tree->indexAt(mouse->position().toPoint()).row();
+        if (row < 0) break;
+        QTimer::singleShot(0, this, [this, id, row] {
+            callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        });
         break;
+    }
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton || m_pressList != id) break;

@@ -58,6 +58,8 @@ class DialerWindow : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A computer-keyboard key the dialog takes as a keypad key or the backspace key.
+    bool keyboardKey(QKeyEvent* event);
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,4 +113,8 @@ class DialerWindow : public QDialog {
     // A list click is reported when the button comes up, with the row it went down on.
     int m_pressList = 0;
     int m_pressRow = -1;
+    // The control the last mouse button went down on, and one whose next release is
+    // dropped with the stray second click of a double click.
+    QObject* m_lastPressed = nullptr;
+    QObject* m_swallowRelease = nullptr;
 };

@@ -154,7 +154,8 @@ LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state) {
 
 ImageKey::ImageKey(bool clientEdge, QWidget* parent)
     : QAbstractButton(parent), m_clientEdge(clientEdge) {
-    setFocusPolicy(Qt::ClickFocus);
+    // A key never takes the focus: the entry keeps its caret and selection while keys are clicked.
+    setFocusPolicy(Qt::NoFocus);
     // Edges and face cover the whole key.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -189,7 +190,7 @@ void ImageKey::paintLook(QPainter& painter) const {
 }
 
 SoftKey::SoftKey(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::NoFocus); // as the picture keys
 }
 
 void SoftKey::setLabel(const QString& label) {

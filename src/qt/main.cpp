@@ -102,7 +102,8 @@ class ScreenshotTaker : public QObject {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
+    // No application display name: on X11 Qt would append it to every window's title, the
+    // boxes' captions included.
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
     DialerWindow::prepareApplication();
 

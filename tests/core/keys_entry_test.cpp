@@ -223,3 +223,104 @@ TEST(KeysEntry, ConsoleCommandOpensTheEntryWithoutSending) {
 
 } // namespace
 } // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+TEST(KeysEntry, KeyboardKeysActAsTheKeypadWhileItIsUsable) {
+    struct Case {
+        const char* what;
+        bool hook;
+        int focus;
+        bool keypadShown;
+        char key;
+        bool taken;
+        std::vector<std::string> sent;
+        std::string entry;
+    };
+    const Case cases[] = {
+        {"idle: the key's datagram", false, 0, true, '5', true, {"KEY: 5"}, "12"},
+        {"idle: star", false, 0, true, '*', true, {"KEY: 10"}, "12"},
+        {"idle: hash", false, Ctl::DeviceList, true, '#', true, {"KEY: 11"}, "12"},
+        {"dialling: typed at the caret", true, Ctl::EntryEdit, true, '9', true, {}, "192"},
+        {"console line typed into the entry", false, Ctl::EntryEdit, true, '9', false, {}, "12"},
+        {"contact editor field", true, Ctl::NameEdit, true, '9', false, {}, "12"},
+        {"keypad hidden (a list screen)", false, 0, false, '5', false, {}, "12"},
+        {"no keypad glyph", false, 0, true, 'a', false, {}, "12"},
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->m_bHook = c.hook;
+        rig.Type("12", 1, 1);
+        rig.face().UserSetFocus(c.focus);
+        if (!c.keypadShown) rig->ShowKeypad(false);
+        EXPECT_EQ(rig->OnKeyboardKeypad(c.key), c.taken) << c.what;
+        EXPECT_EQ(rig.Sent(), c.sent) << c.what;
+        EXPECT_EQ(rig.Entry().text, c.entry) << c.what;
+    }
+}
+
+TEST(KeysEntry, KeyboardBackspaceIsTheDiallingBackspaceOnly) {
+    struct Case {
+        const char* what;
+        bool hook;
+        std::string text;
+        bool taken;
+        std::string entry;
+    };
+    const Case cases[] = {
+        {"dialling", true, "123", true, "13"},
+        {"no number typed", true, "", false, ""},
+        {"hook clear (the edit's own backspace)", false, "123", false, "123"},
+    };
+    for (const Case& c : cases) {
+        KeysRig rig;
+        rig->ShowDialpadScreen();
+        rig.Sent();
+        rig->m_bHook = c.hook;
+        rig.Type(c.text, 2, 2);
+        EXPECT_EQ(rig->OnKeyboardBackspace(), c.taken) << c.what;
+        EXPECT_EQ(rig.Entry().text, c.entry) << c.what;
+        EXPECT_TRUE(rig.Sent().empty()) << c.what;
+    }
+}
+
+// A phone that wants a password picked from the list: the prompt is open.
+void AskForPassword(DialerRig& rig) {
+    rig.Fire(Timer::Connect);
+    rig.Receive("ORVN: T1 10.77.0.13 ID13 0 1 Sales Office", "10.77.0.13");
+    rig.Fire(Timer::SearchEnd);
+    rig->OnListClick(Ctl::DeviceList, 0);
+    ASSERT_EQ(rig.face().Text(Ctl::DisplayLine1), "Enter Password:");
+}
+
+TEST(KeysEntry, KeypadDuringPasswordOrAddressEntryTypesLocally) {
+    for (const bool address : {false, true}) {
+        KeysRig rig;
+        if (address) {
+            rig->OnCommand(Menu::SetIp);
+        } else {
+            AskForPassword(rig);
+        }
+        rig.Sent();
+        for (int key : {Ctl::Key4, Ctl::Key7, Ctl::Key1, Ctl::Key1})
+            rig->OnCommand(key);
+        EXPECT_TRUE(rig.Sent().empty()) << address;
+        EXPECT_EQ(rig.Entry().text, "4711") << address;
+        EXPECT_EQ(rig.face().Focus(), Ctl::EntryEdit) << address;
+        // The dialling face stays away: the prompt is still on the display.
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::DisplayLine1)) << address;
+        EXPECT_FALSE(rig.face().IsVisible(Ctl::DeleteKey)) << address;
+    }
+    // No more than the field holds.
+    KeysRig rig;
+    AskForPassword(rig);
+    const int limit = rig.Entry().maxLength;
+    ASSERT_GT(limit, 0);
+    for (int i = 0; i < limit + 3; ++i)
+        rig->OnCommand(Ctl::Key1);
+    EXPECT_EQ(rig.Entry().text, std::string(static_cast<std::size_t>(limit), '1'));
+}
+
+} // namespace
+} // namespace orvane::test

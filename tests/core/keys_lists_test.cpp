@@ -217,3 +217,38 @@ TEST(KeysLists, LongestModLineFitsACommand) {
 
 } // namespace
 } // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+TEST(KeysLists, ActivatingARowDoesWhatAClickDoesThenDials) {
+    struct Case {
+        int list;
+        int row;
+        std::vector<std::string> sent;
+    };
+    const Case cases[] = {
+        {Ctl::PhonebookList, 1, {"SELECT: 1", "DISP:", "DIAL: 777"}},
+        {Ctl::PhonebookList, -1, {}}, // below the last row: nothing picked, nothing dialled
+        {Ctl::PhonebookList, 7, {}},
+        {Ctl::CallLogList, 0, {"SELECT: 0", "DISP:", "DIAL: 0301234"}},
+        {Ctl::MenuList, 0, {"SELECT: 0"}}, // a menu row is only chosen
+    };
+    for (const Case& c : cases) {
+        ListsRig rig;
+        rig.Phonebook(kThree);
+        proto::CallItem call;
+        call.callType = 1;
+        call.number = "0301234";
+        call.name = "Dora";
+        for (const std::string& msg : proto::FormatCalls(-1, {call}))
+            rig.Receive(msg);
+        rig.Receive(proto::FormatMenu(-1, {"Settings", "Status"}));
+        rig.Sent();
+        rig->OnListActivate(c.list, c.row);
+        EXPECT_EQ(rig.Sent(), c.sent) << c.list << " " << c.row;
+    }
+}
+
+} // namespace
+} // namespace orvane::test

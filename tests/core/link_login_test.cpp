@@ -89,6 +89,26 @@ TEST_F(Choosing, PickLogsInToTheStatedAddressAndShowsTheFace) {
     ExpectFaceShown(rig.face());
 }
 
+TEST_F(Choosing, WindowTitleNamesTheControlledPhone) {
+    const std::string plain = "Orvane's SIP Dialer";
+    Start({Reply("10.0.0.1", 0, 0, "Front Desk"), Reply("10.0.0.2", 0, 0, "Back Office")});
+    EXPECT_EQ(rig.face().Caption(), plain);
+    Click(0);
+    EXPECT_EQ(rig.face().Caption(), plain); // not before the phone has answered
+    rig.Receive("LOGIN: 1", "10.0.0.1");
+    EXPECT_EQ(rig.face().Caption(), "Front Desk \x97 " + plain); // an em dash
+    // Another phone picked: the old one is let go at once, the new one named once it answers.
+    Click(1);
+    EXPECT_EQ(rig.face().Caption(), plain);
+    rig.Receive("LOGIN: 1", "10.0.0.2");
+    EXPECT_EQ(rig.face().Caption(), "Back Office \x97 " + plain);
+    // A reply from an address the search did not find names nothing.
+    rig.Receive("LOGIN: 1", "10.0.0.9");
+    EXPECT_EQ(rig.face().Caption(), plain);
+    rig->OnCommand(Menu::Release);
+    EXPECT_EQ(rig.face().Caption(), plain);
+}
+
 TEST_F(Choosing, ShortFormPhoneIsStartedWithInit) {
     Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, -1)});
     Click(1);

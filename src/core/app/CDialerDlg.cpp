@@ -43,7 +43,7 @@ CDialerDlg::~CDialerDlg() {
 }
 
 void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {
-    m_face.SetCaption("Orvane's SIP Dialer");
+    m_face.SetCaption(kWindowTitle);
     m_face.ListSetImageList(Ctl::DeviceList, ImageListId::Devices, true);
     ReadSettings();
     InitFace();
@@ -223,6 +223,16 @@ void CDialerDlg::OnListClick(int listId, int row) {
     case Ctl::MenuList: OnMenuListClick(row); break;
     default: break;
     }
+}
+
+void CDialerDlg::OnListActivate(int listId, int row) {
+    OnListClick(listId, row);
+    if (m_bEnded) return;
+    // Dialled only when the click took a row: a row the lists know has put its number
+    // into the entry.
+    if ((listId == Ctl::PhonebookList && m_nContactSel >= 0 && m_nContactSel == row) ||
+        (listId == Ctl::CallLogList && m_nCallSel >= 0 && m_nCallSel == row))
+        SendKeyCode(proto::KeyCode::Send);
 }
 
 void CDialerDlg::SendCommand(std::string_view text) {

@@ -32,6 +32,9 @@ constexpr int Connect = 4;    // 500 ms at start; 10000 ms between private login
 constexpr int SearchEnd = 5;  // 3500 ms after a search starts, 3000 after "Enumerate"
 } // namespace Timer
 
+// The program's name: the window's title, and the caption of its own boxes.
+inline constexpr const char* kWindowTitle = "Orvane's SIP Dialer";
+
 struct DeviceEntry {
     std::string szType; // at most 9 characters
     std::string szIP;   // at most 15
@@ -92,6 +95,16 @@ class CDialerDlg {
     void OnCommand(int id);
     // NM_CLICK of a list: the clicked row, -1 when the click hit no row.
     void OnListClick(int listId, int row);
+    // A row activated (double-click, or Enter on the selected row): what a click does, and
+    // on the phonebook and the call log then the number is dialled as SEND dials it.
+    void OnListActivate(int listId, int row);
+    // A key typed on the computer keyboard: '0' to '9', '*' or '#' acts as that keypad key
+    // while the keypad is usable, unless the user is typing into the entry edit itself
+    // (an address, a password, a console line). False when the key was not taken.
+    bool OnKeyboardKeypad(char key);
+    // Backspace on the computer keyboard: the backspace of the dialling face, when it
+    // applies. False when the key was not taken.
+    bool OnKeyboardBackspace();
     // Any scroll notification of the volume slider; its position is already in the model.
     void OnVolumeSlider();
     // One received message (the datagram's text up to its first NUL).
@@ -219,6 +232,8 @@ class CDialerDlg {
     void OnShowDialpad();
     void OnDiscoveryReply(std::string_view msg);
     void OnLoginReply(std::string_view msg);
+    // The window title: the program's name, after the controlled phone's name if known.
+    void ShowControlledName(const std::string& name);
 
     // Link.
     void OnConnectTimer();

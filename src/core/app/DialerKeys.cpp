@@ -5,13 +5,14 @@
 #include "face/FaceIds.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace orvane {
 
 namespace {
 
-constexpr const char* kCaption = "Orvane's SIP Dialer";
+constexpr const char* kCaption = kWindowTitle;
 constexpr unsigned kVolumeDragMs = 500;
 // The entry edit's mark while SEND sends its line to the phone's console.
 constexpr const char* kConsoleTag = "console";
@@ -49,13 +50,16 @@ void CDialerDlg::OnKeypad(int id) {
     const std::string name = kKeyNames[id - Ctl::Key1];
     ReadEntry();
 
-    if (!m_bHook) {
+    // While an address or a password is typed, the keypad types into it: sent as key
+    // presses, a password would reach the phone in clear.
+    const bool typingIntoEntry = m_bSetIpPending || m_bPasswordPending;
+    if (!m_bHook && !typingIntoEntry) {
         // The text was just read from the edit, so there is nothing to write back.
         SendCommand(proto::FormatKeyName(name));
         return;
     }
 
-    if (m_strEntry.empty()) {
+    if (m_bHook && !typingIntoEntry && m_strEntry.empty()) {
         // The dialling face: the entry takes the place of the display, and the Delete
         // and Back icon keys take the soft keys' slots.
         for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
@@ -71,13 +75,43 @@ void CDialerDlg::OnKeypad(int id) {
     }
 
     const char c = name == "10" ? '*' : name == "11" ? '#' : name[0];
-    const auto [start, end] = EntrySelection(m_face.Get(Ctl::EntryEdit));
+    const Control& edit = m_face.Get(Ctl::EntryEdit);
+    // An address or a password holds no more than its field does.
+    if (typingIntoEntry && edit.maxLength > 0 &&
+        m_strEntry.size() >= static_cast<std::size_t>(edit.maxLength))
+        return;
+    const auto [start, end] = EntrySelection(edit);
     // The character goes in front of a selection without replacing it; the selection
     // moves on with the text it covered.
     m_strEntry.insert(static_cast<std::size_t>(start), 1, c);
     WriteEntry();
     m_face.SetEditSel(Ctl::EntryEdit, start + 1, end + 1);
     m_face.SetFocus(Ctl::EntryEdit);
+}
+
+bool CDialerDlg::OnKeyboardKeypad(char key) {
+    static constexpr char kGlyphs[] = "1234567890*#"; // in id order from Key1
+    const char* at = key != '\0' ? std::strchr(kGlyphs, key) : nullptr;
+    if (at == nullptr) return false;
+    const int id = Ctl::Key1 + static_cast<int>(at - kGlyphs);
+    const Control& pad = m_face.Get(id);
+    if (!pad.visible || !pad.enabled) return false;
+    // In the entry edit with no number being dialled, the user types the entry's own text;
+    // the contact editor's fields take the keyboard only.
+    const int focus = m_face.Focus();
+    if ((focus == Ctl::EntryEdit && !m_bHook) || focus == Ctl::NameEdit || focus == Ctl::NumberEdit)
+        return false;
+    OnKeypad(id);
+    return true;
+}
+
+bool CDialerDlg::OnKeyboardBackspace() {
+    ReadEntry();
+    if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_bHook ||
+        m_strEntry.empty())
+        return false;
+    OnBackspace();
+    return true;
 }
 
 void CDialerDlg::OnSendAction() {

@@ -187,6 +187,7 @@ void CDialerDlg::OnToggleNameFirst() {
 
 void CDialerDlg::ReleaseOldDeviceIfOther(const std::string& newAddr) {
     if (m_socket.DeviceAddr().empty() || m_socket.DeviceAddr() == newAddr) return;
+    ShowControlledName("");
     SendCommand(proto::kStop); // still addressed to the old device
     m_ports.platform.Sleep(10);
 }
@@ -379,6 +380,7 @@ void CDialerDlg::OnApplyAddress() {
 // --- Release and the private attachment ----------------------------------------------------
 
 void CDialerDlg::OnRelease() {
+    ShowControlledName("");
     SendCommand(proto::kStop);
     m_ports.platform.Sleep(10);
     m_socket.ClearDeviceAddr(); // from now on every command is dropped
@@ -442,6 +444,18 @@ void CDialerDlg::OnLoginReply(std::string_view msg) {
     m_ports.timers.KillTimer(Timer::SearchEnd);
     if (!m_socket.m_strSenderAddr.empty()) m_socket.SetDeviceAddr(m_socket.m_strSenderAddr);
     UpdateDevicesMenu();
+    // The window's title names the phone it controls, as the search found it.
+    std::string name;
+    for (int i = 0; i < std::min(m_nDeviceCount, kMaxDevices); ++i) {
+        const DeviceEntry& e = m_Devices[static_cast<std::size_t>(i)];
+        if (m_socket.DeviceAddr() == e.szIP) name = e.szName;
+    }
+    ShowControlledName(name);
+}
+
+void CDialerDlg::ShowControlledName(const std::string& name) {
+    // The dash is code page 1252's em dash.
+    m_face.SetCaption(name.empty() ? std::string(kWindowTitle) : name + " \x97 " + kWindowTitle);
 }
 
 } // namespace orvane
