@@ -51,6 +51,7 @@ void showEditTag(QLineEdit* edit, const QString& tag, const QFont& font) {
         label = new QLabel(edit);
         label->setTextFormat(Qt::PlainText);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->setAccessibleDescription(QStringLiteral("entry tag"));
         // A style sheet, since the face's style paints labels on the window's own ground.
         label->setStyleSheet(QStringLiteral("QLabel { color: white; background: #1f7a2e; "
                                             "border-radius: 3px; padding: 0px 4px; }"));

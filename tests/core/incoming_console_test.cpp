@@ -186,6 +186,25 @@ TEST_F(ConsoleMode, AltLGivesBackTheLinesItHid) {
     EXPECT_EQ(f.Text(Ctl::DisplayLine0), "Front Desk");
 }
 
+TEST_F(Console, AltLOpensOnWhatTheFaceShows) {
+    struct Case {
+        const char* what;
+        bool entryShown;
+        std::string entry;
+    };
+    const Case cases[] = {{"an address left in the hidden entry", false, ""},
+                          {"a number being dialled", true, "0301"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.face().UserSetText(Ctl::EntryEdit, c.entry.empty() ? "10.0.0.5" : c.entry);
+        rig.face().Show(Ctl::EntryEdit, c.entryShown);
+        rig->OnCommand(Ctl::LinuxSecret);
+        EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.entry);
+        EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).tag, "console");
+        rig->OnCommand(Ctl::LinuxSecret);
+    }
+}
+
 TEST_F(Console, AltLLeavesAPasswordOrAddressPromptAlone) {
     rig->OnCommand(Menu::SetIp);
     rig.face().UserSetText(Ctl::EntryEdit, "10.0.0.5");

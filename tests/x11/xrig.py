@@ -10,6 +10,7 @@ and from screenshots of the X server; what the dialer sent is read from the phon
 datagram log.
 """
 
+import atexit
 import os
 import shutil
 import signal
@@ -91,6 +92,10 @@ class Display:
             raise RuntimeError("Xvfb gave no display number")
         self.name = ":" + number.decode()
         os.environ["DISPLAY"] = self.name
+        # The session's own runtime folder: the accessibility bus puts its socket there, and
+        # programs running side by side must not share one.
+        os.environ["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="orvane-x11-run-")
+        atexit.register(shutil.rmtree, os.environ["XDG_RUNTIME_DIR"], True)
         self.bus = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)

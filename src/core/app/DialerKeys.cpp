@@ -90,6 +90,7 @@ void CDialerDlg::OnKeypad(int id) {
 }
 
 bool CDialerDlg::OnKeyboardKeypad(char key) {
+    EventScope after{*this};
     static constexpr char kGlyphs[] = "1234567890*#"; // in id order from Key1
     const char* at = key != '\0' ? std::strchr(kGlyphs, key) : nullptr;
     if (at == nullptr) return false;
@@ -106,6 +107,7 @@ bool CDialerDlg::OnKeyboardKeypad(char key) {
 }
 
 bool CDialerDlg::OnKeyboardBackspace() {
+    EventScope after{*this};
     ReadEntry();
     if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_bHook ||
         m_strEntry.empty())
@@ -178,6 +180,12 @@ void CDialerDlg::OnLinuxSecret() {
 }
 
 void CDialerDlg::EnterConsoleMode() {
+    // The console starts from what the face shows: text left in the hidden entry (an
+    // applied address, a contact's number) would go out in front of the typed command.
+    if (!m_face.IsVisible(Ctl::EntryEdit)) {
+        m_strEntry.clear();
+        WriteEntry();
+    }
     for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
         m_consoleLines[i] = m_face.IsVisible(Ctl::DisplayLine0 + static_cast<int>(i));
     for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
