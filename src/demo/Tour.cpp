@@ -6,6 +6,7 @@
 #include "Wait.h"
 #include "face/FaceIds.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -41,35 +42,27 @@ struct Step {
     std::function<QString()> run;
 };
 
-// The window's picture, with an open box drawn over its middle, title bar and all, as the
-// user sees it; the picture widens (on a desktop grey) when the box is wider than the window.
-QPixmap picture(DialerWindow& window, QWidget* box = nullptr) {
-    const QPixmap face = window.grab();
-    if (box == nullptr) return face;
-    const QPixmap over = box->grab();
-    const int titleHeight = QFontMetrics(box->font()).height() + 8;
-    const QSize boxSize(over.width(), over.height() + titleHeight);
-    const int width = std::max(face.width(), boxSize.width() + 24);
-    QPixmap shot(width, std::max(face.height(), boxSize.height() + 24));
-    shot.fill(QColor(0x5a, 0x6e, 0x7f));
+} // namespace
+
+QPixmap ScreenPicture(const QWidget& window) {
+    // The program's visible top-level windows, the main one first and then the others in
+    // the order they were made (an open box lies over the window that opened it).
+    std::vector<QWidget*> shown;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isWindow() && w != &window && w->windowType() != Qt::ToolTip)
+            shown.push_back(w);
+    }
+    shown.insert(shown.begin(), const_cast<QWidget*>(&window));
+    QRect area;
+    for (const QWidget* w : shown)
+        area |= w->geometry();
+    QPixmap shot(area.size());
+    shot.fill(QColor(0x5a, 0x6e, 0x7f)); // the desktop around them
     QPainter painter(&shot);
-    painter.drawPixmap((width - face.width()) / 2, 0, face);
-    const QPoint at((width - boxSize.width()) / 2,
-                    std::max(0, (face.height() - boxSize.height()) / 3));
-    painter.fillRect(QRect(at + QPoint(4, 4), boxSize), QColor(0, 0, 0, 90));
-    const QRect title(at, QSize(boxSize.width(), titleHeight));
-    painter.fillRect(title, QColor(0x3b, 0x4f, 0x6b));
-    painter.setPen(Qt::white);
-    painter.setFont(box->font());
-    painter.drawText(title.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                     box->windowTitle());
-    painter.drawPixmap(at + QPoint(0, titleHeight), over);
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawRect(QRect(at, boxSize).adjusted(0, 0, -1, -1));
+    for (QWidget* w : shown)
+        painter.drawPixmap(w->geometry().topLeft() - area.topLeft(), w->grab());
     return shot;
 }
-
-} // namespace
 
 std::vector<SimPhone> DemoPhones() {
     SimPhone frontDesk;
@@ -121,7 +114,7 @@ int RunTour(const QString& outDir) {
     ModalWatch boxes;
     QPixmap boxShot;
     boxes.onSeen(
-        [&](QWidget* box, const ModalWatch::Seen&) { boxShot = picture(dialer.window(), box); });
+        [&](QWidget*, const ModalWatch::Seen&) { boxShot = ScreenPicture(dialer.window()); });
     const QString mac = QString::fromStdString(dialer.dialog().m_szLocalMac);
 
     // Waits for the window to show `text` on control `id`.
@@ -315,7 +308,7 @@ int RunTour(const QString& outDir) {
              boxShot = {};
              boxes.answerNext([&](QWidget* box) {
                  pause(200);
-                 boxShot = picture(dialer.window(), box);
+                 boxShot = ScreenPicture(dialer.window());
                  ModalWatch::ok()(box);
              });
              dialer.click(Ctl::Send);
@@ -338,7 +331,7 @@ int RunTour(const QString& outDir) {
              boxShot = {};
              boxes.answerNext([&](QWidget* box) {
                  pause(200);
-                 boxShot = picture(dialer.window(), box);
+                 boxShot = ScreenPicture(dialer.window());
                  ModalWatch::prompt(1, kNewName)(box);
              });
              if (!shows(Ctl::F1, QStringLiteral("Select"))) return QStringLiteral("no Select");
@@ -371,7 +364,7 @@ int RunTour(const QString& outDir) {
         const QString failure = step.run();
         pause(150); // let the window paint what came last
         const QString file = dir.filePath(QString::fromLatin1(step.picture));
-        const QPixmap shot = boxShot.isNull() ? picture(dialer.window()) : boxShot;
+        const QPixmap shot = boxShot.isNull() ? ScreenPicture(dialer.window()) : boxShot;
         boxShot = {};
         const bool saved = shot.save(file);
         say(QStringLiteral("  %1 %2  %3%4")

@@ -6,6 +6,7 @@
 
 #include "PhoneSim.h"
 
+#include <QPixmap>
 #include <QString>
 
 #include <vector>
@@ -17,6 +18,11 @@ namespace orvane::demo {
 std::vector<SimPhone> DemoPhones();
 // The password of the phone that wants one.
 QString DemoPassword();
+
+// What a person sees of the program: its visible top-level windows (`window` first, then
+// its open boxes and dialogs over it) grabbed as they are and put where they stand on the
+// screen, on a plain desktop; no window gets a frame or a title bar of the picture's own.
+QPixmap ScreenPicture(const QWidget& window);
 
 // Runs the tour, writing its pictures (NN-step.png) and the phones' log into `outDir`, and
 // prints every step, then the datagram trace. Returns 0 when every step showed what it

@@ -21,6 +21,7 @@
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -35,6 +36,13 @@ constexpr int kFaceWidthDlu = 170;
 constexpr int kFaceHeightDlu = 279;
 constexpr char kIdProperty[] = "orvaneControlId";
 constexpr int kNoEditLimit = 32767; // QLineEdit's own default
+// A height no text needs more of.
+constexpr int kAnyHeight = 1 << 16;
+// Column widths are fitted to the first rows' texts, not to all of a long list.
+constexpr int kFitSampleRows = 64;
+// A line edit's frame width and the margin it keeps above and below its text, in pixels.
+constexpr int kEditFrame = 2;
+constexpr int kEditTextMargin = 1;
 
 // An edit's tag: a small word in a green box at the edit's right end, the colour of the
 // SEND key whose action it names; the edit's text keeps clear of it.
@@ -240,8 +248,7 @@ QWidget* DialerWindow::makeWidget(View& view) {
         w->setAccessibleDescription(QString::fromLatin1(spoken.description));
     // Every control's mouse and keys pass the window first (double clicks, keyboard keys).
     w->installEventFilter(this);
-    const orvane::DluRect& r = c.rect;
-    w->setGeometry(m_units.rect(r.x, r.y, r.w, r.h));
+    w->setGeometry(placeOf(c, fontFor(c.font)));
     // A new widget lies on top of its siblings; it belongs just under the nearest control
     // before it in the template.
     const View* above = nullptr;
@@ -357,13 +364,43 @@ QFont DialerWindow::fontFor(orvane::FontId font) const {
     return it->second;
 }
 
+QRect DialerWindow::placeOf(const Control& c, const QFont& font) const {
+    const orvane::DluRect& r = c.rect;
+    QRect place = m_units.rect(r.x, r.y, r.w, r.h);
+    // A text control is at least as high as its font's line, so no glyph loses its top or
+    // its tail: a one-line text grows evenly about its middle (it is transparent and
+    // centred, so nothing moves), an edit grows downwards, below the display line that
+    // asks for it.
+    const QFontMetrics metrics(font);
+    if (c.kind == ControlKind::Text && c.vcenter && place.height() < metrics.height()) {
+        const int grow = metrics.height() - place.height();
+        place.adjust(0, -grow / 2, 0, grow - grow / 2);
+    } else if (c.kind == ControlKind::Edit) {
+        // The edit's frame and text margins around one line of text.
+        const int needed = metrics.height() + 2 * kEditFrame + 2 * kEditTextMargin;
+        if (place.height() < needed) place.setHeight(needed);
+    }
+    return place;
+}
+
 void DialerWindow::apply(View& view, const Control& c) {
     // A control nobody has seen yet stays without a widget while it is hidden; once made,
     // its widget is brought in step with all of the control.
     if (view.widget == nullptr && !c.visible) return;
     QWidget* w = view.widget != nullptr ? view.widget : makeWidget(view);
-    const QFont font = fontFor(c.font);
-    if (w->font() != font) w->setFont(font);
+    QFont font = fontFor(c.font);
+    if (c.kind == ControlKind::Text && c.vcenter) {
+        // A one-line text wider than its line is written smaller, whole, not cut at its ends.
+        // (Only its width counts: the line is made as high as its font.)
+        const int width = m_units.size(c.rect.w, c.rect.h).width() - 2;
+        font = facepaint::fitting(font, QRect(0, 0, width, kAnyHeight),
+                                  Qt::AlignCenter | Qt::TextSingleLine, modeltext::toQt(c.text));
+    }
+    if (w->font() != font) {
+        w->setFont(font);
+        if (c.kind == ControlKind::Text || c.kind == ControlKind::Edit)
+            w->setGeometry(placeOf(c, font));
+    }
     switch (c.kind) {
     case ControlKind::PushButton:
         static_cast<SoftKey*>(w)->setLabel(modeltext::toQt(c.text));
@@ -421,11 +458,8 @@ void DialerWindow::applyList(View& view, const Control& c) {
     const orvane::ListData& l = c.list;
     QTreeView* tree = view.tree;
     const bool rebuilt = view.list->catchUp() || view.shownSelection == -2;
-    if (rebuilt) {
-        for (std::size_t i = 0; i < l.columns.size(); ++i)
-            tree->header()->resizeSection(static_cast<int>(i), l.columns[i].width);
-    }
     const int rows = view.list->rowCount();
+    if (rebuilt || rows != view.fittedRows) fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
         if (l.selected >= 0 && l.selected < rows)
             tree->selectionModel()->select(view.list->index(l.selected, 0),
@@ -439,6 +473,46 @@ void DialerWindow::applyList(View& view, const Control& c) {
         if (l.scrollTo >= 0 && l.scrollTo < rows) tree->scrollTo(view.list->index(l.scrollTo, 0));
         view.shownScroll = l.scrollTo;
     }
+}
+
+void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
+    // Every column as wide as its heading and its texts need (the first rows tell), and
+    // the "Name" column takes what is left of the list's width, or gives up what the
+    // others need: so numbers, dates and addresses are never cut, names are shortened
+    // with "..." only when the list is too narrow for all, and no scroll bar is needed
+    // sideways where everything fits. The order and headings stay as the list has them.
+    QTreeView* tree = view.tree;
+    QHeaderView* header = tree->header();
+    const int columns = static_cast<int>(l.columns.size());
+    view.fittedRows = view.list->rowCount();
+    if (columns == 0) return;
+    const int padding = 4; // a cell's size hint has its margins already; a gap between texts
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    int elastic = columns - 1;
+    int total = 0;
+    const int sample = std::min(view.fittedRows, kFitSampleRows);
+    for (int i = 0; i < columns; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        int cells = 0;
+        for (int row = 0; row < sample; ++row)
+            cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
+        want[at] = std::max(header->sectionSizeHint(i), cells + padding);
+        if (l.columns[at].heading == "Name") elastic = i;
+        total += want[at];
+    }
+    // Room inside the frame, less the vertical scroll bar once the rows need it.
+    int room = tree->contentsRect().width();
+    const int rowHeight = std::max(1, tree->sizeHintForRow(0));
+    const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
+    if (view.fittedRows * rowHeight > rowsRoom)
+        room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    const auto e = static_cast<std::size_t>(elastic);
+    const int others = total - want[e];
+    // A name keeps at least a few letters before it is shortened further.
+    const int nameFloor = std::min(want[e], tree->fontMetrics().averageCharWidth() * 4 + padding);
+    want[e] = std::max(nameFloor, room - others);
+    for (int i = 0; i < columns; ++i)
+        header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }
 
 void DialerWindow::applyWindow() {
@@ -634,7 +708,7 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         if (!current.isValid() || !view->tree->selectionModel()->isRowSelected(current.row()))
             break;
         const int row = current.row();
-        callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+        callCore([this, id, row] { m_dialog.OnListActivate(id, row, false); });
         return true;
     }
     case QEvent::MouseButtonPress: {
@@ -654,7 +728,7 @@ bool DialerWindow::eventFilter(QObject* watched, QEvent* event) {
         const int row = view->tree->indexAt(mouse->position().toPoint()).row();
         if (row < 0) break;
         QTimer::singleShot(0, this, [this, id, row] {
-            callCore([this, id, row] { m_dialog.OnListActivate(id, row); });
+            callCore([this, id, row] { m_dialog.OnListActivate(id, row, true); });
         });
         break;
     }

@@ -77,15 +77,19 @@ class DialerWindow : public QDialog {
         QTreeView* tree = nullptr;
         int shownSelection = -2;
         int shownScroll = -2;
+        int fittedRows = -1; // rows the column widths were last fitted to
     };
 
     void createControls();
     void createMenu();
     QWidget* makeWidget(View& view);
+    // Where a control's widget goes, in pixels of the face.
+    QRect placeOf(const orvane::Control& control, const QFont& font) const;
     QWidget* createWidget(View& view, const orvane::Control& control);
     void orderTabs();
     void apply(View& view, const orvane::Control& control);
     void applyList(View& view, const orvane::Control& control);
+    void fitColumns(View& view, const orvane::ListData& list);
     void applyWindow();
     void copyBack();
     void finish();

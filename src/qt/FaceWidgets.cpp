@@ -17,6 +17,11 @@
 namespace facepaint {
 
 namespace {
+// A text is made no smaller than this to fit its place (then it is clipped after all).
+constexpr int kSmallestFittedPx = 8;
+} // namespace
+
+namespace {
 
 // Edges are drawn as one-pixel rectangles: at a device pixel ratio of 1, under a painter
 // that is only moved, the same pixels as the system's edge functions draw with a cosmetic
@@ -128,6 +133,21 @@ void LookCache::paint(QPainter& painter, const LookKey& key, const QColor& groun
     painter.drawPixmap(0, 0, entry.pixmap);
 }
 
+QFont fitting(const QFont& font, const QRect& box, int flags, const QString& text) {
+    auto fits = [&](const QFont& f) {
+        const QRect need = QFontMetrics(f).boundingRect(box, flags, text);
+        return need.width() <= box.width() && need.height() <= box.height();
+    };
+    if (text.isEmpty() || fits(font)) return font;
+    QFont smaller = font;
+    for (int px = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
+         px > kSmallestFittedPx;) {
+        smaller.setPixelSize(--px);
+        if (fits(smaller)) break;
+    }
+    return smaller;
+}
+
 LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state) {
     // Ground, face and every shade the edges are drawn with.
     static constexpr QPalette::ColorRole kRoles[] = {
@@ -205,8 +225,8 @@ void SoftKey::paintEvent(QPaintEvent*) {
     QRect r = facepaint::drawStaticEdge(painter, rect(), palette());
     r = facepaint::drawClientEdge(painter, r, palette());
     const QRect content = facepaint::drawButtonFace(painter, r, palette(), isDown());
-    painter.setFont(font());
     const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    painter.setFont(facepaint::fitting(font(), content, flags, m_label));
     if (isEnabled()) {
         painter.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
         painter.drawText(content, flags, m_label);
@@ -231,22 +251,20 @@ BitmapStatic::BitmapStatic(bool clip, QWidget* parent) : QWidget(parent), m_clip
 
 void BitmapStatic::setBitmap(int id) {
     m_bitmap = id;
+    if (!m_clip) {
+        // The control takes the picture's size, from its top left corner.
+        const QPixmap picture = orvane::skin::Bitmap(id);
+        if (!picture.isNull()) resize(picture.deviceIndependentSize().toSize());
+    }
     update();
 }
 
 void BitmapStatic::paintEvent(QPaintEvent*) {
+    // The picture at its own size; a clipped control shows what fits.
     const QPixmap picture = orvane::skin::Bitmap(m_bitmap);
     if (picture.isNull()) return;
     QPainter painter(this);
-    if (m_clip) {
-        painter.drawPixmap(0, 0, picture);
-        return;
-    }
-    const QSize fitted = picture.size().width() > width() || picture.size().height() > height()
-                             ? picture.size().scaled(size(), Qt::KeepAspectRatio)
-                             : picture.size();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(QPoint(0, 0), fitted), picture);
+    painter.drawPixmap(0, 0, picture);
 }
 
 int FaceStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,

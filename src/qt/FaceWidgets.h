@@ -63,6 +63,10 @@ class LookCache {
     int m_painted = 0;
 };
 
+// `font`, or the largest smaller size of it at which `text` fits `box` (drawn with the
+// given text flags, word wrap included): a text never loses its ends to a clip.
+QFont fitting(const QFont& font, const QRect& box, int flags, const QString& text);
+
 // The key of a widget's look in its current palette, size and device pixel ratio.
 LookKey lookKeyOf(const QWidget& widget, qreal dpr, int picture, int state);
 } // namespace facepaint
@@ -105,8 +109,8 @@ class SoftKey : public QAbstractButton {
     QString m_label;
 };
 
-// A static showing one bitmap: either scaled down into the control (the control takes
-// the picture's size, kept inside its place) or at its own size, clipped to the control.
+// A static showing one bitmap at its own size: either the control takes the picture's
+// size, or the picture is clipped to the control.
 class BitmapStatic : public QWidget {
     Q_OBJECT
   public:

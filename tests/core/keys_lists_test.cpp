@@ -245,9 +245,24 @@ TEST(KeysLists, ActivatingARowDoesWhatAClickDoesThenDials) {
             rig.Receive(msg);
         rig.Receive(proto::FormatMenu(-1, {"Settings", "Status"}));
         rig.Sent();
-        rig->OnListActivate(c.list, c.row);
+        rig->OnListActivate(c.list, c.row, false);
         EXPECT_EQ(rig.Sent(), c.sent) << c.list << " " << c.row;
     }
+}
+
+TEST(KeysLists, DoubleClickDialsTheRowItsFirstClickPicked) {
+    ListsRig rig;
+    rig.Phonebook(kThree);
+    rig->OnListClick(Ctl::PhonebookList, 2); // the double click's first click
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 2"});
+    rig->OnListActivate(Ctl::PhonebookList, 2, true);
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"DISP:", "DIAL: +4930123"}));
+    // A menu row is chosen once by a double click.
+    rig.Receive(proto::FormatMenu(-1, {"Settings", "Status"}));
+    rig.Sent();
+    rig->OnListClick(Ctl::MenuList, 1);
+    rig->OnListActivate(Ctl::MenuList, 1, true);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 1"});
 }
 
 } // namespace

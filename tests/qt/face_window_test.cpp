@@ -5,6 +5,7 @@
 #include "FaceWidgets.h"
 #include "FakePorts.h"
 #include "ModelText.h"
+#include "Skin.h"
 #include "face/FaceIds.h"
 #include "protocol/Protocol.h"
 
@@ -63,7 +64,23 @@ void expectInStep(WindowRig& r) {
         EXPECT_EQ(widget->isVisibleTo(&w), c.visible);
         EXPECT_EQ(widget->isEnabled(), c.enabled);
         const orvane::DluRect& d = c.rect;
-        EXPECT_EQ(widget->geometry(), w.units().rect(d.x, d.y, d.w, d.h));
+        const QRect place = w.units().rect(d.x, d.y, d.w, d.h);
+        if (c.kind == ControlKind::Bitmap && c.sizeToImage) {
+            // The control takes its picture's size where it stands.
+            EXPECT_EQ(widget->pos(), place.topLeft());
+            const QPixmap picture = orvane::skin::Bitmap(c.bitmap);
+            if (!picture.isNull()) {
+                EXPECT_EQ(widget->size(), picture.size());
+            }
+        } else if ((c.kind == ControlKind::Text && c.vcenter) || c.kind == ControlKind::Edit) {
+            // At least one line of its font high, over all of its place.
+            EXPECT_EQ(widget->x(), place.x());
+            EXPECT_EQ(widget->width(), place.width());
+            EXPECT_TRUE(widget->geometry().contains(place));
+            EXPECT_GE(widget->height(), QFontMetrics(widget->font()).height());
+        } else {
+            EXPECT_EQ(widget->geometry(), place);
+        }
         if (c.font != FontId::Dialog) {
             EXPECT_EQ(QFontMetrics(widget->font()).height(),
                       FaceModel::FontHeight(c.font, face.FontBHeight()));

@@ -136,6 +136,7 @@ class Rig:
                 "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             })
             self.env.update(self.extra_env)
+            self.scale = float(self.env.get("QT_SCALE_FACTOR", "1"))
             self._start_phones()
             self.start_dialer(dialer_args)
         except BaseException:
@@ -299,7 +300,7 @@ class Rig:
                 child = acc.getChildAtIndex(i)
                 if child is None:
                     continue
-                node = Node(child, window)
+                node = Node(child, window, self.scale)
                 if not node.showing:
                     continue
                 found.append(node)
@@ -346,7 +347,7 @@ class Rig:
             cell = node.acc.getChildAtIndex(i)
             if cell is None or cell.getRoleName() != "table cell":
                 continue
-            x, y, w, h = extents(cell)
+            x, y, w, h = extents(cell, self.scale)
             if h == 0:
                 continue
             selected = cell.getState().contains(pyatspi.STATE_SELECTED)
@@ -360,12 +361,14 @@ class Rig:
         return rows
 
 
-def extents(acc):
+def extents(acc, scale=1.0):
+    """An object's place on the screen in the X server's pixels. Qt gives it in its own
+    device-independent pixels, which QT_SCALE_FACTOR scales."""
     import pyatspi
 
     try:
         e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        return (e.x, e.y, e.width, e.height)
+        return tuple(round(v * scale) for v in (e.x, e.y, e.width, e.height))
     except Exception:  # an object that went away while we looked
         return (0, 0, 0, 0)
 
@@ -381,7 +384,7 @@ class Row:
 class Node:
     """One object of the accessibility tree as it was when read."""
 
-    def __init__(self, acc, window):
+    def __init__(self, acc, window, scale):
         import pyatspi
 
         self.acc = acc
@@ -389,7 +392,7 @@ class Node:
         self.role = acc.getRoleName()
         self.name = acc.name or ""
         self.description = acc.description or ""
-        self.rect = extents(acc)
+        self.rect = extents(acc, scale)
         states = acc.getState()
         self.showing = states.contains(pyatspi.STATE_SHOWING) and self.rect[2] > 0
         self.focused = states.contains(pyatspi.STATE_FOCUSED)
@@ -469,3 +472,45 @@ class Conversation(unittest.TestCase):
 def main():
     own_process_namespace()
     unittest.main(verbosity=2)
+
+
+class Picture:
+    """A part of the X server's screen, as grey levels (0 black .. 255 white)."""
+
+    def __init__(self, env, rect):
+        x, y, w, h = rect
+        ppm = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8",
+                              "ppm:-"], env=env, check=True, capture_output=True).stdout
+        # "P6 WIDTH HEIGHT 255", each field ended by one blank or newline, then RGB bytes.
+        at, fields = 0, []
+        while len(fields) < 4:
+            end = at
+            while ppm[end:end + 1] not in (b" ", b"\n"):
+                end += 1
+            if end > at:
+                fields.append(ppm[at:end])
+            at = end + 1
+        self.width, self.height = int(fields[1]), int(fields[2])
+        data = ppm[at:]
+        self.grey = [[(data[3 * (r * self.width + c)] + data[3 * (r * self.width + c) + 1] +
+                       data[3 * (r * self.width + c) + 2]) // 3
+                      for c in range(self.width)] for r in range(self.height)]
+
+    def ink_bottoms(self, dark=90):
+        """For each column with dark (text) pixels, the lowest such row."""
+        bottoms = []
+        for c in range(self.width):
+            rows = [r for r in range(self.height) if self.grey[r][c] < dark]
+            if rows:
+                bottoms.append(rows[-1])
+        return bottoms
+
+    def descender_depth(self, dark=90):
+        """How far the lowest ink goes below the line most columns of ink end on (the
+        baseline, for a text of mostly letters without tails): the tails of g, j, p, q
+        and y; about 0 when they are cut off at the baseline."""
+        bottoms = self.ink_bottoms(dark)
+        if not bottoms:
+            return 0
+        baseline = max(set(bottoms), key=bottoms.count)
+        return max(bottoms) - baseline

@@ -225,8 +225,8 @@ void CDialerDlg::OnListClick(int listId, int row) {
     }
 }
 
-void CDialerDlg::OnListActivate(int listId, int row) {
-    OnListClick(listId, row);
+void CDialerDlg::OnListActivate(int listId, int row, bool clicked) {
+    if (!clicked) OnListClick(listId, row);
     if (m_bEnded) return;
     // Dialled only when the click took a row: a row the lists know has put its number
     // into the entry.

@@ -95,9 +95,10 @@ class CDialerDlg {
     void OnCommand(int id);
     // NM_CLICK of a list: the clicked row, -1 when the click hit no row.
     void OnListClick(int listId, int row);
-    // A row activated (double-click, or Enter on the selected row): what a click does, and
-    // on the phonebook and the call log then the number is dialled as SEND dials it.
-    void OnListActivate(int listId, int row);
+    // A row activated: Enter on the selected row, or a double click (whose first click
+    // has been reported as a click already: clicked). What a click does, and on the
+    // phonebook and the call log then the row's number is dialled as SEND dials it.
+    void OnListActivate(int listId, int row, bool clicked);
     // A key typed on the computer keyboard: '0' to '9', '*' or '#' acts as that keypad key
     // while the keypad is usable, unless the user is typing into the entry edit itself
     // (an address, a password, a console line). False when the key was not taken.

@@ -1,0 +1,44 @@
+"""Texts that fit on a wide screen (font B at 20 pixels): soft-key labels and a long
+display line 0 are written whole, never cut at their ends."""
+
+import xrig
+from xrig import FRONT_DESK
+
+
+class Wide(xrig.Conversation):
+    screen = "1920x1080x24"
+
+    def ink_columns(self, description, inset):
+        node = self.rig.find(description)
+        self.assertIsNotNone(node, f"no {description}")
+        x, y, w, h = node.rect
+        picture = xrig.Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset,
+                                              h - 2 * inset))
+        columns = [c for c in range(picture.width)
+                   if any(picture.grey[r][c] < 90 for r in range(picture.height))]
+        return columns, picture.width
+
+    def assert_whole(self, description, inset=0):
+        """The text's ink keeps clear of both sides: nothing of it is cut off there."""
+        columns, width = self.ink_columns(description, inset)
+        self.assertTrue(columns, f"{description} shows no text")
+        self.assertGreater(columns[0], 0, f"{description} is cut on the left")
+        self.assertLess(columns[-1], width - 1, f"{description} is cut on the right")
+
+    def test_long_labels_and_a_long_line_0_are_whole(self):
+        self.take_phone("Front Desk", FRONT_DESK)
+        self.rig.control(f"@{FRONT_DESK} send TEXT_KEY: 1 Contacts")
+        self.rig.control(f"@{FRONT_DESK} send TEXT_KEY: 2 Forward")
+        self.rig.control(f"@{FRONT_DESK} send DISP: 0 Conference with 3 parties")
+        self.assertTrue(self.rig.find("soft key F1", name="Contacts", timeout=3))
+        self.assertTrue(self.rig.find("soft key F2", name="Forward", timeout=3))
+        self.assertTrue(self.rig.find("display line 0", name="Conference with 3 parties",
+                                      timeout=3))
+        # Inside the keys' edges (six pixels of raised and sunken frame).
+        self.assert_whole("soft key F1", 6)
+        self.assert_whole("soft key F2", 6)
+        self.assert_whole("display line 0")
+
+
+if __name__ == "__main__":
+    xrig.main()
