@@ -89,6 +89,13 @@ bool LiveDialer::masked(int id) const {
     return edit != nullptr && edit->echoMode() == QLineEdit::Password;
 }
 
+QString LiveDialer::tag(int id) const {
+    auto* edit = qobject_cast<QLineEdit*>(m_window->control(id));
+    if (edit == nullptr || !edit->isVisibleTo(m_window.get())) return {};
+    auto* label = edit->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    return label != nullptr && label->isVisibleTo(edit) ? label->text() : QString();
+}
+
 int LiveDialer::sliderValue(int id) const {
     auto* slider = qobject_cast<QSlider*>(m_window->control(id));
     return slider != nullptr ? slider->value() : -1;

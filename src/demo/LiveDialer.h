@@ -55,6 +55,8 @@ class LiveDialer {
     // The picture a key or a static shows (bitmap id; 0 none).
     int picture(int id) const;
     bool masked(int id) const; // an edit shows '*' for its text
+    // The tag an edit shows beside its text (the console's mark); empty when it shows none.
+    QString tag(int id) const;
     int sliderValue(int id) const;
     // Lists.
     int rows(int listId) const;

@@ -44,6 +44,35 @@ constexpr int kFitSampleRows = 64;
 constexpr int kEditFrame = 2;
 constexpr int kEditTextMargin = 1;
 
+// An edit's tag: a small word in a green box at the edit's right end, the colour of the
+// SEND key whose action it names; the edit's text keeps clear of it.
+void showEditTag(QLineEdit* edit, const QString& tag, const QFont& font) {
+    auto* label = edit->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    if (tag.isEmpty()) {
+        if (label != nullptr && !label->isHidden()) {
+            label->hide();
+            edit->setTextMargins(0, 0, 0, 0);
+        }
+        return;
+    }
+    if (label == nullptr) {
+        label = new QLabel(edit);
+        label->setTextFormat(Qt::PlainText);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->setAccessibleDescription(QStringLiteral("entry tag"));
+        // A style sheet, since the face's style paints labels on the window's own ground.
+        label->setStyleSheet(QStringLiteral("QLabel { color: white; background: #1f7a2e; "
+                                            "border-radius: 3px; padding: 0px 4px; }"));
+    }
+    label->setFont(font);
+    label->setText(tag);
+    label->adjustSize();
+    constexpr int kInset = 3; // inside the edit's two-pixel sunken frame
+    label->move(edit->width() - label->width() - kInset, (edit->height() - label->height()) / 2);
+    edit->setTextMargins(0, 0, label->width() + kInset, 0);
+    label->show();
+}
+
 Qt::Alignment horizontal(orvane::Align align) {
     switch (align) {
     case orvane::Align::Center: return Qt::AlignHCenter;
@@ -399,6 +428,7 @@ void DialerWindow::apply(View& view, const Control& c) {
         if (edit->maxLength() != limit) edit->setMaxLength(limit);
         if (edit->text() != text) edit->setText(text);
         view.pushedText = text;
+        showEditTag(edit, modeltext::toQt(c.tag), m_dialogFont);
         const int start = std::clamp(c.selStart, 0, static_cast<int>(text.size()));
         const int end = std::clamp(c.selEnd, 0, static_cast<int>(text.size()));
         if (start == end)

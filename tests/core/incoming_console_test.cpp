@@ -1,9 +1,12 @@
-// The Linux console's answer: fragments collected between "LINUX_START:" and "LINUX_END:",
-// shown in one box, with the device's further messages handled while the box is open.
+// The Linux console: console mode (Alt+L) with its mark on the entry and its ways out, and
+// the answer: fragments collected between "LINUX_START:" and "LINUX_END:", shown in one
+// box, with the device's further messages handled while the box is open.
 #include "FakePorts.h"
 #include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace orvane {
 namespace {
@@ -90,6 +93,139 @@ TEST_F(Console, OpenBoxKeepsItsTextWhileFragmentsArrive) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "early\n");
     EXPECT_EQ(rig->m_strLinuxResponse, "early\nlate\n");
+}
+
+// --- Console mode ----------------------------------------------------------------------
+
+// A controlled phone showing its idle screen, the console opened with Alt+L and "ls /"
+// typed and sent once.
+void OpenConsoleAndSendLs(DialerRig& rig) {
+    rig.Init();
+    rig.Address();
+    for (const char* m : {"SHOW_DIALPAD:", "DISP: 0 Front Desk", "DISP: 1 Tue 09 Dec 14:05"})
+        rig.Receive(m);
+    rig->OnCommand(Ctl::LinuxSecret);
+    rig.face().UserSetText(Ctl::EntryEdit, "ls /");
+    rig->OnCommand(Ctl::Send);
+}
+
+class ConsoleMode : public ::testing::Test {
+  protected:
+    void SetUp() override { OpenConsoleAndSendLs(rig); }
+    const Control& Entry() { return rig.face().Get(Ctl::EntryEdit); }
+    DialerRig rig;
+};
+
+TEST_F(ConsoleMode, TheEntryCarriesTheConsoleMarkAndSendRepeatsTheLine) {
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"LINUX: ls /"});
+    EXPECT_TRUE(Entry().visible);
+    EXPECT_EQ(Entry().tag, "console");
+    EXPECT_EQ(Entry().text, "ls /");
+    for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
+        EXPECT_FALSE(rig.face().IsVisible(id)) << id;
+
+    // The answer's box and the phone's line 1 leave the mode as it was.
+    for (const char* m : {"LINUX_START:", "LINUX: bin\n", "LINUX_END:", "DISP: 1 14:06"})
+        rig.Receive(m);
+    EXPECT_EQ(rig.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(Entry().tag, "console");
+    rig.face().SetFocus(Ctl::EntryEdit);
+    rig->OnOK();
+    rig->OnCommand(Ctl::Send);
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"LINUX: ls /", "LINUX: ls /"}));
+}
+
+TEST(ConsoleModeEnd, ByAltLOrWhenThePhonesScreenTakesTheEntrysPlace) {
+    struct Case {
+        const char* what;
+        std::function<void(DialerRig&)> end;
+        std::vector<std::string> sent; // by the end itself
+        bool line0Shown;
+    };
+    const Case cases[] = {
+        {"Alt+L again", [](DialerRig& r) { r->OnCommand(Ctl::LinuxSecret); }, {"DISP:"}, true},
+        {"the idle screen", [](DialerRig& r) { r.Receive("DISP: 0 Front Desk"); }, {}, true},
+        {"a call's three lines",
+         [](DialerRig& r) { r.Receive("DISP: 7 Incoming call\nAnn\n0301"); },
+         {},
+         false},
+        {"the phonebook", [](DialerRig& r) { r.Receive("PBOOK: -1 "); }, {}, false},
+        {"the volume screen", [](DialerRig& r) { r.Receive("VOL: 1 50 Ringer"); }, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialerRig rig;
+        OpenConsoleAndSendLs(rig);
+        rig.Sent();
+        c.end(rig);
+        const Control& entry = rig.face().Get(Ctl::EntryEdit);
+        EXPECT_EQ(rig.Sent(), c.sent);
+        EXPECT_FALSE(entry.visible);
+        EXPECT_EQ(entry.tag, "");
+        EXPECT_EQ(entry.text, "") << "the console line stays behind";
+        EXPECT_EQ(rig.face().IsVisible(Ctl::DisplayLine0), c.line0Shown);
+        // SEND is the phone's key again, not the console line once more (the list screen
+        // disables SEND; here it is pressed all the same).
+        rig.face().Enable(Ctl::Send, true);
+        rig->OnCommand(Ctl::Send);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 19"});
+        // Alt+L opens it anew, empty.
+        rig->OnCommand(Ctl::LinuxSecret);
+        EXPECT_TRUE(entry.visible);
+        EXPECT_EQ(entry.tag, "console");
+        EXPECT_EQ(entry.text, "");
+    }
+}
+
+TEST_F(ConsoleMode, AltLGivesBackTheLinesItHid) {
+    rig->OnCommand(Ctl::LinuxSecret);
+    const FaceModel& f = rig.face();
+    EXPECT_TRUE(f.IsVisible(Ctl::DisplayLine0));
+    EXPECT_TRUE(f.IsVisible(Ctl::DisplayLine1));
+    EXPECT_FALSE(f.IsVisible(Ctl::DisplayLine2));
+    EXPECT_EQ(f.Text(Ctl::DisplayLine0), "Front Desk");
+}
+
+TEST_F(Console, AltLOpensOnWhatTheFaceShows) {
+    struct Case {
+        const char* what;
+        bool entryShown;
+        std::string entry;
+    };
+    const Case cases[] = {{"an address left in the hidden entry", false, ""},
+                          {"a number being dialled", true, "0301"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.face().UserSetText(Ctl::EntryEdit, c.entry.empty() ? "10.0.0.5" : c.entry);
+        rig.face().Show(Ctl::EntryEdit, c.entryShown);
+        rig->OnCommand(Ctl::LinuxSecret);
+        EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.entry);
+        EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).tag, "console");
+        rig->OnCommand(Ctl::LinuxSecret);
+    }
+}
+
+TEST_F(Console, AltLLeavesAPasswordOrAddressPromptAlone) {
+    rig->OnCommand(Menu::SetIp);
+    rig.face().UserSetText(Ctl::EntryEdit, "10.0.0.5");
+    rig->OnCommand(Ctl::LinuxSecret);
+    const Control& entry = rig.face().Get(Ctl::EntryEdit);
+    EXPECT_EQ(entry.tag, "");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::DisplayLine1)) << "the prompt's line stays";
+    rig.face().SetFocus(Ctl::EntryEdit);
+    rig->OnOK(); // applies the address, as F2 does
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"STOP:", "ORVN: 00:1A:2B:3C:4D:5E\n"}));
+}
+
+TEST_F(Console, APromptTakesTheEntryOverFromTheConsole) {
+    rig->OnCommand(Ctl::LinuxSecret);
+    rig.face().UserSetText(Ctl::EntryEdit, "cat /etc/passwd");
+    rig->OnCommand(Menu::SetIp);
+    const Control& entry = rig.face().Get(Ctl::EntryEdit);
+    EXPECT_EQ(entry.tag, "");
+    EXPECT_EQ(entry.text, "");
+    EXPECT_TRUE(entry.visible);
+    EXPECT_EQ(rig.face().Text(Ctl::F2), "Apply");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace orvane {
 namespace {
 
@@ -231,6 +233,63 @@ TEST_F(Searching, ReplyAfterTheSearchEndedIsStillListed) {
     EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 1);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList));
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "No SIP Phone Found!");
+}
+
+TEST(LinkPrompts, SetTheTextOfLine0AndLeaveTheRestOfTheFaceAsItWas) {
+    struct Case {
+        const char* text;
+        std::function<void(DialerRig&)> run;
+    };
+    const Case cases[] = {
+        {"Searching ...", [](DialerRig& r) { r->OnCommand(Menu::Enumerate); }},
+        {"No SIP Phone Found!",
+         [](DialerRig& r) {
+             r->OnCommand(Menu::Enumerate);
+             r.Fire(Timer::SearchEnd);
+         }},
+        {"Private Device Not Found!",
+         [](DialerRig& r) {
+             r->OnCommand(Menu::Enumerate);
+             r.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
+             r->OnCommand(Menu::AttachPrivate);
+             r.Fire(Timer::SearchEnd);
+         }},
+        {"Connecting ...",
+         [](DialerRig& r) {
+             r->OnCommand(Menu::AttachPrivate);
+             r.Fire(Timer::Connect);
+         }},
+    };
+    const int watched[] = {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2,
+                           Ctl::DisplayLine3, Ctl::EntryEdit,    Ctl::DeviceList};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        DialerRig rig;
+        rig.Init();
+        rig.Receive("LOGIN: 1", "10.0.0.5");
+        // A number being typed while the phone shows two lines: line 0 is hidden, lines 2
+        // and 3 and the entry edit share its place.
+        rig.Receive("HOOK: ON");
+        rig->OnCommand(Ctl::Key5);
+        rig.Receive("DISP: 2 Conference room");
+        std::vector<bool> before;
+        for (int id : watched)
+            before.push_back(rig.face().IsVisible(id));
+        ASSERT_FALSE(before[0]);
+
+        c.run(rig);
+        EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), c.text);
+        for (std::size_t i = 0; i < before.size(); ++i)
+            EXPECT_EQ(rig.face().IsVisible(watched[i]), before[i]) << watched[i];
+        EXPECT_EQ(rig.face().Get(Ctl::DisplayLine0).font, FontId::A);
+        EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "5");
+
+        // The phone's own long text still gets the smaller font, its short one the large.
+        rig.Receive("DISP: 0 " + std::string(21, 'x'));
+        EXPECT_EQ(rig.face().Get(Ctl::DisplayLine0).font, FontId::C);
+        rig.Receive("DISP: 0 Front Desk");
+        EXPECT_EQ(rig.face().Get(Ctl::DisplayLine0).font, FontId::A);
+    }
 }
 
 // --- Column layouts ------------------------------------------------------------------------

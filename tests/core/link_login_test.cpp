@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace orvane {
 namespace {
 
@@ -286,6 +288,30 @@ TEST(EnterKey, AppliesTheTypedPasswordOrAddressAndDialsNothing) {
     }
 }
 
+TEST(EnterKey, OnceTheAddressIsAppliedEnterSendsTheConsoleLineToTheProbedPhone) {
+    DialerRig rig;
+    rig.Init();
+    rig.Address("10.0.0.1");
+    rig->OnCommand(Menu::SetIp);
+    Type(rig, "10.0.0.5");
+    rig->OnCommand(Ctl::F2); // the probe goes out; no answer yet
+    Wire(rig);
+
+    rig->OnCommand(Ctl::LinuxSecret);
+    Type(rig, "ls /");
+    rig.face().UserSetFocus(Ctl::EntryEdit);
+    rig->OnOK();
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 LINUX: ls /"});
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.5");
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "ls /");
+    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+
+    // The probe still waits for its answer, which is picked as before.
+    rig.Receive(Reply("10.0.0.5", 0, 0), "10.0.0.5");
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kLogin});
+}
+
 // --- Set IP --------------------------------------------------------------------------------
 
 TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
@@ -341,18 +367,45 @@ TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
     EXPECT_FALSE(rig->m_bSetIpPending);
 }
 
-TEST(SetIp, EmptyAddressAsksAgainAndKeepsTheCurrentPhone) {
+TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
+    for (const char* typed : {"", "   "}) {
+        SCOPED_TRACE(std::string("'") + typed + "'");
+        DialerRig rig;
+        rig.Init();
+        rig.Receive("LOGIN: 1", "10.0.0.1"); // controlling it
+        ASSERT_TRUE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+        rig->OnCommand(Menu::SetIp);
+        Type(rig, typed);
+        rig->OnCommand(Ctl::F2);
+        EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 STOP:"}); // the probe has nowhere to go
+        EXPECT_EQ(rig->Socket().DeviceAddr(), "");
+        EXPECT_TRUE(rig.dialogs.boxes.empty());
+        EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::F1));
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::F3));
+        EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
+        EXPECT_TRUE(rig->m_bSetIpPending);
+
+        // Keys send nothing now; the next answer of a search is picked.
+        rig->OnCommand(Ctl::Send);
+        rig.Fire(Timer::KeepAlive);
+        EXPECT_TRUE(Wire(rig).empty());
+        rig.Receive(Reply("10.0.0.6", 0, 0));
+        EXPECT_EQ(Wire(rig), Texts{"10.0.0.6 " + kLogin});
+    }
+}
+
+TEST(SetIp, AnswerOfAnEarlierSearchIsListedNotPickedWhileTheAddressIsTyped) {
     DialerRig rig;
     rig.Init();
-    rig.Address("10.0.0.1");
     rig->OnCommand(Menu::SetIp);
-    rig.face().UserSetText(Ctl::EntryEdit, "   ");
-    rig->OnCommand(Ctl::F2);
+    rig.Receive(Reply("10.0.0.6", 0, 0));
     EXPECT_TRUE(Wire(rig).empty());
-    EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.1");
-    EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
-    EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "Enter IP of the device:");
-    EXPECT_TRUE(rig->m_bSetIpPending);
+    EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 1);
+    EXPECT_EQ(rig.face().Text(Ctl::F2), "Apply");
+    Type(rig, "10.0.0.5");
+    rig->OnCommand(Ctl::F2);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kProbe});
 }
 
 TEST_F(Choosing, ClickOnARowPicksThatRowEvenWhileAnAddressIsTyped) {
@@ -365,18 +418,81 @@ TEST_F(Choosing, ClickOnARowPicksThatRowEvenWhileAnAddressIsTyped) {
     EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).maxLength, 0);
 }
 
-TEST_F(Choosing, NewSearchEndsAPasswordPromptOfTheOldTable) {
-    Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
-    Click(0);
-    rig->OnCommand(Menu::Enumerate);
-    EXPECT_FALSE(rig->m_bPasswordPending);
-    EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
-    rig.Receive(Reply("10.0.0.9", 0, 0));
-    Wire(rig);
-    // F2 is no longer "Apply": it does not log into whoever answered first.
-    rig->OnCommand(Ctl::F2);
-    for (const std::string& w : Wire(rig))
-        EXPECT_EQ(w.find("LOGIN:"), std::string::npos) << w;
+TEST(SearchDuringAPrompt, ThePromptGivesWaySoF2OffersNoApply) {
+    struct Case {
+        const char* what;
+        std::function<void(DialerRig&)> prompt;
+    };
+    const Case cases[] = {
+        {"password of a picked phone",
+         [](DialerRig& r) {
+             r.Fire(Timer::Connect);
+             r.Receive(Reply("10.0.0.1", 0, 1));
+             r.Receive(Reply("10.0.0.2", 0, 0));
+             r.Fire(Timer::SearchEnd);
+             r->OnListClick(Ctl::DeviceList, 0);
+         }},
+        {"password of the automatic connect",
+         [](DialerRig& r) {
+             r.Fire(Timer::Connect);
+             r.Receive(Reply("10.0.0.1", 0, 1));
+             r.Fire(Timer::SearchEnd);
+         }},
+        {"address not yet applied", [](DialerRig& r) { r->OnCommand(Menu::SetIp); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialerRig rig;
+        rig.Init();
+        c.prompt(rig);
+        ASSERT_EQ(rig.face().Text(Ctl::F2), "Apply");
+        Type(rig, "typed");
+        Wire(rig);
+
+        rig->OnCommand(Menu::Enumerate);
+        const FaceModel& f = rig.face();
+        EXPECT_FALSE(rig->m_bPasswordPending);
+        EXPECT_FALSE(rig->m_bSetIpPending);
+        EXPECT_FALSE(f.IsVisible(Ctl::F2));
+        EXPECT_EQ(f.Text(Ctl::F2), "");
+        EXPECT_EQ(f.Text(Ctl::DisplayLine1), "");
+        EXPECT_FALSE(f.IsVisible(Ctl::EntryEdit));
+        EXPECT_EQ(f.Text(Ctl::EntryEdit), "") << "what was typed for the prompt is gone";
+        EXPECT_FALSE(f.Get(Ctl::EntryEdit).password);
+        EXPECT_EQ(f.Get(Ctl::EntryEdit).maxLength, 0);
+        EXPECT_TRUE(f.IsVisible(Ctl::DisplayLine0));
+        EXPECT_EQ(f.Text(Ctl::DisplayLine0), "Searching ...");
+
+        // F2 applies nothing; the first answers are only listed.
+        rig->OnCommand(Ctl::F2);
+        rig.Receive(Reply("10.0.0.9", 0, 0));
+        rig.Receive(Reply("10.0.0.8", 0, 0));
+        for (const std::string& w : Wire(rig))
+            EXPECT_EQ(w.find("LOGIN:"), std::string::npos) << w;
+        rig.Fire(Timer::SearchEnd);
+        EXPECT_TRUE(f.IsVisible(Ctl::DeviceList));
+    }
+}
+
+TEST(SearchDuringAPrompt, TheDeviceListAtTheEndOfTheSearchTakesThePromptsPlace) {
+    DialerRig rig;
+    rig.Init();
+    rig.Fire(Timer::Connect);
+    rig->OnCommand(Menu::SetIp);
+    Type(rig, "10.0.");
+    rig.Receive(Reply("10.0.0.1", 0, 0));
+    rig.Receive(Reply("10.0.0.2", 0, 0));
+    rig.Fire(Timer::SearchEnd);
+    const FaceModel& f = rig.face();
+    EXPECT_TRUE(f.IsVisible(Ctl::DeviceList));
+    EXPECT_EQ(f.Text(Ctl::F2), "");
+    EXPECT_EQ(f.Text(Ctl::EntryEdit), "");
+    EXPECT_FALSE(rig->m_bSetIpPending);
+    // A late answer is listed, not picked; a click picks.
+    rig.Receive(Reply("10.0.0.3", 0, 0));
+    EXPECT_EQ(Wire(rig).size(), 1u); // only the search's broadcast
+    rig->OnListClick(Ctl::DeviceList, 2);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.3 " + kLogin});
 }
 
 // --- Release, keep-alive and the menu ------------------------------------------------------

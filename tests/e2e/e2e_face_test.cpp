@@ -348,3 +348,48 @@ TEST_F(Face, ThePhonesTextPromptIsAnsweredWithTheButtonAndTheText) {
     EXPECT_EQ(boxes.count(ModalWatch::Kind::TextPrompt), 2);
     EXPECT_EQ(boxes.count(ModalWatch::Kind::MessageBox), 0);
 }
+
+TEST_F(Face, ConsoleModeShowsItsMarkAndEndsByAltLOrByThePhonesIdleScreen) {
+    ConnectToOnlyPhone(Phone(kFront, "Front Desk"));
+    const QKeySequence altL(Qt::ALT | Qt::Key_L);
+    auto sendConsoleLine = [&](const QString& line, int boxesBefore) {
+        ASSERT_TRUE(d().type(Ctl::EntryEdit, line));
+        boxes.answerNext(ModalWatch::ok());
+        ASSERT_TRUE(d().click(Ctl::Send));
+        ASSERT_TRUE(PhoneGot(QStringLiteral("LINUX: ") + line));
+        ASSERT_TRUE(waitUntil(
+            [&] { return boxes.count(ModalWatch::Kind::MessageBox) == boxesBefore + 1; }, 5000));
+    };
+
+    ASSERT_TRUE(d().shortcut(altL));
+    ASSERT_TRUE(waitUntil([&] { return d().visible(Ctl::EntryEdit); }, 2000));
+    EXPECT_EQ(str(d().tag(Ctl::EntryEdit)), "console");
+    sendConsoleLine(QStringLiteral("ls /"), 0);
+    EXPECT_EQ(str(d().tag(Ctl::EntryEdit)), "console") << "the mark stays after the answer";
+
+    // Alt+L again leaves it: the phone's display comes back and the line is gone.
+    const int displayRequests = PhoneCount("DISP:");
+    ASSERT_TRUE(d().shortcut(altL));
+    ASSERT_TRUE(PhoneGot("DISP:", displayRequests + 1));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, "Front Desk"));
+    EXPECT_FALSE(d().visible(Ctl::EntryEdit));
+    EXPECT_TRUE(d().tag(Ctl::EntryEdit).isEmpty());
+
+    // Opened anew, it starts empty; the phone's idle screen (END on an idle phone paints
+    // it) ends it too.
+    ASSERT_TRUE(d().shortcut(altL));
+    ASSERT_TRUE(waitUntil([&] { return d().visible(Ctl::EntryEdit); }, 2000));
+    EXPECT_TRUE(d().text(Ctl::EntryEdit).isEmpty());
+    sendConsoleLine(QStringLiteral("uname"), 1);
+    ASSERT_TRUE(d().click(Ctl::End));
+    ASSERT_TRUE(PhoneGot("KEY: 20"));
+    ASSERT_TRUE(waitUntil([&] { return !d().visible(Ctl::EntryEdit); }, 3000));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, "Front Desk"));
+    EXPECT_TRUE(d().tag(Ctl::EntryEdit).isEmpty());
+
+    // The green key is the phone's SEND again, not the console line once more.
+    ASSERT_TRUE(d().click(Ctl::Send));
+    ASSERT_TRUE(PhoneGot("KEY: 19"));
+    pause(300);
+    EXPECT_EQ(PhoneCount("LINUX:"), 2);
+}

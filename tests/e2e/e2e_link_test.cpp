@@ -6,6 +6,13 @@
 
 #include <QImage>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
 using namespace orvane;
 using namespace orvane::demo;
 using namespace orvane::demo::test;
@@ -15,6 +22,45 @@ class Link : public E2e {};
 namespace {
 
 const QString kSearching = QStringLiteral("Searching ...");
+
+// A host at a typed address that hears what the dialer sends it and answers nothing: a
+// probe there stays unanswered. It shares port 8888 with the phones' broadcast socket.
+class SilentHost {
+  public:
+    explicit SilentHost(const char* address) {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        const int one = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(8888);
+        ::inet_pton(AF_INET, address, &at.sin_addr);
+        m_bound = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+    }
+    ~SilentHost() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    SilentHost(const SilentHost&) = delete;
+    SilentHost& operator=(const SilentHost&) = delete;
+
+    bool bound() const { return m_bound; }
+    // The texts heard so far (each up to its NUL).
+    const QStringList& heard() {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
+            m_heard << QString::fromLatin1(buffer, static_cast<int>(::strnlen(buffer, n)));
+        return m_heard;
+    }
+    bool waitFor(const QString& text, int ms = 3000) {
+        return waitUntil([&] { return heard().contains(text); }, ms);
+    }
+
+  private:
+    int m_fd = -1;
+    bool m_bound = false;
+    QStringList m_heard;
+};
 
 } // namespace
 
@@ -282,4 +328,115 @@ TEST_F(Link, KeepAliveGoesOutWhileTheControllerIsSilentAndStopsAfterRelease) {
     const int alive = PhoneCount("ALIVE:");
     pause(1000);
     EXPECT_EQ(PhoneCount("ALIVE:"), alive) << "ALIVE: after Release";
+}
+
+TEST_F(Link, EnterAfterAnAddressIsAppliedSendsTheConsoleLineToTheProbedAddress) {
+    ConnectToOnlyPhone(Phone(kFront, "Front Desk"));
+    SilentHost probed(kSales);
+    ASSERT_TRUE(probed.bound());
+    ASSERT_TRUE(d().menu(Menu::SetIp));
+    ASSERT_TRUE(Shows(Ctl::F2, "Apply"));
+    ASSERT_TRUE(d().type(Ctl::EntryEdit, QString::fromLatin1(kSales)));
+    ASSERT_TRUE(d().click(Ctl::F2));
+    ASSERT_TRUE(PhoneGot("STOP:", 1, 3000, kFront));
+    ASSERT_TRUE(probed.waitFor(QStringLiteral("ORVN: %1\n").arg(mac)));
+
+    // The probe waits for an answer; meanwhile a console line is typed and Enter pressed.
+    ASSERT_TRUE(d().shortcut(QKeySequence(Qt::ALT | Qt::Key_L)));
+    ASSERT_TRUE(waitUntil([&] { return d().visible(Ctl::EntryEdit); }, 2000));
+    ASSERT_TRUE(d().type(Ctl::EntryEdit, QStringLiteral("ls /")));
+    d().pressEnter(Ctl::EntryEdit);
+    EXPECT_TRUE(probed.waitFor(QStringLiteral("LINUX: ls /")));
+    pause(300);
+    EXPECT_FALSE(probed.heard().contains(QStringLiteral("STOP:"))) << str(probed.heard().join('|'));
+    EXPECT_EQ(boxes.count(ModalWatch::Kind::MessageBox), 0);
+    EXPECT_EQ(d().dialog().Socket().DeviceAddr(), kSales);
+    EXPECT_EQ(str(d().text(Ctl::EntryEdit)), "ls /");
+    EXPECT_EQ(PhoneCount("STOP:", kFront), 1);
+}
+
+TEST_F(Link, ASearchDuringAPasswordPromptTakesThePromptAndItsApplyAway) {
+    SimPhone sales = Phone(kSales, "Sales Office");
+    sales.password = QStringLiteral("4711");
+    StartPhones({Phone(kFront, "Front Desk"), sales});
+    StartDialer();
+    WaitForDeviceList(2);
+    ASSERT_TRUE(d().clickRow(Ctl::DeviceList, d().rowOf(Ctl::DeviceList, 4, "Sales Office")));
+    ASSERT_TRUE(Shows(Ctl::F2, "Apply"));
+    ASSERT_TRUE(Shows(Ctl::DisplayLine1, "Enter Password:"));
+    ASSERT_TRUE(d().type(Ctl::EntryEdit, QStringLiteral("47")));
+
+    ASSERT_TRUE(d().menu(Menu::Enumerate));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, kSearching, 2000)) << str(d().displaySummary());
+    EXPECT_FALSE(d().visible(Ctl::F2)) << str(d().text(Ctl::F2));
+    EXPECT_NE(str(d().text(Ctl::DisplayLine1)), "Enter Password:");
+    EXPECT_FALSE(d().visible(Ctl::EntryEdit));
+    EXPECT_FALSE(d().click(Ctl::F2));
+    pause(300);
+    EXPECT_EQ(PhoneCount("KEY:"), 0) << str(sim.logText());
+
+    // The search ends with the list, and the phone asks for its password again.
+    WaitForDeviceList(2);
+    ASSERT_TRUE(d().clickRow(Ctl::DeviceList, d().rowOf(Ctl::DeviceList, 4, "Sales Office")));
+    ASSERT_TRUE(Shows(Ctl::F2, "Apply"));
+    EXPECT_TRUE(d().text(Ctl::EntryEdit).isEmpty()) << "the typed half stayed";
+    ASSERT_TRUE(d().type(Ctl::EntryEdit, QStringLiteral("4711")));
+    ASSERT_TRUE(d().click(Ctl::F2));
+    ASSERT_TRUE(PhoneGot(QStringLiteral("LOGIN: %1 4711").arg(mac), 1, 3000, kSales));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, "Sales Office")) << str(d().displaySummary());
+}
+
+TEST_F(Link, TheSearchAndItsResultChangeOnlyTheTextOfLine0) {
+    ConnectToOnlyPhone(Phone(kFront, "Front Desk"));
+    sim.control("send DISP: 2 Conference room");
+    ASSERT_TRUE(Shows(Ctl::DisplayLine2, "Conference room"));
+    ASSERT_FALSE(d().visible(Ctl::DisplayLine0));
+
+    ASSERT_TRUE(d().menu(Menu::Enumerate));
+    ASSERT_TRUE(waitUntil([&] { return d().text(Ctl::DisplayLine0) == kSearching; }, 2000));
+    EXPECT_FALSE(d().visible(Ctl::DisplayLine0));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine2, "Conference room"));
+    EXPECT_TRUE(d().visible(Ctl::DisplayLine3));
+
+    // Attached while the search runs, it ends saying the private phone was not found:
+    // 25 characters, in line 0's own large font.
+    ASSERT_TRUE(d().menu(Menu::AttachPrivate));
+    ASSERT_TRUE(waitUntil(
+        [&] { return d().text(Ctl::DisplayLine0) == QLatin1String("Private Device Not Found!"); },
+        5000));
+    EXPECT_FALSE(d().visible(Ctl::DisplayLine0));
+    EXPECT_TRUE(d().visible(Ctl::DisplayLine2));
+    EXPECT_FALSE(d().visible(Ctl::DeviceList));
+    const QFont large = d().window().control(Ctl::EntryEdit)->font(); // font A as well
+    EXPECT_EQ(d().window().control(Ctl::DisplayLine0)->font(), large);
+
+    // The phone's own line 0 takes its place again.
+    sim.control("send DISP: 0 Front Desk");
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, "Front Desk"));
+    EXPECT_FALSE(d().visible(Ctl::DisplayLine2));
+}
+
+TEST_F(Link, ApplyingAnEmptyAddressReleasesThePhoneAndTheNextAnswerIsPicked) {
+    ConnectToOnlyPhone(Phone(kFront, "Front Desk"));
+    ASSERT_TRUE(d().menu(Menu::SetIp));
+    ASSERT_TRUE(Shows(Ctl::F2, "Apply"));
+    ASSERT_TRUE(d().click(Ctl::F2));
+    ASSERT_TRUE(PhoneGot("STOP:", 1, 3000));
+    EXPECT_FALSE(d().visible(Ctl::EntryEdit));
+    EXPECT_FALSE(d().menuEnabled(Menu::AttachPrivate));
+
+    // Keys reach nobody now, and nothing complains.
+    const int before = static_cast<int>(sim.received().size());
+    EXPECT_TRUE(d().click(Ctl::Key5));
+    EXPECT_TRUE(d().click(Ctl::Send));
+    pause(500);
+    EXPECT_EQ(static_cast<int>(sim.received().size()), before) << str(sim.logText());
+    EXPECT_EQ(boxes.seen().size(), 0u);
+
+    // The probe has nowhere to go, so the next answer of a search is taken at once.
+    ASSERT_TRUE(d().menu(Menu::Enumerate));
+    ASSERT_TRUE(PhoneGot(QStringLiteral("LOGIN: %1 ").arg(mac), 2, 3000));
+    EXPECT_TRUE(Shows(Ctl::DisplayLine0, "Front Desk")) << str(d().displaySummary());
+    ASSERT_TRUE(d().click(Ctl::Key5));
+    EXPECT_TRUE(PhoneGot("KEY: 5"));
 }

@@ -391,12 +391,12 @@ TEST(FaceWindow, TypedTextAndCaretReachTheModelBeforeAHandler) {
 }
 
 TEST(FaceWindow, TheConsoleEntryKeepsItsCaretWhenItTakesTheFocus) {
-    // The focused display line goes as the entry edit comes up: the focus must not move
-    // on by itself (that would select the whole earlier command, and typing would
-    // replace it); the dialog gives the entry the focus with the caret where it was.
+    // The focused display line goes as the console takes the entry edit: the focus must
+    // not move on by itself (that would select the whole line typed so far, and typing
+    // would replace it); the dialog gives the entry the focus with the caret where it was.
     WindowRig r;
     r.change([&] {
-        r.face().Show(Ctl::EntryEdit, false);
+        r.face().Show(Ctl::EntryEdit, true);
         r.face().SetText(Ctl::EntryEdit, "ls -l");
         r.face().SetEditSel(Ctl::EntryEdit, 5, 5);
         r.face().SetFocus(Ctl::DisplayLine0);

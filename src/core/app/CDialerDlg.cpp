@@ -118,6 +118,7 @@ void CDialerDlg::InitFace() {
 }
 
 void CDialerDlg::OnOK() {
+    EventScope after{*this};
     const int focus = m_face.Focus();
     if (focus == Ctl::Ok) {
         // The hidden OK button ends the dialog like the close box, releasing the phone.
@@ -125,9 +126,11 @@ void CDialerDlg::OnOK() {
         return;
     }
     if (focus != Ctl::EntryEdit) return;
-    // While an address or a password is being typed, Enter applies it as F2 does: sent
-    // as a dial command or a console line it would reach the phone in clear.
-    if (m_bSetIpPending || m_bPasswordPending) {
+    // While the entry takes an address or a password (F2 reads "Apply"), Enter applies it
+    // as F2 does: sent as a dial command or a console line it would reach the phone in
+    // clear. Once applied, the entry is the dial and console entry again, also while the
+    // probe of a typed address still waits for its answer.
+    if (EntryTakesPrompt()) {
         OnF2();
         return;
     }
@@ -147,6 +150,7 @@ void CDialerDlg::OnClose() {
 }
 
 void CDialerDlg::OnTimer(int id) {
+    EventScope after{*this};
     switch (id) {
     case Timer::KeepAlive: SendCommand(proto::kAlive); break;
     case Timer::VolumeDrag:
@@ -160,6 +164,7 @@ void CDialerDlg::OnTimer(int id) {
 }
 
 void CDialerDlg::OnCommand(int id) {
+    EventScope after{*this};
     if (id >= Menu::About) {
         bool known = false;
         for (const MenuItem& item : m_face.MenuItems())
@@ -212,6 +217,7 @@ void CDialerDlg::OnCommand(int id) {
 }
 
 void CDialerDlg::OnListClick(int listId, int row) {
+    EventScope after{*this};
     switch (listId) {
     case Ctl::DeviceList:
         // A click that hit no row picks nothing; -1 means "no click" to the pick itself.

@@ -159,7 +159,13 @@ class CDialerDlg {
     bool m_bHook = false;
     bool m_bAutoConnect = true;
     bool m_bSetIpPending = false;
+    // The "Set IP" prompt is on view and its address not yet applied (m_bSetIpPending
+    // stays set after the Apply, while the probe waits for its answer).
+    bool m_bAddressEntry = false;
     bool m_bPasswordPending = false;
+    // The entry edit was opened for the phone's console (Alt+L): SEND and Enter send its
+    // line, and the edit carries the console's mark.
+    bool m_bConsoleMode = false;
     bool m_bDialpadNotify = true;
     bool m_bVolumeDrag = false;
     int m_nPrivateController = 0;
@@ -196,12 +202,23 @@ class CDialerDlg {
     unsigned m_nKeepAliveMs = 60000;
 
   private:
+    // Follows console mode once an event's handler has ended, however it ended.
+    struct EventScope {
+        CDialerDlg& dlg;
+        ~EventScope() { dlg.FollowConsoleMode(); }
+    };
+
     // Face helpers.
     void InitFace();
     void ReadSettings();
     void ReadEntry();  // entry edit -> entry text
     void WriteEntry(); // entry text -> entry edit
     void HideContactEditor();
+    // True while the entry edit takes a password or an address for F2's "Apply".
+    bool EntryTakesPrompt() const { return m_bAddressEntry || m_bPasswordPending; }
+    // Ends console mode once something else (the phone's own screen, a list, a prompt) has
+    // taken the entry edit's place; runs after every event.
+    void FollowConsoleMode();
 
     // Incoming message handlers.
     void OnHookOn();
@@ -240,6 +257,10 @@ class CDialerDlg {
     void OnReleasePrivate();
     void OnToggleNameFirst();
     void ReleaseOldDeviceIfOther(const std::string& newAddr);
+    void SetLinkPrompt(const std::string& text);
+    void EndAddressEntry();
+    void WithdrawEntryPrompt();
+    void EndApplyKey();
 
     // Keys.
     void OnKeypad(int id);
@@ -250,11 +271,18 @@ class CDialerDlg {
     void OnF3();
     void OnTabKey(int code, TabState state);
     void OnLinuxSecret();
+    void EnterConsoleMode();
+    // giveDisplayBack: the user left it, so the display lines return and the phone is
+    // asked for its display; otherwise the phone's screen has already taken the place.
+    void LeaveConsoleMode(bool giveDisplayBack);
     void OnPhonebookClick(int row);
     void OnCallLogClick(int row);
     void OnMenuListClick(int row);
     void OnUsePrivateContactList();
     void OnAbout();
+
+    // The display lines that were on view when console mode began.
+    std::array<bool, 4> m_consoleLines{};
 
     Ports m_ports;
     FaceModel m_face;

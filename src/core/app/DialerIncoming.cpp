@@ -64,6 +64,7 @@ bool IsBlankLabel(const std::string& label) {
 } // namespace
 
 void CDialerDlg::OnDeviceMessage(std::string_view msg) {
+    EventScope after{*this};
     DispatchScope scope(m_bDispatching);
     switch (proto::RecognizeIncoming(msg)) {
     case proto::InKeyword::HookOn: OnHookOn(); break;
@@ -114,10 +115,10 @@ void CDialerDlg::SetDisplayLine(int vp, std::string text) {
     case 0: {
         const std::string& current = face.Text(Ctl::DisplayLine0);
         if (text != current) {
-            const bool longNow = current.size() > kLine0LargeFontMax;
-            const bool longNew = text.size() > kLine0LargeFontMax;
-            if (longNew && !longNow) face.SetFont(Ctl::DisplayLine0, FontId::C);
-            if (!longNew && longNow) face.SetFont(Ctl::DisplayLine0, FontId::A);
+            // Font C while the text is long, font A otherwise; judged by the font the line
+            // has rather than by its old text, which the link's prompts set alone.
+            const FontId font = text.size() > kLine0LargeFontMax ? FontId::C : FontId::A;
+            if (face.Get(Ctl::DisplayLine0).font != font) face.SetFont(Ctl::DisplayLine0, font);
             face.SetText(Ctl::DisplayLine0, text);
         }
         if (!text.empty()) {

@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kCaption = kWindowTitle;
 constexpr unsigned kVolumeDragMs = 500;
+// The entry edit's mark while SEND sends its line to the phone's console.
+constexpr const char* kConsoleTag = "console";
 
 // The name each keypad key sends while the hook flag is clear, by id - 1000.
 constexpr const char* kKeyNames[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "10", "11"};
@@ -88,6 +90,7 @@ void CDialerDlg::OnKeypad(int id) {
 }
 
 bool CDialerDlg::OnKeyboardKeypad(char key) {
+    EventScope after{*this};
     static constexpr char kGlyphs[] = "1234567890*#"; // in id order from Key1
     const char* at = key != '\0' ? std::strchr(kGlyphs, key) : nullptr;
     if (at == nullptr) return false;
@@ -104,6 +107,7 @@ bool CDialerDlg::OnKeyboardKeypad(char key) {
 }
 
 bool CDialerDlg::OnKeyboardBackspace() {
+    EventScope after{*this};
     ReadEntry();
     if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_bHook ||
         m_strEntry.empty())
@@ -166,10 +170,49 @@ void CDialerDlg::OnBackspace() {
 }
 
 void CDialerDlg::OnLinuxSecret() {
+    // The entry takes a password or an address now; as a console line it would go out in
+    // clear.
+    if (EntryTakesPrompt()) return;
+    if (m_bConsoleMode)
+        LeaveConsoleMode(true);
+    else
+        EnterConsoleMode();
+}
+
+void CDialerDlg::EnterConsoleMode() {
+    // The console starts from what the face shows: text left in the hidden entry (an
+    // applied address, a contact's number) would go out in front of the typed command.
+    if (!m_face.IsVisible(Ctl::EntryEdit)) {
+        m_strEntry.clear();
+        WriteEntry();
+    }
+    for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
+        m_consoleLines[i] = m_face.IsVisible(Ctl::DisplayLine0 + static_cast<int>(i));
     for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
         m_face.Show(line, false);
     m_face.Show(Ctl::EntryEdit, true);
     m_face.SetFocus(Ctl::EntryEdit);
+    m_face.SetTag(Ctl::EntryEdit, kConsoleTag);
+    m_bConsoleMode = true;
+}
+
+void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
+    m_bConsoleMode = false;
+    m_face.SetTag(Ctl::EntryEdit, "");
+    // The console line goes with the mode, so SEND never sends it again unseen.
+    m_strEntry.clear();
+    WriteEntry();
+    if (!giveDisplayBack) return;
+    m_face.Show(Ctl::EntryEdit, false);
+    for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
+        if (m_consoleLines[i]) m_face.Show(Ctl::DisplayLine0 + static_cast<int>(i), true);
+    // What the phone showed meanwhile is on its own screen; it sends it again.
+    SendCommand(proto::kDispRequest);
+}
+
+void CDialerDlg::FollowConsoleMode() {
+    if (!m_bConsoleMode) return;
+    if (!m_face.IsVisible(Ctl::EntryEdit) || EntryTakesPrompt()) LeaveConsoleMode(false);
 }
 
 // --- Function, tab and volume keys ---------------------------------------------------------
@@ -206,6 +249,7 @@ void CDialerDlg::OnTabKey(int code, TabState state) {
 }
 
 void CDialerDlg::OnVolumeSlider() {
+    EventScope after{*this};
     const Control& slider = m_face.Get(Ctl::VolumeSlider);
     const int percent = std::clamp(slider.pos, 0, 100);
     // Flag and timer first: the device's volume reports must not move the thumb back

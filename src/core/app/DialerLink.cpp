@@ -43,8 +43,6 @@ void InsertDeviceRow(FaceModel& face, int index, const DeviceEntry& e, int nameF
         face.ListSetItemText(Ctl::DeviceList, row, c + 1, *texts[c]);
 }
 
-// Leaves the password prompt: the entry edit no longer masks or limits what is typed (the
-// address prompt's limit goes with it).
 // The entry edit takes a password or an address, at most maxLength characters, and F2
 // becomes "Apply" in place of the other soft keys.
 void ShowEntryForApply(FaceModel& face, std::size_t maxLength) {
@@ -57,6 +55,7 @@ void ShowEntryForApply(FaceModel& face, std::size_t maxLength) {
     face.Show(Ctl::F3, false);
 }
 
+// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
 void EndPasswordEntry(CDialerDlg& dlg) {
     dlg.m_bPasswordPending = false;
     dlg.Face().SetPassword(Ctl::EntryEdit, false);
@@ -79,9 +78,10 @@ void CDialerDlg::SearchDevices(const std::string& only) {
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
     m_face.Show(Ctl::DeviceList, false);
-    // A password prompt belongs to an entry of the table just emptied; "Apply" must not
-    // log into whatever device answers first now.
-    if (m_bPasswordPending) EndPasswordEntry(*this);
+    // A password prompt belongs to an entry of the table just emptied, and an address not
+    // yet applied would have the first answer of the search picked: the prompt gives way,
+    // so that F2 offers no "Apply" that would do either.
+    if (EntryTakesPrompt()) WithdrawEntryPrompt();
 
     const std::string request = proto::FormatDiscovery(m_szLocalMac);
     if (only.empty()) {
@@ -95,11 +95,13 @@ void CDialerDlg::SearchDevices(const std::string& only) {
     }
 
     m_face.SetFocus(Ctl::DisplayLine0);
-    // The link's prompts on line 0 go through SetDisplayLine, as the device's texts do:
-    // line 0 is shown (a search started from the device list would otherwise run behind a
-    // blank face), the entry edit and lines 2 and 3 that share its place are hidden, and a
-    // long prompt gets the smaller font so that it fits.
-    SetDisplayLine(0, "Searching ...");
+    SetLinkPrompt("Searching ...");
+}
+
+void CDialerDlg::SetLinkPrompt(const std::string& text) {
+    // The link's own texts on display line 0 change the text alone: the face around it
+    // stays as the phone, the device list or a prompt left it.
+    m_face.SetText(Ctl::DisplayLine0, text);
 }
 
 void CDialerDlg::OnEnumerate() {
@@ -126,18 +128,19 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
     InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
     ++m_nDeviceCount;
 
-    // A probed address answered: pick it at once.
-    if (m_bSetIpPending) OnClickDeviceList(-1);
+    // A probed address answered: pick it at once. While the address is still being typed
+    // nothing has been probed yet; a late answer to an earlier search is only listed.
+    if (m_bSetIpPending && !m_bAddressEntry) OnClickDeviceList(-1);
 }
 
 void CDialerDlg::OnSearchEndTimer() {
     m_ports.timers.KillTimer(Timer::SearchEnd);
     if (m_nDeviceCount <= 0) {
-        SetDisplayLine(0, "No SIP Phone Found!");
+        SetLinkPrompt("No SIP Phone Found!");
         return;
     }
     if (m_nPrivateController != 0) {
-        SetDisplayLine(0, "Private Device Not Found!");
+        SetLinkPrompt("Private Device Not Found!");
         return;
     }
     if (m_nDeviceCount == 1 && m_bAutoConnect && m_Devices[0].nBusy == 0) {
@@ -145,7 +148,9 @@ void CDialerDlg::OnSearchEndTimer() {
         m_bAutoConnect = false;
         return;
     }
-    // Let the user choose.
+    // Let the user choose. A prompt opened during the search goes: the list takes its
+    // place, and a click on a row is what picks now.
+    if (EntryTakesPrompt()) WithdrawEntryPrompt();
     m_face.Show(Ctl::DeviceList, true);
     for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
         m_face.Show(id, false);
@@ -209,18 +214,20 @@ void CDialerDlg::OnClickDeviceList(int row) {
         // entry, which would otherwise pick another entry than the one clicked.
         if (m_bSetIpPending || m_bPasswordPending) {
             m_bSetIpPending = false;
+            EndAddressEntry();
             EndPasswordEntry(*this);
             m_face.Show(Ctl::EntryEdit, false);
         }
         index = row;
     } else if (m_bSetIpPending) {
         m_bSetIpPending = false;
-        m_face.SetLimitText(Ctl::EntryEdit, 0);
+        EndAddressEntry();
         index = 0;
     } else if (m_bPasswordPending) {
         EndPasswordEntry(*this);
         index = s_nPendingDevice;
     }
+    EndApplyKey();
     if (index < 0 || index >= m_nDeviceCount || index >= kMaxDevices) return;
 
     // The table may change while the question is open (replies keep arriving), so the
@@ -241,7 +248,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
     if (e.bInitOnly == 1) {
         SendCommand(proto::kInit);
     } else {
-        SetDisplayLine(0, "");
+        SetLinkPrompt("");
         m_face.SetText(Ctl::DisplayLine1, "");
         m_face.SetText(Ctl::DisplayLine2, "");
         if (e.nPasswordRequired != 0 && password.empty()) {
@@ -267,7 +274,7 @@ void CDialerDlg::EnterPasswordMode(int device, bool fresh) {
         m_face.SetPassword(Ctl::EntryEdit, true);
     } else {
         // The automatic connect leaves the start-up face and the entry edit as they are.
-        SetDisplayLine(0, "");
+        SetLinkPrompt("");
     }
     m_face.SetText(Ctl::DisplayLine1, "Enter Password:");
     m_face.Show(Ctl::DisplayLine1, true);
@@ -304,7 +311,7 @@ void CDialerDlg::OnSetIp() {
     // The address prompt replaces a password prompt.
     if (m_bPasswordPending) EndPasswordEntry(*this);
 
-    SetDisplayLine(0, "");
+    SetLinkPrompt("");
     m_face.Show(Ctl::DisplayLine0, false);
     m_face.SetText(Ctl::DisplayLine1, "Enter IP of the device:");
     m_face.Show(Ctl::DisplayLine1, true); // also when the device list has hidden the lines
@@ -315,14 +322,44 @@ void CDialerDlg::OnSetIp() {
     WriteEntry();
     ShowEntryForApply(m_face, UdpSocket::kAddrCapacity);
     m_bSetIpPending = true;
+    m_bAddressEntry = true;
+}
+
+void CDialerDlg::EndAddressEntry() {
+    m_bAddressEntry = false;
+    m_face.SetLimitText(Ctl::EntryEdit, 0);
+}
+
+void CDialerDlg::WithdrawEntryPrompt() {
+    if (m_bAddressEntry) {
+        EndAddressEntry();
+        m_bSetIpPending = false;
+    }
+    if (m_bPasswordPending) EndPasswordEntry(*this);
+    // What was typed for the prompt goes with it, and line 0 gets back the place the
+    // prompt took.
+    m_strEntry.clear();
+    WriteEntry();
+    m_face.Show(Ctl::EntryEdit, false);
+    m_face.SetText(Ctl::DisplayLine1, "");
+    m_face.Show(Ctl::DisplayLine0, true);
+    EndApplyKey();
+}
+
+void CDialerDlg::EndApplyKey() {
+    // F2 reads "Apply" only while it applies something; afterwards it waits, hidden, for
+    // the phone to label it.
+    if (m_bSetIpPending || m_bPasswordPending || m_face.Text(Ctl::F2) != "Apply") return;
+    m_face.SetText(Ctl::F2, "");
+    m_face.Show(Ctl::F2, false);
 }
 
 void CDialerDlg::OnApplyAddress() {
     ReadEntry();
     const std::string addr = Trimmed(m_strEntry);
-    // Nothing typed is no address: ask again rather than release the device in use. A
-    // text the address field cannot hold is refused the same way (the edit limits it).
-    if (addr.empty() || addr.size() > UdpSocket::kAddrCapacity) {
+    // A text the address field cannot hold would be cut into another address: asked
+    // again (the edit limits what is typed, so only text put there otherwise gets here).
+    if (addr.size() > UdpSocket::kAddrCapacity) {
         OnSetIp();
         return;
     }
@@ -330,10 +367,18 @@ void CDialerDlg::OnApplyAddress() {
     m_face.Show(Ctl::F1, true);
     m_face.Show(Ctl::F3, true);
     m_face.Show(Ctl::EntryEdit, false);
-    m_face.SetLimitText(Ctl::EntryEdit, 0);
+    EndAddressEntry();
 
     ReleaseOldDeviceIfOther(addr);
-    m_socket.SetDeviceAddr(addr);
+    if (addr.empty()) {
+        // Nothing typed releases the phone in use and addresses none: every later
+        // command, the probe below included, is dropped until a device is picked. With
+        // no address there is nothing to attach to.
+        m_socket.ClearDeviceAddr();
+        m_face.EnableMenu(Menu::AttachPrivate, false);
+    } else {
+        m_socket.SetDeviceAddr(addr);
+    }
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
 
@@ -372,7 +417,7 @@ void CDialerDlg::OnReleasePrivate() {
             reg.WriteString(kValuePrivateDeviceIp, "");
         }
     }
-    SetDisplayLine(0, "");
+    SetLinkPrompt("");
     m_ports.timers.SetTimer(Timer::Connect, 500); // a search follows
 }
 
@@ -390,7 +435,7 @@ void CDialerDlg::UpdateDevicesMenu() {
 void CDialerDlg::OnConnectTimer() {
     if (m_nPrivateController != 0) {
         m_ports.timers.KillTimer(Timer::SearchEnd);
-        SetDisplayLine(0, "Connecting ...");
+        SetLinkPrompt("Connecting ...");
         SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
         m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
         return;

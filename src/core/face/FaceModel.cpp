@@ -280,6 +280,13 @@ void FaceModel::SetLimitText(int id, int maxLength) {
     Touch(c);
 }
 
+void FaceModel::SetTag(int id, const std::string& tag) {
+    Control& c = Mut(id);
+    if (c.tag == tag) return;
+    c.tag = tag;
+    Touch(c);
+}
+
 void FaceModel::SetEditSel(int id, int start, int end) {
     Control& c = Mut(id);
     const int len = static_cast<int>(c.text.size());

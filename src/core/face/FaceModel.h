@@ -90,6 +90,9 @@ struct Control {
     int rangeMin = 0, rangeMax = 100, pos = 0, tickFreq = 1, lineSize = 1, pageSize = 10;
     // Edit: selection as character positions; start == end is a caret.
     int selStart = 0, selEnd = 0;
+    // Edit: a short word shown inside the edit beside its text, telling what the text is
+    // for (the console's mark); empty for none.
+    std::string tag;
     ListData list;
     std::uint64_t version = 0; // the model's change counter at this control's last change
 };
@@ -130,6 +133,7 @@ class FaceModel {
     void SetPassword(int id, bool masked);
     // Limits what the user can type into an edit (EM_LIMITTEXT); 0 removes the limit.
     void SetLimitText(int id, int maxLength);
+    void SetTag(int id, const std::string& tag);
     void SetEditSel(int id, int start, int end); // selection and scroll caret into view
     void SetSliderRange(int id, int min, int max, int tickFreq, int lineSize, int pageSize);
     void SetSliderPos(int id, int pos);
