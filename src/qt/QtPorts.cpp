@@ -444,6 +444,11 @@ void QtPlatform::StdOut(const std::string& text) {
     std::fflush(stdout);
 }
 
+void QtPlatform::StdErr(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
 void QtPlatform::DebugOut(const std::string& text) {
     QString line = modeltext::toQt(text);
     while (line.endsWith(QLatin1Char('\n')))

@@ -78,6 +78,7 @@ void CDialerDlg::SearchDevices() {
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
     m_face.Show(Ctl::DeviceList, false);
+    m_bSearchOpen = true; // until timer 5 ends it
     // A password prompt belongs to an entry of the table just emptied; "Apply" must not
     // log into whatever device answers first now.
     if (m_bPasswordPending) EndPasswordEntry(*this);
@@ -101,11 +102,18 @@ void CDialerDlg::OnEnumerate() {
 
 void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
     const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
-    if (!reply) return;
+    // Only a dotted address: a name would be looked up at every send.
+    if (!reply || !proto::IsDottedIPv4(reply->ip)) return;
+    // One entry per address: a later reply updates its entry in place.
+    int index = 0;
+    while (index < m_nDeviceCount && index < kMaxDevices &&
+           m_Devices[static_cast<std::size_t>(index)].szIP != reply->ip)
+        ++index;
+    const bool known = index < m_nDeviceCount;
     // The table holds kMaxDevices entries; a further reply is dropped.
-    if (m_nDeviceCount < 0 || m_nDeviceCount >= kMaxDevices) return;
+    if (index < 0 || index >= kMaxDevices) return;
 
-    DeviceEntry& e = m_Devices[static_cast<std::size_t>(m_nDeviceCount)];
+    DeviceEntry& e = m_Devices[static_cast<std::size_t>(index)];
     e.szType = proto::Cut(reply->type, proto::Width::DevType);
     e.szIP = proto::Cut(reply->ip, proto::Width::DevIP);
     e.szID = proto::Cut(reply->id, proto::Width::DevID);
@@ -114,8 +122,12 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
     e.bInitOnly = reply->initOnly ? 1 : 0;
     e.nPasswordRequired = reply->initOnly ? 0 : reply->passwordRequired;
 
-    InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
-    ++m_nDeviceCount;
+    if (known) {
+        FillDeviceList();
+    } else {
+        InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
+        ++m_nDeviceCount;
+    }
 
     // A probed address answered: pick it at once.
     if (m_bSetIpPending) OnClickDeviceList(-1);
@@ -123,6 +135,7 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
 
 void CDialerDlg::OnSearchEndTimer() {
     m_ports.timers.KillTimer(Timer::SearchEnd);
+    m_bSearchOpen = false;
     if (m_nDeviceCount <= 0) {
         SetDisplayLine(0, "No SIP Phone Found!");
         return;
@@ -379,6 +392,7 @@ void CDialerDlg::UpdateDevicesMenu() {
 void CDialerDlg::OnConnectTimer() {
     if (m_nPrivateController != 0) {
         m_ports.timers.KillTimer(Timer::SearchEnd);
+        m_bSearchOpen = false;
         SetDisplayLine(0, "Connecting ...");
         SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
         m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
@@ -393,8 +407,11 @@ void CDialerDlg::OnLoginReply(std::string_view msg) {
     const std::optional<int> value = proto::ParseLoginReply(msg);
     m_ports.timers.KillTimer(Timer::Connect);
     if (!value) return;
-    // Any number means accepted; the device is wherever the reply came from.
+    // Any number means accepted; the device is wherever the reply came from (only the
+    // phone the login went to gets this far).
     m_ports.timers.KillTimer(Timer::SearchEnd);
+    m_bSearchOpen = false;
+    m_strLoginAddr.clear();
     if (!m_socket.m_strSenderAddr.empty()) m_socket.SetDeviceAddr(m_socket.m_strSenderAddr);
     UpdateDevicesMenu();
 }
