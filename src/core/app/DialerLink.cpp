@@ -324,8 +324,9 @@ void CDialerDlg::OnApplyAddress() {
     ReadEntry();
     const std::string addr = Trimmed(m_strEntry);
     // Nothing typed is no address: ask again rather than release the device in use. A
-    // text the address field cannot hold is refused the same way (the edit limits it).
-    if (addr.empty() || addr.size() > UdpSocket::kAddrCapacity) {
+    // text the address field cannot hold is refused the same way (the edit limits it), and
+    // so is a host name: the phone answers from its address, which a name never equals.
+    if (addr.empty() || addr.size() > UdpSocket::kAddrCapacity || !proto::IsDottedIPv4(addr)) {
         OnSetIp();
         return;
     }
