@@ -215,13 +215,12 @@ TEST_F(Stranger, BoxFloodsFromTheStrangerOpenNothing) {
                 DialerEndpoint() + QStringLiteral(" LINUX_END:"));
     sim.control(From() + QStringLiteral("flood count=40 rate=4 seconds=12 to=") + DialerEndpoint() +
                 QStringLiteral(" INPUT: 1 Secret?;OK;Cancel;"));
-    // While the floods run, the phone's lines show at once.
-    QElapsedTimer t;
-    t.start();
+    // While the floods run, the phone's lines still show (a window asleep behind 65 stacked
+    // prompts took seconds per line).
     for (int i = 0; i < 5; ++i) {
         const QString line = QStringLiteral("Tick %1").arg(i);
         sim.control(QStringLiteral("send DISP: 1 ") + line);
-        EXPECT_TRUE(Shows(Ctl::DisplayLine1, line, 1000)) << i;
+        EXPECT_TRUE(Shows(Ctl::DisplayLine1, line, 3000)) << i;
         pause(200);
     }
     sim.control(QStringLiteral("stop"));
@@ -244,7 +243,7 @@ TEST_F(Stranger, APhonesOwnBoxFloodKeepsOneBoxAndTheWindowAwake) {
                 most = std::max(most, OpenMessageBoxes());
                 return d().text(Ctl::DisplayLine1) == line;
             },
-            2000))
+            3000))
             << i;
     }
     ASSERT_TRUE(waitUntil([&] { return sim.count("NOTE", "run done") == 1; }, 10000));
