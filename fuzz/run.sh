@@ -2,6 +2,8 @@
 # fuzz/run.sh SECONDS [TARGET...]: builds the libFuzzer targets with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer, and runs each for SECONDS (default 60) on its seed corpus.
 # Targets: incoming discovery private_contacts settings (default: all).
+# FUZZ_JOBS=N runs N fuzzer processes per target side by side on one corpus (libFuzzer's
+# -jobs), for long runs; the inputs of all of them are added up.
 set -euo pipefail
 case "${1:-}" in
 -h | --help)
@@ -16,6 +18,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(incoming discovery private_contacts settings)
 build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
+jobs=${FUZZ_JOBS:-1}
 san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANE_FUZZ=ON -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF \
@@ -27,11 +30,25 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   echo "== fuzz_$t for ${seconds}s"
   # New inputs go to a scratch copy; the seeds in the repository stay as they are.
-  if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 \
-      -artifact_prefix="$build/crash-$t-" "$work" "$here/corpus/$t" 2>"$build/fuzz_$t.log"; then
-    status=1
-    tail -n 40 "$build/fuzz_$t.log"
+  args=(-max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 -print_final_stats=1
+        -artifact_prefix="$build/crash-$t-" "$work" "$here/corpus/$t")
+  if [ "$jobs" -gt 1 ]; then
+    # Each process writes fuzz-K.log in the working directory.
+    rm -f "$build"/fuzz-*.log
+    if ! (cd "$build" && "$build/fuzz/fuzz_$t" -jobs="$jobs" -workers="$jobs" "${args[@]}" \
+        >"$build/fuzz_$t.log" 2>&1); then
+      status=1
+    fi
+    cat "$build"/fuzz-*.log >>"$build/fuzz_$t.log"
+    ls "$build"/crash-"$t"-* >/dev/null 2>&1 && status=1
+    awk '/^stat::number_of_executed_units:/ { runs += $2; n++ }
+         END { printf "Done %d runs in %d processes\n", runs, n }' "$build"/fuzz-*.log
+  else
+    if ! "$build/fuzz/fuzz_$t" "${args[@]}" 2>"$build/fuzz_$t.log"; then
+      status=1
+      tail -n 40 "$build/fuzz_$t.log"
+    fi
+    grep -E '^(#[0-9]+\s+DONE|Done [0-9]+ runs)' "$build/fuzz_$t.log" | tail -n 1 || true
   fi
-  grep -E '^(#[0-9]+\s+DONE|Done [0-9]+ runs)' "$build/fuzz_$t.log" | tail -n 1 || true
 done
 exit $status

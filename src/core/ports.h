@@ -115,6 +115,8 @@ class Platform {
     virtual int PrimaryScreenWidth() = 0;
     // Standard output (the one trace line at start).
     virtual void StdOut(const std::string& text) = 0;
+    // Standard error (the trace of datagrams dropped from strangers).
+    virtual void StdErr(const std::string& text) = 0;
     // Debugger output: silent unless diagnostics are enabled.
     virtual void DebugOut(const std::string& text) = 0;
 };

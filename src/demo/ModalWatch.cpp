@@ -70,6 +70,7 @@ void ModalWatch::poll() {
     if (auto* message = qobject_cast<QMessageBox*>(box)) {
         seen.kind = Kind::MessageBox;
         seen.text = message->text();
+        seen.detail = message->detailedText();
     } else if (auto* prompt = qobject_cast<CTextInputDlg*>(box)) {
         seen.kind = Kind::TextPrompt;
         seen.text = prompt->promptLabel()->text();

@@ -22,6 +22,7 @@ class ModalWatch : public QObject {
         Kind kind = Kind::Other;
         QString caption;
         QString text;          // a message box's text; the prompt's prompt text
+        QString detail;        // a message box's text under "Show Details..."
         QString initial;       // the prompt's initial text
         QString first, second; // the prompt's button captions
     };

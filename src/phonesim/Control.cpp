@@ -93,6 +93,16 @@ ControlResult ParseControlLine(std::string_view line) {
         if (!IsDottedIPv4(cmd.phone)) return {std::nullopt, "@ must be followed by an address"};
         verb = TakeWord(rest);
     }
+    // A stranger on the LAN: another address of this machine sends instead of the phone
+    // (to the phone's controller unless told where), and logs what reaches it.
+    if (verb == "from") {
+        cmd.from = TakeWord(rest);
+        if (!IsDottedIPv4(cmd.from)) return {std::nullopt, "from must be followed by an address"};
+        verb = TakeWord(rest);
+        if (verb != "send" && verb != "send-to" && verb != "raw" && verb != "flood" &&
+            verb != "fault")
+            return {std::nullopt, "from takes send, send-to, raw, flood or fault"};
+    }
     auto text = [&](bool addNul) -> bool {
         auto bytes = Unescape(rest);
         if (!bytes) return false;
@@ -155,6 +165,11 @@ ControlResult ParseControlLine(std::string_view line) {
         cmd.verb = ControlVerb::Status;
     } else if (verb == "quit") {
         cmd.verb = ControlVerb::Quit;
+    } else if (verb == "listen") {
+        // A host at ADDR that only logs what reaches it (port 8888 or the phones' port).
+        cmd.verb = ControlVerb::Listen;
+        cmd.from = TakeWord(rest);
+        if (!IsDottedIPv4(cmd.from)) return {std::nullopt, "listen needs an address"};
     } else {
         return {std::nullopt, "unknown control command '" + verb + "'"};
     }

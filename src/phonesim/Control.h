@@ -22,7 +22,8 @@ enum class ControlVerb {
     Flood,
     Stop,
     Status,
-    Quit
+    Quit,
+    Listen
 };
 enum class FaultKind { Empty, Oversize, Nul, Truncated, Garbage };
 
@@ -32,6 +33,7 @@ constexpr double kMaxRunRate = 200000;
 struct ControlCommand {
     ControlVerb verb = ControlVerb::Status;
     std::string phone;          // "@ADDR"; empty: the first phone
+    std::string from;           // "from ADDR": a stranger host at ADDR sends, not the phone
     std::optional<Endpoint> to; // send-to, fault and flood "to="
     std::string bytes;          // send, send-to, raw, flood: the datagram
     std::string arg;            // ring: number

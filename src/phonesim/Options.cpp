@@ -262,6 +262,11 @@ the first); TEXT takes the escapes above:
   stop                    stop every fault and flood in progress
   status                  log each phone's state
   quit                    end the program
+  from ADDR send|send-to|raw|fault|flood ...
+                          a stranger host at ADDR (an address of this machine that no
+                          phone has) sends instead of the phone; it listens on the
+                          phones' port and logs what reaches it as IN under ADDR
+  listen ADDR             a host at ADDR that only listens and logs what reaches it
   OPTS for fault and flood: count=N (1-1000000, default 1), rate=R per second (1-200000,
   default 100), seconds=S (1-600, default 60; the run ends at count or time, whichever
   comes first), size=N (oversize: 4001-65507 bytes, default 5000), to=IP:PORT.

@@ -65,6 +65,8 @@ Simulator::Simulator(SimOptions options, DatagramLog& log, const IClock& clock)
 Simulator::~Simulator() {
     for (Slot& s : m_phones)
         if (s.fd >= 0) ::close(s.fd);
+    for (Stranger& s : m_strangers)
+        ::close(s.fd);
     if (m_wildcardFd >= 0) ::close(m_wildcardFd);
 }
 
@@ -145,14 +147,60 @@ void Simulator::Note(const std::string& phoneAddr, std::string_view text) {
 void Simulator::Transmit(std::size_t phone, const Endpoint& to, const std::string& bytes,
                          bool log) {
     Slot& s = m_phones[phone];
+    TransmitFrom(s.fd, s.phone->Address(), to, bytes, log);
+}
+
+void Simulator::TransmitFrom(int fd, const std::string& addr, const Endpoint& to,
+                             const std::string& bytes, bool log) {
     sockaddr_in a = MakeAddr(to.ip, to.port);
-    ssize_t n = ::sendto(s.fd, bytes.data(), bytes.size(), MSG_DONTWAIT,
+    ssize_t n = ::sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT,
                          reinterpret_cast<sockaddr*>(&a), sizeof a);
     if (n < 0) {
-        if (log)
-            m_log.Note(s.phone->Address(), "send to " + to.ToString() + " failed: " + ErrnoText());
+        if (log) m_log.Note(addr, "send to " + to.ToString() + " failed: " + ErrnoText());
     } else if (log) {
-        m_log.Out(s.phone->Address(), to, bytes);
+        m_log.Out(addr, to, bytes);
+    }
+}
+
+const Simulator::Stranger* Simulator::StrangerAt(const std::string& addr) {
+    for (const Stranger& s : m_strangers)
+        if (s.addr == addr) return &s;
+    if (IndexFor(addr)) {
+        m_log.Line("*", "CONTROL-ERROR", addr + " is a phone, not a stranger");
+        return nullptr;
+    }
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        m_log.Line("*", "CONTROL-ERROR", "socket: " + ErrnoText());
+        return nullptr;
+    }
+    const int one = 1;
+    // Beside the wildcard socket on the phones' port: datagrams to this address land here.
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a = MakeAddr(addr, m_options.port);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        m_log.Line("*", "CONTROL-ERROR",
+                   "cannot bind " + addr + ":" + std::to_string(m_options.port) + ": " +
+                       ErrnoText());
+        ::close(fd);
+        return nullptr;
+    }
+    m_strangers.push_back(Stranger{addr, fd});
+    m_log.Line(addr, "LISTEN", addr + ":" + std::to_string(m_options.port) + " stranger");
+    return &m_strangers.back();
+}
+
+void Simulator::ReadStranger(const Stranger& s) {
+    static char buf[65536];
+    for (int round = 0; round < kMaxReadsPerWakeup; ++round) {
+        sockaddr_in src{};
+        socklen_t len = sizeof src;
+        ssize_t n = ::recvfrom(s.fd, buf, sizeof buf, MSG_DONTWAIT | MSG_TRUNC,
+                               reinterpret_cast<sockaddr*>(&src), &len);
+        if (n < 0) return;
+        std::string_view bytes(buf, std::min(static_cast<std::size_t>(n), sizeof buf));
+        // Logged like a phone's input, under the stranger's address; nothing answers.
+        m_log.In(s.addr, Endpoint{AddrText(src.sin_addr), ntohs(src.sin_port)}, bytes, false);
     }
 }
 
@@ -287,7 +335,23 @@ bool Simulator::Control(std::string_view line) {
         index = *i;
     }
     Phone& phone = *m_phones[index].phone;
+    const Stranger* stranger = nullptr;
+    if (!c.from.empty()) {
+        stranger = StrangerAt(c.from);
+        if (stranger == nullptr) return false;
+    }
+    if (stranger != nullptr && (c.verb == ControlVerb::Send || c.verb == ControlVerb::Raw ||
+                                c.verb == ControlVerb::SendTo)) {
+        std::optional<Endpoint> to = c.to ? c.to : phone.ControllerEndpoint();
+        if (!to) {
+            m_log.Line("*", "CONTROL-ERROR", "no controller to send to; use send-to");
+            return false;
+        }
+        TransmitFrom(stranger->fd, stranger->addr, *to, c.bytes, true);
+        return true;
+    }
     switch (c.verb) {
+    case ControlVerb::Listen: return true; // the socket is open now
     case ControlVerb::Send:
     case ControlVerb::Raw: return phone.SendBytes(c.bytes);
     case ControlVerb::SendTo: return phone.SendBytes(c.bytes, c.to);
@@ -308,6 +372,7 @@ bool Simulator::Control(std::string_view line) {
         }
         FaultRun run;
         run.phone = index;
+        if (stranger != nullptr) run.from = stranger->addr;
         run.to = to;
         run.fault = c.verb == ControlVerb::Fault;
         run.kind = c.fault;
@@ -349,6 +414,10 @@ void Simulator::RunTimers() {
     }
 }
 
+std::string Simulator::RunAddress(const FaultRun& run) const {
+    return run.from.empty() ? m_phones[run.phone].phone->Address() : run.from;
+}
+
 void Simulator::RunFloods() {
     std::int64_t now = m_clock.NowMs();
     int budget = kMaxRunSendsPerWakeup;
@@ -359,9 +428,13 @@ void Simulator::RunFloods() {
                 run.fault ? MakeFaultDatagram(run.kind, run.seq, run.size) : run.bytes;
             const bool logged = run.seq < kLoggedPerRun;
             ++run.seq;
-            Transmit(run.phone, *run.to, bytes, logged);
+            const Stranger* from = run.from.empty() ? nullptr : StrangerAt(run.from);
+            if (from != nullptr)
+                TransmitFrom(from->fd, from->addr, *run.to, bytes, logged);
+            else
+                Transmit(run.phone, *run.to, bytes, logged);
             if (run.seq == kLoggedPerRun + 1)
-                m_log.Note(m_phones[run.phone].phone->Address(),
+                m_log.Note(RunAddress(run),
                            "further datagrams of this run are counted, not logged");
             run.lastSendMs = now;
             --run.remaining;
@@ -379,7 +452,7 @@ void Simulator::RunFloods() {
             char took[64];
             std::snprintf(took, sizeof took, " in %.3f s (%.0f per second)", seconds,
                           static_cast<double>(run.seq) / seconds);
-            m_log.Note(m_phones[run.phone].phone->Address(),
+            m_log.Note(RunAddress(run),
                        "run done: " + std::to_string(run.seq) + " sent" + took +
                            (run.remaining > 0
                                 ? ", time up with " + std::to_string(run.remaining) + " left"
@@ -414,6 +487,9 @@ int Simulator::Run() {
             owners.emplace_back(std::nullopt);
         }
         std::size_t socketCount = fds.size();
+        for (const Stranger& s : m_strangers)
+            fds.push_back(pollfd{s.fd, POLLIN, 0});
+        const std::size_t strangerEnd = fds.size();
         if (m_bControlOpen) fds.push_back(pollfd{STDIN_FILENO, POLLIN, 0});
 
         int n = ::poll(fds.data(), fds.size(), static_cast<int>(PollTimeoutMs()));
@@ -424,7 +500,9 @@ int Simulator::Run() {
         if (n > 0) {
             for (std::size_t i = 0; i < socketCount; ++i)
                 if (fds[i].revents & (POLLIN | POLLERR)) ReadSocket(fds[i].fd, owners[i]);
-            if (m_bControlOpen && fds.size() > socketCount &&
+            for (std::size_t i = socketCount; i < strangerEnd; ++i)
+                if (fds[i].revents & (POLLIN | POLLERR)) ReadStranger(m_strangers[i - socketCount]);
+            if (m_bControlOpen && fds.size() > strangerEnd &&
                 (fds.back().revents & (POLLIN | POLLHUP | POLLERR)))
                 ReadControl();
         }

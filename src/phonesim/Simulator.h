@@ -61,8 +61,15 @@ class Simulator : public IPhoneOutput {
         Endpoint to;
         std::string bytes;
     };
+    // A stranger host: another address of this machine that sends and listens on the
+    // phones' port, so tests can play a hostile host beside the phones.
+    struct Stranger {
+        std::string addr;
+        int fd = -1;
+    };
     struct FaultRun {
         std::size_t phone;
+        std::string from; // a stranger's address; empty: the phone sends
         std::optional<Endpoint> to;
         bool fault = false;
         FaultKind kind = FaultKind::Garbage;
@@ -79,6 +86,13 @@ class Simulator : public IPhoneOutput {
 
     std::optional<std::size_t> IndexFor(const std::string& addr) const;
     void ReadSocket(int fd, std::optional<std::size_t> owner);
+    void ReadStranger(const Stranger& s);
+    // The address a run sends from, for its log lines.
+    std::string RunAddress(const FaultRun& run) const;
+    // The stranger socket at `addr`, opened on first use; nullptr when it cannot be bound.
+    const Stranger* StrangerAt(const std::string& addr);
+    void TransmitFrom(int fd, const std::string& addr, const Endpoint& to, const std::string& bytes,
+                      bool log);
     void ReadControl();
     void RunTimers();
     void RunFloods();
@@ -96,6 +110,7 @@ class Simulator : public IPhoneOutput {
     double m_nTokens = kBurst;
     std::int64_t m_nLastRefillMs = 0;
     std::vector<FaultRun> m_runs;
+    std::vector<Stranger> m_strangers;
     std::string m_strControlBuffer;
     bool m_bControlOpen = false;
     bool m_bQuit = false;

@@ -361,9 +361,32 @@ MsgAnswer QtDialogs::MessageBox(const std::string& text, const std::string& capt
     }
     const QMessageBox::StandardButtons qButtons =
         buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
-    QMessageBox box(qIcon, modeltext::toQt(caption), modeltext::toQt(text), qButtons,
+    // A long text (a console answer runs to 64 KB) would make a box taller than any screen
+    // that takes seconds to lay out: the box shows the first lines, and the whole text
+    // scrolls under "Show Details...".
+    constexpr int kMaxBoxLines = 20;
+    constexpr qsizetype kMaxBoxChars = 3000;
+    const QString full = modeltext::toQt(text);
+    QString shown = full;
+    bool cut = false;
+    qsizetype end = -1; // the end of the last line the box shows
+    int lines = 0;
+    for (qsizetype next;
+         lines < kMaxBoxLines && (next = full.indexOf(QLatin1Char('\n'), end + 1)) >= 0; ++lines)
+        end = next;
+    if (lines == kMaxBoxLines && end < full.size() - 1) {
+        shown = full.left(end);
+        cut = true;
+    }
+    if (shown.size() > kMaxBoxChars) {
+        shown = shown.left(kMaxBoxChars);
+        cut = true;
+    }
+    if (cut) shown += QStringLiteral("\n...");
+    QMessageBox box(qIcon, modeltext::toQt(caption), shown, qButtons,
                     ownedByDialog ? owner() : nullptr);
     box.setTextFormat(Qt::PlainText);
+    if (cut) box.setDetailedText(full);
     const int answer = box.exec();
     if (buttons == MsgButtons::YesNo)
         return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
@@ -442,6 +465,11 @@ int QtPlatform::PrimaryScreenWidth() {
 void QtPlatform::StdOut(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+}
+
+void QtPlatform::StdErr(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
 }
 
 void QtPlatform::DebugOut(const std::string& text) {

@@ -111,5 +111,6 @@ class QtPlatform : public orvane::Platform {
     std::optional<Adapter> FirstAdapter() override;
     int PrimaryScreenWidth() override;
     void StdOut(const std::string& text) override;
+    void StdErr(const std::string& text) override;
     void DebugOut(const std::string& text) override;
 };

@@ -219,11 +219,13 @@ class FakePlatform : public Platform {
     std::optional<Adapter> adapter = Adapter{{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "10.77.0.1"};
     int screenWidth = 1280;
     std::vector<std::string> stdoutLines;
+    std::vector<std::string> stderrLines;
     std::vector<std::string> debugLines;
     void Sleep(unsigned ms) override { sleeps.push_back(ms); }
     std::optional<Adapter> FirstAdapter() override { return adapter; }
     int PrimaryScreenWidth() override { return screenWidth; }
     void StdOut(const std::string& t) override { stdoutLines.push_back(t); }
+    void StdErr(const std::string& t) override { stderrLines.push_back(t); }
     void DebugOut(const std::string& t) override { debugLines.push_back(t); }
 };
 

@@ -537,24 +537,23 @@ TEST_F(Incoming, TextPromptAnswersWithTheButtonAndTheText) {
     }
 }
 
-TEST_F(Incoming, NestedPromptsAnswerInnermostFirstAfterOneHoldOff) {
+TEST_F(Incoming, APromptArrivingDuringAnotherWaitsForItAndRepliesKeepOrder) {
     // The first prompt is still open when the device sends a display line and a second
-    // prompt; the nested loop dispatches both.
+    // prompt: the line shows at once, the second prompt opens when the first has closed.
     rig.dialogs.duringModal = [&] {
         rig.Receive("DISP: 1 behind the prompt");
         rig.Receive("INPUT: 1 Second;Yes;No;");
     };
-    rig.dialogs.inputAnswers.push_back({1, "inner"}); // the inner prompt closes first
-    rig.dialogs.inputAnswers.push_back({2, "outer"});
+    rig.dialogs.inputAnswers.push_back({1, "first"});
+    rig.dialogs.inputAnswers.push_back({2, "second"});
     rig.Receive("INPUT: 1 First;OK;Cancel;");
 
     ASSERT_EQ(rig.dialogs.prompts.size(), 2u);
     EXPECT_EQ(rig.dialogs.prompts[0].prompt, "First");
     EXPECT_EQ(rig.dialogs.prompts[1].prompt, "Second");
-    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"INPUT: 1 inner", "INPUT: 2 outer"}));
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"INPUT: 1 first", "INPUT: 2 second"}));
     EXPECT_EQ(Text(Ctl::DisplayLine1), "behind the prompt");
-    // Held once while the outer handler ran, then the nested dispatch had cleared the flag.
-    EXPECT_EQ(rig.platform.sleeps, std::vector<unsigned>(30, 10u));
+    EXPECT_TRUE(rig.platform.sleeps.empty());
     EXPECT_EQ(rig->m_bDispatching, 0);
 }
 

@@ -23,6 +23,15 @@ std::string Reply(const std::string& type, const std::string& ip, const std::str
     return s + name;
 }
 
+// A reply comes from the address it names, as a real phone's does.
+void Offer(DialerRig& rig, const std::string& reply) {
+    std::string addr;
+    const std::size_t first = reply.find(' ', 6);
+    if (first != std::string::npos)
+        addr = reply.substr(first + 1, reply.find(' ', first + 1) - first - 1);
+    rig.Receive(reply, addr);
+}
+
 std::vector<std::string> RowTexts(const FaceModel& face, int row) {
     return face.List(Ctl::DeviceList).rows.at(static_cast<std::size_t>(row)).texts;
 }
@@ -92,7 +101,7 @@ TEST_F(Searching, RepliesFillTheTableAndTheListInArrivalOrder) {
     int stored = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.msg);
-        rig.Receive(c.msg);
+        Offer(rig, c.msg);
         if (!c.stored) {
             EXPECT_EQ(rig->m_nDeviceCount, stored);
             EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), stored);
@@ -118,16 +127,18 @@ TEST_F(Searching, RepliesFillTheTableAndTheListInArrivalOrder) {
     EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList)); // appended while hidden
 }
 
-TEST_F(Searching, KeepsDuplicatesAndDropsTheTwentyFirstReply) {
-    rig.Receive(Reply("T1", "10.0.0.1", "SAME", 0, 0, "Twice"));
-    rig.Receive(Reply("T1", "10.0.0.1", "SAME", 0, 0, "Twice"));
+TEST_F(Searching, OneEntryPerAddressAndDropsTheTwentyFirstReply) {
+    Offer(rig, Reply("T1", "10.0.0.1", "SAME", 0, 0, "Twice"));
+    Offer(rig, Reply("T1", "10.0.0.1", "SAME", 1, 0, "Twice again"));
+    ASSERT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 1);
     EXPECT_EQ(RowTexts(rig.face(), 0)[0], "1");
-    EXPECT_EQ(RowTexts(rig.face(), 1)[0], "2");
-    EXPECT_EQ(RowTexts(rig.face(), 1)[3], "SAME");
+    EXPECT_EQ(RowTexts(rig.face(), 0)[4], "Twice again");
+    EXPECT_EQ(rig.face().List(Ctl::DeviceList).rows[0].image, 1);
+    Offer(rig, Reply("T1", "10.0.0.2", "OTHER", 0, 0, "Second"));
 
     for (int i = 2; i < 21; ++i)
-        rig.Receive(Reply("T1", "10.0.0." + std::to_string(i + 1), "ID" + std::to_string(i), 0, 0,
-                          "Phone " + std::to_string(i + 1)));
+        Offer(rig, Reply("T1", "10.0.0." + std::to_string(i + 1), "ID" + std::to_string(i), 0, 0,
+                         "Phone " + std::to_string(i + 1)));
     EXPECT_EQ(rig->m_nDeviceCount, CDialerDlg::kMaxDevices);
     ASSERT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 20);
     EXPECT_EQ(RowTexts(rig.face(), 19)[0], "20");
@@ -173,13 +184,12 @@ TEST_F(Searching, EndsByConnectingOrShowingTheList) {
         r.Fire(Timer::Connect);
         r.Sent();
         for (const std::string& reply : c.replies)
-            r.Receive(reply, "10.77.0.99");
+            Offer(r, reply);
         r.Fire(Timer::SearchEnd);
         EXPECT_FALSE(r.timers.IsRunning(Timer::SearchEnd));
         EXPECT_EQ(r.Sent(), c.sent);
         EXPECT_EQ(r.face().IsVisible(Ctl::DeviceList), c.listShown);
         if (!c.sent.empty()) {
-            // The address the phone stated, not where the reply came from.
             EXPECT_EQ(r->Socket().DeviceAddr(), "10.0.0.5");
             EXPECT_FALSE(r->m_bAutoConnect);
         }
@@ -196,7 +206,7 @@ TEST_F(Searching, EndsByConnectingOrShowingTheList) {
 }
 
 TEST_F(Searching, ConnectsAutomaticallyOnlyOncePerRun) {
-    rig.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
+    Offer(rig, Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
     rig.Fire(Timer::SearchEnd);
     rig.Sent();
 
@@ -204,7 +214,7 @@ TEST_F(Searching, ConnectsAutomaticallyOnlyOncePerRun) {
     EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 0);
     EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3000u);
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "Searching ...");
-    rig.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
+    Offer(rig, Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
     rig.Fire(Timer::SearchEnd);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"ORVN: " + kMac + "\n"});
     EXPECT_TRUE(rig.face().IsVisible(Ctl::DeviceList));
@@ -212,11 +222,11 @@ TEST_F(Searching, ConnectsAutomaticallyOnlyOncePerRun) {
 }
 
 TEST_F(Searching, PrivateControllerWithRepliesSaysItsDeviceWasNotFound) {
-    rig.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
+    Offer(rig, Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
     rig.Fire(Timer::SearchEnd); // connects by itself
     rig.Receive("LOGIN: 1", "10.0.0.5");
     rig->OnCommand(Menu::Enumerate);
-    rig.Receive(Reply("T1", "10.0.0.5", "A", 1, 0, "Desk"));
+    Offer(rig, Reply("T1", "10.0.0.5", "A", 1, 0, "Desk"));
     rig->OnCommand(Menu::AttachPrivate); // while the search runs
     rig.Sent();
 
@@ -227,10 +237,10 @@ TEST_F(Searching, PrivateControllerWithRepliesSaysItsDeviceWasNotFound) {
     EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.5");
 }
 
-TEST_F(Searching, ReplyAfterTheSearchEndedIsStillListed) {
+TEST_F(Searching, ReplyAfterTheSearchEndedIsIgnored) {
     rig.Fire(Timer::SearchEnd);
-    rig.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Late"));
-    EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 1);
+    Offer(rig, Reply("T1", "10.0.0.5", "A", 0, 0, "Late"));
+    EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 0);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList));
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "No SIP Phone Found!");
 }
@@ -305,9 +315,9 @@ TEST(DeviceListColumns, ToggleMovesTheColumnsKeepsTheRowsAndIsStored) {
     EXPECT_FALSE(rig.face().IsMenuChecked(Menu::NameFirst));
 
     rig.Fire(Timer::Connect);
-    rig.Receive(Reply("T1", "10.0.0.1", "A1", 0, 0, "Alpha"));
-    rig.Receive(Reply("T2", "10.0.0.2", "B2", 1, -1, "Bravo two"));
-    rig.Receive(Reply("T3", "10.0.0.3", "C3", 0, 1, "Charlie"));
+    Offer(rig, Reply("T1", "10.0.0.1", "A1", 0, 0, "Alpha"));
+    Offer(rig, Reply("T2", "10.0.0.2", "B2", 1, -1, "Bravo two"));
+    Offer(rig, Reply("T3", "10.0.0.3", "C3", 0, 1, "Charlie"));
 
     rig->OnCommand(Menu::NameFirst);
     EXPECT_TRUE(rig.face().IsMenuChecked(Menu::NameFirst));
@@ -323,7 +333,7 @@ TEST(DeviceListColumns, ToggleMovesTheColumnsKeepsTheRowsAndIsStored) {
     EXPECT_EQ(rig.settings.Dword(kValueNameFirst), 1);
 
     // A reply now lands in the name-first layout.
-    rig.Receive(Reply("T4", "10.0.0.4", "D4", 0, 0, "Delta"));
+    Offer(rig, Reply("T4", "10.0.0.4", "D4", 0, 0, "Delta"));
     EXPECT_EQ(RowTexts(rig.face(), 3),
               (std::vector<std::string>{"4", "Delta", "T4", "10.0.0.4", "D4"}));
 

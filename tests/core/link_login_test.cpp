@@ -27,6 +27,12 @@ std::string Reply(const std::string& ip, int busy, int password, const std::stri
     return s + name;
 }
 
+// A reply comes from the address it names, as a real phone's does.
+void Offer(DialerRig& rig, const std::string& reply) {
+    const std::size_t first = reply.find(' ', 6);
+    rig.Receive(reply, reply.substr(first + 1, reply.find(' ', first + 1) - first - 1));
+}
+
 // Every datagram sent since the last call, as "host text".
 Texts Wire(DialerRig& rig) {
     Texts out;
@@ -67,7 +73,7 @@ struct Choosing : ::testing::Test {
         rig.Init();
         rig.Fire(Timer::Connect);
         for (const std::string& r : replies)
-            rig.Receive(r, "10.77.0.99");
+            Offer(rig, r);
         rig.Fire(Timer::SearchEnd);
         ASSERT_TRUE(rig.face().IsVisible(Ctl::DeviceList));
         rig.socket.sent.clear();
@@ -152,7 +158,7 @@ TEST_F(Choosing, PickGoesOnWithTheAskedPhoneWhenTheTableChangesMeanwhile) {
     // A new search starts inside the question's loop and a different phone answers first.
     rig.dialogs.duringModal = [this] {
         rig->OnCommand(Menu::Enumerate);
-        rig.Receive(Reply("10.0.0.9", 0, 0));
+        Offer(rig, Reply("10.0.0.9", 0, 0));
     };
     Click(0);
     Texts wire = Wire(rig);
@@ -161,12 +167,14 @@ TEST_F(Choosing, PickGoesOnWithTheAskedPhoneWhenTheTableChangesMeanwhile) {
 }
 
 TEST_F(Choosing, SecondPickReleasesTheFirstPhoneFirst) {
+    // The phone that answers twice keeps one row.
     Start({Reply("10.0.0.1", 0, 0), Reply("10.0.0.2", 0, 0), Reply("10.0.0.1", 0, 0)});
+    ASSERT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 2);
     Click(0);
     Wire(rig);
     rig.platform.sleeps.clear();
 
-    Click(2); // the same phone, answered twice
+    Click(0); // the same phone again
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin});
     EXPECT_TRUE(rig.platform.sleeps.empty());
 
@@ -208,8 +216,8 @@ TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
 
     // The next pick of the same phone asks again.
     rig->OnCommand(Menu::Enumerate);
-    rig.Receive(Reply("10.0.0.1", 0, 1));
-    rig.Receive(Reply("10.0.0.2", 0, 0));
+    Offer(rig, Reply("10.0.0.1", 0, 1));
+    Offer(rig, Reply("10.0.0.2", 0, 0));
     rig.Fire(Timer::SearchEnd);
     Wire(rig);
     Click(0);
@@ -244,7 +252,7 @@ TEST(AutoConnect, PasswordPromptKeepsTheEntryUnmaskedAndLogsIntoEntryZero) {
     rig.Init();
     rig.Fire(Timer::Connect);
     rig.face().UserSetText(Ctl::EntryEdit, "pw");
-    rig.Receive(Reply("10.0.0.7", 0, 1), "10.77.0.99");
+    Offer(rig, Reply("10.0.0.7", 0, 1));
     rig.Sent();
     rig.Fire(Timer::SearchEnd);
     EXPECT_TRUE(rig.Sent().empty());
@@ -267,7 +275,7 @@ TEST(EnterKey, AppliesTheTypedPasswordOrAddressAndDialsNothing) {
         DialerRig rig;
         rig.Init();
         rig.Fire(Timer::Connect);
-        rig.Receive(Reply("10.0.0.7", 0, 1));
+        Offer(rig, Reply("10.0.0.7", 0, 1));
         rig.Fire(Timer::SearchEnd);
         rig.Sent();
         rig.face().UserSetText(Ctl::EntryEdit, "1234");
@@ -319,7 +327,7 @@ TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
     rig.Init();
     rig.Address("10.0.0.1"); // controlling another phone
     rig.Fire(Timer::Connect);
-    rig.Receive(Reply("10.0.0.4", 0, 0)); // listed from a search
+    Offer(rig, Reply("10.0.0.4", 0, 0)); // listed from a search
     Wire(rig);
     rig.face().UserSetText(Ctl::EntryEdit, "123");
     rig->OnCommand(Menu::SetIp);
@@ -349,7 +357,7 @@ TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
     EXPECT_EQ(face.Get(Ctl::EntryEdit).maxLength, 0);
     EXPECT_TRUE(rig->m_bSetIpPending);
 
-    rig.Receive(Reply("10.0.0.5", 0, 0), "10.0.0.5");
+    Offer(rig, Reply("10.0.0.5", 0, 0));
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kLogin});
     EXPECT_FALSE(rig->m_bSetIpPending);
     ExpectFaceShown(face);
@@ -362,7 +370,7 @@ TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
     rig.face().UserSetText(Ctl::EntryEdit, "10.0.0.5");
     rig->OnCommand(Ctl::F2);
     rig->OnCommand(Menu::Enumerate);
-    rig.Receive(Reply("10.0.0.6", 0, 0));
+    Offer(rig, Reply("10.0.0.6", 0, 0));
     EXPECT_EQ(Wire(rig).back(), "10.0.0.6 " + kLogin);
     EXPECT_FALSE(rig->m_bSetIpPending);
 }
@@ -406,6 +414,25 @@ TEST(SetIp, AnswerOfAnEarlierSearchIsListedNotPickedWhileTheAddressIsTyped) {
     Type(rig, "10.0.0.5");
     rig->OnCommand(Ctl::F2);
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kProbe});
+}
+
+TEST(SetIp, HostNameOrBrokenAddressAsksAgainAndKeepsTheCurrentPhone) {
+    // A phone answers from its address, which a name never equals: its reply would be
+    // ignored, so a name is refused at once.
+    for (const char* typed : {"phone.example", "localhost", "10.0.0", "10.0.0.300"}) {
+        SCOPED_TRACE(typed);
+        DialerRig rig;
+        rig.Init();
+        rig.Address("10.0.0.1");
+        rig->OnCommand(Menu::SetIp);
+        rig.face().UserSetText(Ctl::EntryEdit, typed);
+        rig->OnCommand(Ctl::F2);
+        EXPECT_TRUE(Wire(rig).empty());
+        EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.1");
+        EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
+        EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "Enter IP of the device:");
+        EXPECT_TRUE(rig->m_bSetIpPending);
+    }
 }
 
 TEST_F(Choosing, ClickOnARowPicksThatRowEvenWhileAnAddressIsTyped) {
@@ -495,13 +522,27 @@ TEST(SearchDuringAPrompt, TheDeviceListAtTheEndOfTheSearchTakesThePromptsPlace) 
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.3 " + kLogin});
 }
 
+TEST_F(Choosing, NewSearchEndsAPasswordPromptOfTheOldTable) {
+    Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
+    Click(0);
+    rig->OnCommand(Menu::Enumerate);
+    EXPECT_FALSE(rig->m_bPasswordPending);
+    EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
+    Offer(rig, Reply("10.0.0.9", 0, 0));
+    Wire(rig);
+    // F2 is no longer "Apply": it does not log into whoever answered first.
+    rig->OnCommand(Ctl::F2);
+    for (const std::string& w : Wire(rig))
+        EXPECT_EQ(w.find("LOGIN:"), std::string::npos) << w;
+}
+
 // --- Release, keep-alive and the menu ------------------------------------------------------
 
 TEST(Release, StopsThePhoneAndDropsEveryLaterCommand) {
     DialerRig rig;
     rig.Init();
     rig.Fire(Timer::Connect);
-    rig.Receive(Reply("10.0.0.7", 0, 0));
+    Offer(rig, Reply("10.0.0.7", 0, 0));
     rig.Fire(Timer::SearchEnd);
     rig.Receive("LOGIN: 1", "10.0.0.7");
     EXPECT_TRUE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
@@ -554,26 +595,38 @@ TEST(DevicesMenu, FollowsThePrivateFlagAndTheAddress) {
 
 // --- Login replies -------------------------------------------------------------------------
 
-TEST(LoginReply, AnyNumberIsAcceptedAndTakesTheSendersAddress) {
+// Logs into `addr` as a pick does.
+void LogInto(DialerRig& rig, const std::string& addr) {
+    rig.Address(addr);
+    rig->SendCommand("LOGIN: " + kMac + " ");
+    rig.socket.sent.clear();
+}
+
+TEST(LoginReply, AnyNumberFromThePhoneLoggedIntoIsAccepted) {
     struct Case {
         std::string msg;
+        std::string from;
         bool accepted;
+        bool stopsConnect;
     };
-    const Case cases[] = {{"LOGIN: 1", true},
-                          {"LOGIN: 0", true},
-                          {"LOGIN: -7", true},
-                          {"LOGIN: ok", false},
-                          {"LOGIN:", false}};
+    const Case cases[] = {{"LOGIN: 1", "10.0.0.42", true, true},
+                          {"LOGIN: 0", "10.0.0.42", true, true},
+                          {"LOGIN: -7", "10.0.0.42", true, true},
+                          {"LOGIN: ok", "10.0.0.42", false, true},
+                          {"LOGIN:", "10.0.0.42", false, true},
+                          // Another host cannot answer for the phone, nor move its address.
+                          {"LOGIN: 1", "10.0.0.43", false, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.msg);
+        SCOPED_TRACE(c.msg + " from " + c.from);
         DialerRig rig;
         rig.Init();
-        rig.Address("10.0.0.1");
-        rig.Receive(c.msg, "10.0.0.42");
-        EXPECT_FALSE(rig.timers.IsRunning(Timer::Connect)); // stopped in every case
+        LogInto(rig, "10.0.0.42");
+        rig.Receive(c.msg, c.from);
+        EXPECT_EQ(rig.timers.IsRunning(Timer::Connect), !c.stopsConnect);
         EXPECT_EQ(rig.timers.IsRunning(Timer::SearchEnd), !c.accepted);
-        EXPECT_EQ(rig->Socket().DeviceAddr(), c.accepted ? "10.0.0.42" : "10.0.0.1");
+        EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.42");
         EXPECT_EQ(rig.face().IsMenuEnabled(Menu::AttachPrivate), c.accepted);
+        EXPECT_TRUE(rig.socket.sent.empty());
     }
 }
 
@@ -653,6 +706,18 @@ TEST(StartAddress, PrivateControllerLogsIntoItsOwnPhone) {
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.3 LOGIN: " + kMac});
 }
 
+TEST(LoginReply, OnlyTheFirstReplyOfALoginCounts) {
+    DialerRig rig;
+    rig.Init();
+    LogInto(rig, "10.0.0.42");
+    rig.Receive("LOGIN: 1", "10.0.0.42");
+    rig->OnCommand(Menu::Release);
+    rig.Receive("LOGIN: 1", "10.0.0.42"); // late or repeated: the phone stays released
+    EXPECT_EQ(rig->Socket().DeviceAddr(), "");
+    rig.Fire(Timer::KeepAlive);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.42 STOP:"});
+}
+
 // --- The private attachment ----------------------------------------------------------------
 
 TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearching) {
@@ -662,6 +727,7 @@ TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearchin
     rig->OnCommand(Menu::AttachPrivate); // grayed: nothing
     EXPECT_EQ(rig->m_nPrivateController, 0);
 
+    LogInto(rig, "192.168.100.200");
     rig.Receive("LOGIN: 1", "192.168.100.200");
     rig->OnCommand(Menu::AttachPrivate);
     EXPECT_EQ(rig->m_nPrivateController, 1);

@@ -12,6 +12,8 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace orvane::test {
 namespace {
 
@@ -139,6 +141,33 @@ TEST(PrivateContacts, UploadsRenumberAndAMissingFileUploadsNone) {
         rig.Receive("UPDATE_PCLIST:");
         rig.Receive("UPDATE_PCLIST:"); // every request sends the whole list again
         EXPECT_EQ(rig.Sent(), (std::vector<std::string>{c.want, c.want})) << c.file;
+    }
+}
+
+TEST(PrivateContacts, OnlyARegularFileIsRead) {
+    // A directory of that name aborted the start; a named pipe blocked it until someone
+    // wrote to the pipe. Both now count as no file; a link to a regular file is read.
+    ContactFile real("1 555 Ann;");
+    const fs::path dir = fs::path(real.Path()).parent_path();
+    const fs::path asDir = dir / "dir";
+    fs::create_directories(asDir);
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path link = dir / "link";
+    fs::create_symlink(real.Path(), link);
+    const struct {
+        fs::path path;
+        const char* want;
+    } cases[] = {{asDir, "PBOOK: 2 "}, {fifo, "PBOOK: 2 "}, {link, "PBOOK: 2 1 555 Ann;"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.string());
+        const auto started = std::chrono::steady_clock::now();
+        DialerRig rig;
+        rig.Init(c.path.string());
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        rig.Address();
+        rig.Receive("UPDATE_PCLIST:");
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{c.want});
     }
 }
 

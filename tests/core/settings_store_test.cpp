@@ -25,6 +25,7 @@ class DebugCapture : public Platform {
     std::optional<Adapter> FirstAdapter() override { return std::nullopt; }
     int PrimaryScreenWidth() override { return 1280; }
     void StdOut(const std::string&) override {}
+    void StdErr(const std::string&) override {}
     void DebugOut(const std::string& text) override { debugLines.push_back(text); }
 };
 

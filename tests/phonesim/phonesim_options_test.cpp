@@ -138,15 +138,49 @@ TEST(ControlLines, ParseIntoCommands) {
     EXPECT_EQ(c.command->count, 10);
     EXPECT_EQ(c.command->bytes, std::string("KEY: 5 x=y\0", 11));
 
+    // A stranger host beside the phones: sends from its own address, or only listens.
+    c = ParseControlLine("from 10.77.0.66 send-to 10.77.0.1:40000 LOGIN: 1");
+    ASSERT_TRUE(c.command);
+    EXPECT_EQ(c.command->from, "10.77.0.66");
+    EXPECT_EQ(c.command->verb, ControlVerb::SendTo);
+    EXPECT_EQ(c.command->bytes, std::string("LOGIN: 1\0", 9));
+    c = ParseControlLine("from 10.77.0.66 flood count=5 rate=10 INPUT: 1 x;OK;No;");
+    ASSERT_TRUE(c.command);
+    EXPECT_EQ(c.command->verb, ControlVerb::Flood);
+    EXPECT_EQ(c.command->from, "10.77.0.66");
+    c = ParseControlLine("listen 10.77.0.77");
+    ASSERT_TRUE(c.command);
+    EXPECT_EQ(c.command->verb, ControlVerb::Listen);
+    EXPECT_EQ(c.command->from, "10.77.0.77");
+
     for (const char* line : {"ring 0301234", "hangup", "busy 1", "drop", "stop", "status", "quit"})
         EXPECT_TRUE(ParseControlLine(line).command) << line;
 
-    for (const char* bad :
-         {"", "jump", "send bad\\q", "send bad\\x4", "send-to nowhere x", "send-to 1.2.3.4 x",
-          "busy 2", "ring", "fault", "fault melt", "fault empty count=0",
-          "fault empty count=1000001", "fault empty rate=0", "fault empty rate=200001",
-          "fault empty seconds=601", "fault oversize size=4000", "fault nul extra", "flood count=5",
-          "flood rate=x KEY: 5", "@nowhere send x"})
+    for (const char* bad : {"",
+                            "jump",
+                            "send bad\\q",
+                            "send bad\\x4",
+                            "send-to nowhere x",
+                            "send-to 1.2.3.4 x",
+                            "busy 2",
+                            "ring",
+                            "fault",
+                            "fault melt",
+                            "fault empty count=0",
+                            "fault empty count=1000001",
+                            "fault empty rate=0",
+                            "fault empty rate=200001",
+                            "fault empty seconds=601",
+                            "fault oversize size=4000",
+                            "fault nul extra",
+                            "flood count=5",
+                            "flood rate=x KEY: 5",
+                            "@nowhere send x",
+                            "from nowhere send x",
+                            "from 10.77.0.66 ring 1",
+                            "from 10.77.0.66",
+                            "listen",
+                            "listen host"})
         EXPECT_FALSE(ParseControlLine(bad).command) << bad;
 }
 

@@ -31,8 +31,8 @@ class FaceShots : public ::testing::Test {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    void receive(const std::string& text) {
-        window->callCore([&] { rig.Receive(text, "10.77.0.11"); });
+    void receive(const std::string& text, const std::string& from = "10.77.0.11") {
+        window->callCore([&] { rig.Receive(text, from); });
     }
     void shoot(const char* name) {
         QTest::qWait(20);
@@ -66,8 +66,8 @@ TEST_F(FaceShots, StartFace) {
 TEST_F(FaceShots, DeviceList) {
     window->callCore([&] { rig.Fire(Timer::Connect); });
     receive("ORVN: T1 10.77.0.11 A0B1C2 0 0 Front Desk");
-    receive("ORVN: T1 10.77.0.12 A0B1C3 1 0 Lobby");
-    receive("ORVN: T2 10.77.0.13 A0B1C4 0 1 Sales Office");
+    receive("ORVN: T1 10.77.0.12 A0B1C3 1 0 Lobby", "10.77.0.12");
+    receive("ORVN: T2 10.77.0.13 A0B1C4 0 1 Sales Office", "10.77.0.13");
     window->callCore([&] { rig.Fire(Timer::SearchEnd); });
     EXPECT_TRUE(shown(Ctl::DeviceList));
     EXPECT_EQ(rows(Ctl::DeviceList), 3);

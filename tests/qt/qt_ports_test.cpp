@@ -210,6 +210,8 @@ struct LiveRig {
         window = std::make_unique<DialerWindow>(*dlg);
         socket.attach(window.get());
         window->initDialog("/nonexistent/PrivateContacts.txt");
+        // The peer plays the phone in use: the dialer handles only what that phone sends.
+        dlg->Socket().SetDeviceAddr("127.0.0.1");
         window->show();
     }
     ~LiveRig() { socket.attach(nullptr); }

@@ -139,6 +139,41 @@ TEST(AboutBox, ShowsTheVersionLineFromTheCore) {
     EXPECT_EQ(caption, QStringLiteral("About Orvane's SIP Dialer"));
 }
 
+TEST(MessageBoxes, ALongTextShowsItsFirstLinesAndScrollsWhole) {
+    // A console answer of 64 KB: the box stays smaller than a screen, the text is whole.
+    std::string text;
+    for (int i = 0; text.size() < 65536; ++i)
+        text += "drwxr-xr-x 2 root root " + std::to_string(i) + " usr/share/x\n";
+    QtDialogs dialogs;
+    QString shown, detail;
+    int height = 0;
+    DuringNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        detail = box->detailedText();
+        height = box->height();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.MessageBox(text, "Linux Response", MsgButtons::Ok, MsgIcon::Information, true);
+    EXPECT_EQ(detail, QString::fromStdString(text));
+    EXPECT_EQ(shown.count(QLatin1Char('\n')), 20);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("drwxr-xr-x 2 root root 0 usr/share/x\n")));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\n...")));
+    EXPECT_LT(height, 700); // fits a 768-pixel screen
+
+    // A short answer is shown as it is, with nothing to unfold.
+    DuringNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        shown = box->text();
+        detail = box->detailedText();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.MessageBox("one\ntwo\n", "Linux Response", MsgButtons::Ok, MsgIcon::Information, true);
+    EXPECT_EQ(shown, QStringLiteral("one\ntwo\n"));
+    EXPECT_TRUE(detail.isEmpty());
+}
+
 TEST(MessageBoxes, KeepTheirTextsAndAnswer) {
     QtDialogs dialogs;
     QString text, caption;

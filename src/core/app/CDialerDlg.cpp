@@ -31,7 +31,8 @@ constexpr int kWideScreen = 1920;
 } // namespace
 
 CDialerDlg::CDialerDlg(Ports ports)
-    : m_ports(ports), m_socket(ports.socket, ports.dialogs, ports.platform) {
+    : m_ports(ports), m_socket(ports.socket, ports.dialogs),
+      m_dropTrace(ports.platform, ports.timers, Timer::DropTrace) {
     m_szLocalMac = kNoAdapterIdentity;
     if (const auto adapter = m_ports.platform.FirstAdapter()) {
         m_szLocalMac = FormatMac(adapter->mac);
@@ -159,6 +160,7 @@ void CDialerDlg::OnTimer(int id) {
         break;
     case Timer::Connect: OnConnectTimer(); break;
     case Timer::SearchEnd: OnSearchEndTimer(); break;
+    case Timer::DropTrace: m_dropTrace.OnMinute(); break;
     default: break;
     }
 }
@@ -248,6 +250,9 @@ void CDialerDlg::SendCommand(std::string_view text) {
         return;
     }
     const std::string line(text);
+    // The replies these two ask for are welcome from where they went, and from nowhere else.
+    if (line.rfind("LOGIN:", 0) == 0) m_strLoginAddr = m_socket.DeviceAddr();
+    if (line.rfind("ORVN:", 0) == 0) m_strProbeAddr = m_socket.DeviceAddr();
     m_socket.Send(line.c_str(), line.size() + 1);
     m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
 }

@@ -4,11 +4,13 @@
 
 #include "app/RecordTable.h"
 #include "face/FaceModel.h"
+#include "link/CDropTrace.h"
 #include "link/UdpSocket.h"
 #include "ports.h"
 #include "protocol/Protocol.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,7 @@ constexpr int KeepAlive = 1;  // 60000 ms, restarted by every SendCommand
 constexpr int VolumeDrag = 3; // 500 ms after the last slider move
 constexpr int Connect = 4;    // 500 ms at start; 10000 ms between private logins
 constexpr int SearchEnd = 5;  // 3500 ms after a search starts, 3000 after "Enumerate"
+constexpr int DropTrace = 6;  // 60000 ms while datagrams from strangers are being counted
 } // namespace Timer
 
 // The program's name: the window's title, and the caption of its own boxes.
@@ -113,7 +116,11 @@ class CDialerDlg {
     bool OnKeyboardBackspace();
     // Any scroll notification of the volume slider; its position is already in the model.
     void OnVolumeSlider();
-    // One received message (the datagram's text up to its first NUL).
+    // One received datagram's text (up to its first NUL) from `sender` (dotted IPv4): the
+    // one way datagrams enter the dialog. Only what the phone in use may send is handed
+    // to OnDeviceMessage; the rest is dropped and traced.
+    void OnDatagram(std::string_view sender, std::string_view msg);
+    // One message to handle, as if the phone in use sent it.
     void OnDeviceMessage(std::string_view msg);
 
     // --- The send routine ----------------------------------------------------------------
@@ -189,7 +196,8 @@ class CDialerDlg {
     int m_nCallLogCount = 0;
     int m_nMenuCount = 0;
 
-    std::string m_strLinuxResponse;
+    std::string m_strLinuxResponse; // at most kMaxConsoleOutput and the cut notice
+    static constexpr std::size_t kMaxConsoleOutput = 64 * 1024;
     std::string m_szPassword;   // at most 29 characters
     std::string m_szLocalMac;   // 17 characters
     std::string m_strStartAddr; // asked instead of the first search; empty once asked
@@ -281,6 +289,8 @@ class CDialerDlg {
     void OnUsePrivateContactList();
     void OnAbout();
 
+    void AppendConsoleOutput(std::string_view fragment);
+
     // The display lines that were on view when console mode began.
     std::array<bool, 4> m_consoleLines{};
 
@@ -288,6 +298,21 @@ class CDialerDlg {
     FaceModel m_face;
     UdpSocket m_socket;
     bool m_bEnded = false;
+
+    // What the sender rule needs to know of the link: a search is open; where the last
+    // LOGIN: and the "Set IP" probe went.
+    bool m_bSearchOpen = false;
+    std::string m_strLoginAddr;
+    std::string m_strProbeAddr;
+    CDropTrace m_dropTrace;
+
+    // One console box and one text prompt at a time: what ends while one is open waits
+    // for it to close (the newest waiting prompt replaces an older one).
+    bool m_bConsoleCut = false;
+    bool m_bLinuxBoxOpen = false;
+    bool m_bLinuxBoxWaiting = false;
+    bool m_bPromptOpen = false;
+    std::optional<TextInputRequest> m_waitingPrompt;
 };
 
 } // namespace orvane

@@ -3,8 +3,10 @@
 // messages and screen switches are in DialerLists.cpp.
 #include "app/CDialerDlg.h"
 #include "face/FaceIds.h"
+#include "link/CSenderRule.h"
 #include "protocol/Protocol.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace orvane {
@@ -63,15 +65,31 @@ bool IsBlankLabel(const std::string& label) {
 
 } // namespace
 
+void CDialerDlg::OnDatagram(std::string_view sender, std::string_view msg) {
+    LinkWindow link;
+    link.deviceAddr = m_socket.DeviceAddr();
+    link.searchOpen = m_bSearchOpen;
+    if (m_bSetIpPending) link.probeAddr = m_strProbeAddr;
+    link.loginAddr = m_strLoginAddr;
+    if (!SenderMayDrive(link, sender, msg)) {
+        m_dropTrace.Dropped(sender);
+        return;
+    }
+    OnDeviceMessage(msg);
+}
+
 void CDialerDlg::OnDeviceMessage(std::string_view msg) {
     EventScope after{*this};
     DispatchScope scope(m_bDispatching);
     switch (proto::RecognizeIncoming(msg)) {
     case proto::InKeyword::HookOn: OnHookOn(); break;
     case proto::InKeyword::HookOff: m_bHook = false; break;
-    case proto::InKeyword::LinuxStart: m_strLinuxResponse.clear(); break;
+    case proto::InKeyword::LinuxStart:
+        m_strLinuxResponse.clear();
+        m_bConsoleCut = false;
+        break;
     case proto::InKeyword::LinuxEnd: OnLinuxEnd(); break;
-    case proto::InKeyword::Linux: m_strLinuxResponse += proto::LinuxFragment(msg); break;
+    case proto::InKeyword::Linux: AppendConsoleOutput(proto::LinuxFragment(msg)); break;
     case proto::InKeyword::Mod: ShowContactEditor(true); break;
     case proto::InKeyword::Add: ShowContactEditor(false); break;
     case proto::InKeyword::Disp: OnDisp(msg); break;
@@ -321,20 +339,58 @@ void CDialerDlg::OnInput(std::string_view msg) {
     prompt.secondCaption = request.secondCaption;
     prompt.initialText = request.initialText;
 
-    const TextInputAnswer answer = m_ports.dialogs.RunTextInput(prompt);
-    m_nInputButton = answer.button;
-    m_strInputText = answer.text;
-    // The device waits for an answer however the prompt was closed.
-    SendCommand(proto::FormatInputReply(m_nInputButton, m_strInputText));
+    // One prompt at a time: a request that comes while one is open waits for it to close,
+    // so replies go out in the order the prompts were answered and prompts never stack.
+    if (m_bPromptOpen) {
+        m_waitingPrompt = prompt;
+        return;
+    }
+    m_bPromptOpen = true;
+    std::optional<TextInputRequest> next = prompt;
+    while (next && !m_bEnded) {
+        const TextInputAnswer answer = m_ports.dialogs.RunTextInput(*next);
+        m_nInputButton = answer.button;
+        m_strInputText = answer.text;
+        // The device waits for an answer however the prompt was closed.
+        SendCommand(proto::FormatInputReply(m_nInputButton, m_strInputText));
+        next = std::move(m_waitingPrompt);
+        m_waitingPrompt.reset();
+    }
+    m_bPromptOpen = false;
 }
 
 void CDialerDlg::OnLinuxEnd() {
-    // Messages that arrive while the box is open are then handled without a hold-off.
+    // One box at a time: an answer that ends while the box is open is shown when it closes.
+    if (m_bLinuxBoxOpen) {
+        m_bLinuxBoxWaiting = true;
+        return;
+    }
+    m_bLinuxBoxOpen = true;
     m_bDispatching = 0;
-    // The box shows the answer as it stands now; fragments arriving while it is open
-    // collect for the next box.
-    const std::string text = m_strLinuxResponse;
-    m_ports.dialogs.MessageBox(text, "Linux Response", MsgButtons::Ok, MsgIcon::Information, true);
+    do {
+        m_bLinuxBoxWaiting = false;
+        // The box shows the answer as it stands now; fragments arriving while it is open
+        // collect for the next box.
+        const std::string text = m_strLinuxResponse;
+        m_ports.dialogs.MessageBox(text, "Linux Response", MsgButtons::Ok, MsgIcon::Information,
+                                   true);
+    } while (m_bLinuxBoxWaiting && !m_bEnded);
+    m_bLinuxBoxOpen = false;
+}
+
+void CDialerDlg::AppendConsoleOutput(std::string_view fragment) {
+    // A box of megabytes would hold the window for seconds: keep the first part and say
+    // that the rest was cut.
+    if (m_bConsoleCut) return;
+    const std::size_t room =
+        kMaxConsoleOutput - std::min(kMaxConsoleOutput, m_strLinuxResponse.size());
+    if (fragment.size() <= room) {
+        m_strLinuxResponse += fragment;
+        return;
+    }
+    m_strLinuxResponse += fragment.substr(0, room);
+    m_strLinuxResponse += "\n[The rest of the output was cut: more than 64 KB.]";
+    m_bConsoleCut = true;
 }
 
 } // namespace orvane

@@ -78,6 +78,7 @@ void CDialerDlg::SearchDevices(const std::string& only) {
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
     m_face.Show(Ctl::DeviceList, false);
+    m_bSearchOpen = true; // until timer 5 ends it
     // A password prompt belongs to an entry of the table just emptied, and an address not
     // yet applied would have the first answer of the search picked: the prompt gives way,
     // so that F2 offers no "Apply" that would do either.
@@ -112,11 +113,18 @@ void CDialerDlg::OnEnumerate() {
 
 void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
     const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
-    if (!reply) return;
+    // Only a dotted address: a name would be looked up at every send.
+    if (!reply || !proto::IsDottedIPv4(reply->ip)) return;
+    // One entry per address: a later reply updates its entry in place.
+    int index = 0;
+    while (index < m_nDeviceCount && index < kMaxDevices &&
+           m_Devices[static_cast<std::size_t>(index)].szIP != reply->ip)
+        ++index;
+    const bool known = index < m_nDeviceCount;
     // The table holds kMaxDevices entries; a further reply is dropped.
-    if (m_nDeviceCount < 0 || m_nDeviceCount >= kMaxDevices) return;
+    if (index < 0 || index >= kMaxDevices) return;
 
-    DeviceEntry& e = m_Devices[static_cast<std::size_t>(m_nDeviceCount)];
+    DeviceEntry& e = m_Devices[static_cast<std::size_t>(index)];
     e.szType = proto::Cut(reply->type, proto::Width::DevType);
     e.szIP = proto::Cut(reply->ip, proto::Width::DevIP);
     e.szID = proto::Cut(reply->id, proto::Width::DevID);
@@ -125,8 +133,12 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
     e.bInitOnly = reply->initOnly ? 1 : 0;
     e.nPasswordRequired = reply->initOnly ? 0 : reply->passwordRequired;
 
-    InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
-    ++m_nDeviceCount;
+    if (known) {
+        FillDeviceList();
+    } else {
+        InsertDeviceRow(m_face, m_nDeviceCount, e, m_nNameFirst);
+        ++m_nDeviceCount;
+    }
 
     // A probed address answered: pick it at once. While the address is still being typed
     // nothing has been probed yet; a late answer to an earlier search is only listed.
@@ -135,6 +147,7 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
 
 void CDialerDlg::OnSearchEndTimer() {
     m_ports.timers.KillTimer(Timer::SearchEnd);
+    m_bSearchOpen = false;
     if (m_nDeviceCount <= 0) {
         SetLinkPrompt("No SIP Phone Found!");
         return;
@@ -359,7 +372,9 @@ void CDialerDlg::OnApplyAddress() {
     const std::string addr = Trimmed(m_strEntry);
     // A text the address field cannot hold would be cut into another address: asked
     // again (the edit limits what is typed, so only text put there otherwise gets here).
-    if (addr.size() > UdpSocket::kAddrCapacity) {
+    // So is a host name: the phone answers from its address, which a name never equals.
+    // (Nothing typed releases the phone, below.)
+    if (addr.size() > UdpSocket::kAddrCapacity || (!addr.empty() && !proto::IsDottedIPv4(addr))) {
         OnSetIp();
         return;
     }
@@ -435,6 +450,7 @@ void CDialerDlg::UpdateDevicesMenu() {
 void CDialerDlg::OnConnectTimer() {
     if (m_nPrivateController != 0) {
         m_ports.timers.KillTimer(Timer::SearchEnd);
+        m_bSearchOpen = false;
         SetLinkPrompt("Connecting ...");
         SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
         m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
@@ -450,8 +466,11 @@ void CDialerDlg::OnLoginReply(std::string_view msg) {
     const std::optional<int> value = proto::ParseLoginReply(msg);
     m_ports.timers.KillTimer(Timer::Connect);
     if (!value) return;
-    // Any number means accepted; the device is wherever the reply came from.
+    // Any number means accepted; the device is wherever the reply came from (only the
+    // phone the login went to gets this far).
     m_ports.timers.KillTimer(Timer::SearchEnd);
+    m_bSearchOpen = false;
+    m_strLoginAddr.clear();
     if (!m_socket.m_strSenderAddr.empty()) m_socket.SetDeviceAddr(m_socket.m_strSenderAddr);
     UpdateDevicesMenu();
     // The window's title names the phone it controls, as the search found it.

@@ -4,9 +4,12 @@
 
 #include "face/FaceIds.h"
 
+#include <filesystem>
 #include <fstream>
+#include <ios>
 #include <streambuf>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace orvane {
@@ -77,10 +80,21 @@ std::vector<PhonebookEntry> ParsePrivateContacts(std::istream& in) {
 
 void CDialerDlg::LoadPrivateContacts(const std::string& path) {
     m_nPrivateContactCount = 0;
+    // Only a regular file (or a link to one): a directory of that name fails every read
+    // and a named pipe would block the start until someone writes to it.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file) return; // no file: an empty list, nothing reported
 
-    const std::vector<PhonebookEntry> records = ParsePrivateContacts(file);
+    std::vector<PhonebookEntry> records;
+    try {
+        records = ParsePrivateContacts(file);
+    } catch (const std::ios_base::failure&) {
+        // The stream library reports a failed read (an I/O error) by throwing: the file
+        // then counts as no file.
+        return;
+    }
     std::size_t count = 0;
     for (const PhonebookEntry& record : records) {
         if (count >= m_PrivateContacts.size()) break;
@@ -93,7 +107,8 @@ void CDialerDlg::UploadPrivateContacts() {
     std::vector<proto::Contact> contacts;
     contacts.reserve(static_cast<std::size_t>(m_nPrivateContactCount));
     for (int k = 0; k < m_nPrivateContactCount; ++k) {
-        const PhonebookEntry& record = std::as_const(m_PrivateContacts)[static_cast<std::size_t>(k)];
+        const PhonebookEntry& record =
+            std::as_const(m_PrivateContacts)[static_cast<std::size_t>(k)];
         contacts.push_back({record.number, record.name});
     }
     // Straight to the socket: a chunk is far longer than a command line, and the upload

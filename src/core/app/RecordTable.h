@@ -1,7 +1,8 @@
-// A fixed table of N records whose storage is made the first time a record is changed.
-// The dialog keeps a full table for each list the device may send (3000 calls alone are
-// half a megabyte); most sessions never see some of them, and a table that exists from the
-// start costs that memory and the time to clear it before the window first shows.
+// A fixed table of N records whose storage is made in blocks, each the first time one of
+// its records is changed. The dialog keeps a full table for each list the device may
+// send (3000 calls alone are half a megabyte); most sessions never see some of them, a
+// short list touches only its first block, and a table that existed whole from the start
+// would cost that memory and the time to clear it (for every list, and every fuzz input).
 #pragma once
 
 #include <array>
@@ -13,26 +14,34 @@ namespace orvane {
 
 template <typename Record, std::size_t N> class RecordTable {
   public:
+    static constexpr std::size_t kBlock = 64; // records per block
     static constexpr std::size_t size() { return N; }
 
-    // A record to change: the whole table exists from now on, so a reference stays good
-    // for the table's life.
+    // A record to change: its block exists from now on, so a reference stays good for the
+    // table's life.
     Record& operator[](std::size_t index) {
         assert(index < N);
-        if (!m_records) m_records = std::make_unique<std::array<Record, N>>();
-        return (*m_records)[index];
+        std::unique_ptr<Block>& block = m_blocks[index / kBlock];
+        if (!block) block = std::make_unique<Block>();
+        return (*block)[index % kBlock];
     }
-    // A record to read: before any change every record is empty.
+    // A record to read: a record never changed is empty.
     const Record& operator[](std::size_t index) const {
         assert(index < N);
         static const Record kEmpty{};
-        return m_records ? (*m_records)[index] : kEmpty;
+        const std::unique_ptr<Block>& block = m_blocks[index / kBlock];
+        return block ? (*block)[index % kBlock] : kEmpty;
     }
-    // Whether the storage has been made yet.
-    bool allocated() const { return m_records != nullptr; }
+    // Whether any storage has been made yet.
+    bool allocated() const {
+        for (const std::unique_ptr<Block>& block : m_blocks)
+            if (block) return true;
+        return false;
+    }
 
   private:
-    std::unique_ptr<std::array<Record, N>> m_records;
+    using Block = std::array<Record, kBlock>;
+    std::array<std::unique_ptr<Block>, (N + kBlock - 1) / kBlock> m_blocks;
 };
 
 } // namespace orvane

@@ -80,6 +80,7 @@ Control Label(int id, DluRect rect, const char* text) {
 std::vector<Control> TemplateControls() {
     using namespace Ctl;
     std::vector<Control> v;
+    v.reserve(64); // every control of the template, built once per dialog without moves
     const TabImages tabs = TabImagesFor(TabState::StartUp);
     v.push_back(MyButton(DialpadTab, {18, 25, 32, 28}, true, tabs.dialpad));
     v.push_back(MyButton(CallLogsTab, {50, 25, 32, 28}, true, tabs.callLogs));

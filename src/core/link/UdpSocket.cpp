@@ -18,8 +18,7 @@ bool IsTransientReceiveError(int error) {
     }
 }
 
-UdpSocket::UdpSocket(DatagramPort& port, Dialogs& dialogs, Platform& platform)
-    : m_port(port), m_dialogs(dialogs), m_platform(platform) {
+UdpSocket::UdpSocket(DatagramPort& port, Dialogs& dialogs) : m_port(port), m_dialogs(dialogs) {
     if (!m_port.Create()) {
         m_dialogs.MessageBox("Socket Create() failed: " + std::to_string(m_port.LastError()),
                              "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
@@ -101,14 +100,14 @@ void UdpSocket::OnReceive(int) {
     if (n == 0) return;
     m_buffer[n] = '\0';
     if (m_pOwner == nullptr) return;
-    if (m_pOwner->m_bDispatching) {
-        for (int i = 0; i < kHoldOffTries && m_pOwner->m_bDispatching; ++i)
-            m_platform.Sleep(kHoldOffMs);
-    }
+    // A datagram that arrives while a handler has a box open is handled at once, inside
+    // the box's loop: the handlers that open boxes keep one box of a kind open and let a
+    // later request wait, so no handler runs inside itself and the window never sleeps.
     // The handler may open a modal box in which further datagrams arrive and reuse the
     // buffer, so it gets its own copy of the text.
     const std::string text(m_buffer, std::strlen(m_buffer));
-    m_pOwner->OnDeviceMessage(text);
+    const std::string sender = m_strSenderAddr;
+    m_pOwner->OnDatagram(sender, text);
 }
 
 } // namespace orvane

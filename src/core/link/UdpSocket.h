@@ -14,7 +14,7 @@ class CDialerDlg;
 class UdpSocket {
   public:
     // Creates the socket on any port; a failure shows its message and construction goes on.
-    UdpSocket(DatagramPort& port, Dialogs& dialogs, Platform& platform);
+    UdpSocket(DatagramPort& port, Dialogs& dialogs);
     virtual ~UdpSocket();
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
@@ -45,15 +45,12 @@ class UdpSocket {
     int s_nBroadcastOpt = 1;
 
     static constexpr std::size_t kAddrCapacity = 59;
-    static constexpr int kHoldOffTries = 30;
-    static constexpr unsigned kHoldOffMs = 10;
 
   private:
     void ShowLastingFailure(const std::string& text);
 
     DatagramPort& m_port;
     Dialogs& m_dialogs;
-    Platform& m_platform;
     std::string m_szDeviceAddr;
     bool m_bClosed = false;
     char m_buffer[4096];

@@ -184,6 +184,23 @@ int Scan(std::string_view text, std::string_view tmpl, ScanValue* values, int ma
     return count;
 }
 
+bool IsDottedIPv4(std::string_view text) {
+    std::size_t pos = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (pos >= text.size() || text[pos] != '.') return false;
+            ++pos;
+        }
+        const std::size_t start = pos;
+        int value = 0;
+        while (pos < text.size() && pos - start < 3 && text[pos] >= '0' && text[pos] <= '9')
+            value = value * 10 + (text[pos++] - '0');
+        const std::size_t digits = pos - start;
+        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) return false;
+    }
+    return pos == text.size();
+}
+
 std::optional<std::string_view> TextAfterBlank(std::string_view text, int n) {
     std::size_t pos = 0;
     for (int k = 0; k < n; ++k) {

@@ -65,6 +65,10 @@ std::optional<std::string_view> TextAfterBlank(std::string_view text, int n);
 // Cuts `s` to at most `width` characters.
 std::string Cut(std::string_view s, std::size_t width);
 
+// Four decimal parts 0 to 255 joined by dots ("10.77.0.11"), no blanks, no leading zeros:
+// the form in which the socket reports a sender, so equal addresses are equal texts.
+bool IsDottedIPv4(std::string_view text);
+
 // ---------------------------------------------------------------------------------------
 // Device to dialer.
 

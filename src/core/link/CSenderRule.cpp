@@ -1,0 +1,24 @@
+#include "link/CSenderRule.h"
+
+#include "protocol/Protocol.h"
+
+namespace orvane {
+
+bool SenderMayDrive(const LinkWindow& link, std::string_view sender, std::string_view msg) {
+    if (sender.empty()) return false;
+    const bool fromPhone = sender == link.deviceAddr;
+    switch (proto::RecognizeIncoming(msg)) {
+    case proto::InKeyword::Orvn: {
+        const bool welcome = link.searchOpen || (fromPhone && sender == link.probeAddr);
+        if (!welcome) return false;
+        // A reply speaks for its sender only: naming another host (or a name to look up)
+        // would let anyone put any address into the device list.
+        const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
+        return reply && proto::IsDottedIPv4(reply->ip) && reply->ip == sender;
+    }
+    case proto::InKeyword::Login: return fromPhone && sender == link.loginAddr;
+    default: return fromPhone;
+    }
+}
+
+} // namespace orvane
