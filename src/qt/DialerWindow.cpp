@@ -459,7 +459,9 @@ void DialerWindow::applyList(View& view, const Control& c) {
     QTreeView* tree = view.tree;
     const bool rebuilt = view.list->catchUp() || view.shownSelection == -2;
     const int rows = view.list->rowCount();
-    if (rebuilt || rows != view.fittedRows) fitColumns(view, l);
+    // Rows past the sample change no width: a long list is fitted once, not per datagram.
+    if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
+        fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
         if (l.selected >= 0 && l.selected < rows)
             tree->selectionModel()->select(view.list->index(l.selected, 0),
@@ -476,11 +478,12 @@ void DialerWindow::applyList(View& view, const Control& c) {
 }
 
 void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
-    // Every column as wide as its heading and its texts need (the first rows tell), and
-    // the "Name" column takes what is left of the list's width, or gives up what the
-    // others need: so numbers, dates and addresses are never cut, names are shortened
-    // with "..." only when the list is too narrow for all, and no scroll bar is needed
-    // sideways where everything fits. The order and headings stay as the list has them.
+    // Every column as wide as its heading and its texts need (the first rows tell). Where
+    // that is more than the list's width, an "ID" column gives up what is missing first
+    // and a "Name" column next, each shortened with "..." down to a few letters: numbers,
+    // addresses and dates are never cut, a device list shows its names whole. Where it is
+    // less, the "Name" column takes the rest, so no scroll bar is needed sideways where
+    // everything fits. The order and headings stay as the list has them.
     QTreeView* tree = view.tree;
     QHeaderView* header = tree->header();
     const int columns = static_cast<int>(l.columns.size());
@@ -488,29 +491,37 @@ void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
     if (columns == 0) return;
     const int padding = 4; // a cell's size hint has its margins already; a gap between texts
     std::vector<int> want(static_cast<std::size_t>(columns));
-    int elastic = columns - 1;
     int total = 0;
     const int sample = std::min(view.fittedRows, kFitSampleRows);
     for (int i = 0; i < columns; ++i) {
-        const auto at = static_cast<std::size_t>(i);
         int cells = 0;
         for (int row = 0; row < sample; ++row)
             cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
-        want[at] = std::max(header->sectionSizeHint(i), cells + padding);
-        if (l.columns[at].heading == "Name") elastic = i;
-        total += want[at];
+        want[static_cast<std::size_t>(i)] = std::max(header->sectionSizeHint(i), cells + padding);
+        total += want[static_cast<std::size_t>(i)];
     }
+    auto columnOf = [&](const char* heading) {
+        for (int i = 0; i < columns; ++i)
+            if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
+        return -1;
+    };
     // Room inside the frame, less the vertical scroll bar once the rows need it.
     int room = tree->contentsRect().width();
     const int rowHeight = std::max(1, tree->sizeHintForRow(0));
     const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
     if (view.fittedRows * rowHeight > rowsRoom)
         room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
-    const auto e = static_cast<std::size_t>(elastic);
-    const int others = total - want[e];
-    // A name keeps at least a few letters before it is shortened further.
-    const int nameFloor = std::min(want[e], tree->fontMetrics().averageCharWidth() * 4 + padding);
-    want[e] = std::max(nameFloor, room - others);
+    const int floor = tree->fontMetrics().averageCharWidth() * 4 + padding;
+    for (const char* heading : {"ID", "Name"}) {
+        const int i = columnOf(heading);
+        if (i < 0 || total <= room) continue;
+        int& width = want[static_cast<std::size_t>(i)];
+        const int give = std::min(total - room, std::max(0, width - floor));
+        width -= give;
+        total -= give;
+    }
+    const int name = columnOf("Name");
+    if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
         header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }

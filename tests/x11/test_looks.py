@@ -8,13 +8,6 @@ from xrig import FRONT_DESK
 class Looks(xrig.Conversation):
     screen = "1920x1080x24"
 
-    def picture_of(self, description, inset=0):
-        """The control's pixels; inset leaves its frame out."""
-        node = self.rig.find(description)
-        self.assertIsNotNone(node, f"no {description} on the face")
-        x, y, w, h = node.rect
-        return xrig.Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset, h - 2 * inset))
-
     def test_text_keeps_its_tails_and_status_pictures_their_size(self):
         # "Searching ..." on display line 0 while the search is out: the g keeps its tail.
         self.assertTrue(self.rig.find("display line 0", name="Searching ...", timeout=3))

@@ -8,12 +8,6 @@ class Scaled(xrig.Conversation):
     screen = "1600x1200x24"
     env = {"QT_SCALE_FACTOR": "2"}
 
-    def picture_of(self, description, inset=0):
-        node = self.rig.find(description)
-        self.assertIsNotNone(node, f"no {description} on the face")
-        x, y, w, h = node.rect
-        return xrig.Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset, h - 2 * inset))
-
     def test_text_keeps_its_tails(self):
         self.assertTrue(self.rig.find("display line 0", name="Searching ...", timeout=3))
         self.assertGreaterEqual(self.picture_of("display line 0").descender_depth(), 8)

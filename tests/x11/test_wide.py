@@ -9,11 +9,7 @@ class Wide(xrig.Conversation):
     screen = "1920x1080x24"
 
     def ink_columns(self, description, inset):
-        node = self.rig.find(description)
-        self.assertIsNotNone(node, f"no {description}")
-        x, y, w, h = node.rect
-        picture = xrig.Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset,
-                                              h - 2 * inset))
+        picture = self.picture_of(description, inset)
         columns = [c for c in range(picture.width)
                    if any(picture.grey[r][c] < 90 for r in range(picture.height))]
         return columns, picture.width

@@ -10,7 +10,6 @@ and from screenshots of the X server; what the dialer sent is read from the phon
 datagram log.
 """
 
-import atexit
 import os
 import shutil
 import signal
@@ -64,9 +63,9 @@ def wait_until(check, timeout=10.0, step=0.05):
 
 
 class Display:
-    """An X server of its own and a session bus; the accessibility bus starts on the bus
-    when first asked. One per test program: the accessibility bindings stay with the bus
-    they first reached. Ends with the program (see own_process_namespace)."""
+    """An X server of its own, a session bus and the accessibility bus on it. One per test
+    program: the accessibility bindings stay with the bus they first reached. Ends with
+    the program (see own_process_namespace)."""
 
     _shared = None
 
@@ -92,10 +91,10 @@ class Display:
             raise RuntimeError("Xvfb gave no display number")
         self.name = ":" + number.decode()
         os.environ["DISPLAY"] = self.name
-        # The session's own runtime folder: the accessibility bus puts its socket there, and
-        # programs running side by side must not share one.
-        os.environ["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="orvane-x11-run-")
-        atexit.register(shutil.rmtree, os.environ["XDG_RUNTIME_DIR"], True)
+        # The buses' sockets in a folder of this program's own: another run's (or a dead
+        # one's) accessibility bus is never found.
+        self.runtime = tempfile.mkdtemp(prefix="orvane-x11-run-")
+        os.environ["XDG_RUNTIME_DIR"] = self.runtime
         self.bus = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -103,6 +102,17 @@ class Display:
         if not address:
             raise RuntimeError("dbus-daemon gave no address")
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+        # The accessibility bus and its registry up before any dialer asks for them: a
+        # dialer that finds them slow to start on a busy machine stays out of the tree.
+        self.a11y = subprocess.Popen(
+            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        bus_up = wait_until(lambda: subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+             "/org/a11y/bus", "org.a11y.Bus.GetAddress"], capture_output=True).returncode == 0,
+            10)
+        if not bus_up:
+            raise RuntimeError("the accessibility bus did not start")
 
 
 class Rig:
@@ -160,7 +170,10 @@ class Rig:
              *args],
             cwd=self.dir, env=self.env, stdout=subprocess.DEVNULL)
         self.procs.append(self.dialer)
-        self.window = self.wait_window(TITLE, 15)
+        # This dialer's window (by its process), not one that is still going away.
+        found = wait_until(lambda: self.xdo("search", "--onlyvisible", "--pid",
+                                            self.dialer.pid, "--name", TITLE).split(), 15)
+        self.window = int(found[0]) if found else None
         if not self.window:
             raise RuntimeError("the dialer's window did not show")
 
@@ -253,13 +266,6 @@ class Rig:
     def title(self, window):
         return self.xdo("getwindowname", window)
 
-    def titles(self):
-        """The titles of every visible top-level window."""
-        names = []
-        for w in self.windows("."):
-            names.append(self.title(w))
-        return names
-
     def click(self, x, y, button=1, repeat=1):
         """Moves the pointer there and clicks (repeat 2: a double click)."""
         # One command: the X server takes the motion before the button.
@@ -285,28 +291,35 @@ class Rig:
         """Every showing object of the dialer's windows, in tree order."""
         import pyatspi  # after the session bus is known
 
+        # This conversation's dialer: one of an earlier conversation may still be listed.
         app = None
         desktop = pyatspi.Registry.getDesktop(0)
+        # The bindings keep the desktop's children from the registry's notices, which a
+        # busy machine can leave behind; ask anew.
+        desktop.clear_cache()
         for i in range(desktop.childCount):
             child = desktop.getChildAtIndex(i)
-            if child is not None and child.name == "orvane-dialer":
-                app = child
+            try:
+                if child is not None and child.get_process_id() == self.dialer.pid:
+                    app = child
+            except Exception:  # an application that went away while we looked
+                continue
         found = []
         if app is None:
             return found
 
-        def walk(acc, window):
+        def walk(acc):
             for i in range(acc.childCount):
                 child = acc.getChildAtIndex(i)
                 if child is None:
                     continue
-                node = Node(child, window, self.scale)
+                node = Node(child, self.scale)
                 if not node.showing:
                     continue
                 found.append(node)
-                walk(child, window if window is not None else node)
+                walk(child)
 
-        walk(app, None)
+        walk(app)
         return found
 
     def find(self, description=None, role=None, name=None, timeout=5.0):
@@ -322,10 +335,6 @@ class Rig:
                 return node
             return None
         return wait_until(look, timeout, 0.1)
-
-    def shows(self, description):
-        """Whether an object with that description is showing now."""
-        return any(n.description == description for n in self.nodes())
 
     def press(self, description, repeat=1):
         """Clicks the middle of the control with that description."""
@@ -384,11 +393,10 @@ class Row:
 class Node:
     """One object of the accessibility tree as it was when read."""
 
-    def __init__(self, acc, window, scale):
+    def __init__(self, acc, scale):
         import pyatspi
 
         self.acc = acc
-        self.window = window
         self.role = acc.getRoleName()
         self.name = acc.name or ""
         self.description = acc.description or ""
@@ -433,7 +441,11 @@ class Conversation(unittest.TestCase):
     def device_rows(self, count=3):
         rows = wait_until(lambda: len(self.rig.rows("device list")) >= count and
                           self.rig.rows("device list"), 15, 0.2)
-        self.assertTrue(rows, "the device list did not show %d phones" % count)
+        if not rows:
+            tree = self.rig.find("device list", timeout=0)
+            self.fail("the device list did not show %d phones; the face shows %s; list: %s" % (
+                count, [(n.description or n.role, n.name) for n in self.rig.nodes()][:40],
+                tree and [tree.acc.getChildAtIndex(i).name for i in range(tree.acc.childCount)]))
         return rows
 
     def row_of(self, rows, name):
@@ -456,12 +468,17 @@ class Conversation(unittest.TestCase):
         self.assertIsNotNone(node, f"no {description} on the face")
         return node.text()
 
+    def picture_of(self, description, inset=0):
+        """The control's pixels as the X server shows them; inset leaves its frame out."""
+        node = self.rig.find(description)
+        self.assertIsNotNone(node, f"no {description} on the face")
+        x, y, w, h = node.rect
+        return Picture(self.rig.env, (x + inset, y + inset, w - 2 * inset, h - 2 * inset))
+
     def assert_sent(self, expected, phone=None, timeout=3.0):
-        """Waits until the dialer has sent exactly `expected` (a list) since mark()."""
-        got = wait_until(lambda: self.rig.take(phone)[:len(expected)] == expected and
-                         self.rig.take(phone), timeout)
-        self.assertEqual(expected, self.rig.take(phone)[:len(expected)] if not got else
-                         got[:len(expected)])
+        """Waits until the dialer has sent `expected` (a list), in order, since mark()."""
+        wait_until(lambda: self.rig.take(phone)[:len(expected)] == expected, timeout)
+        self.assertEqual(expected, self.rig.take(phone)[:len(expected)])
 
     def assert_quiet(self, seconds=1.0, phone=None, prefix=""):
         """Nothing (starting with prefix) sent since mark(), for a while."""
@@ -479,8 +496,9 @@ class Picture:
 
     def __init__(self, env, rect):
         x, y, w, h = rect
-        ppm = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8",
-                              "ppm:-"], env=env, check=True, capture_output=True).stdout
+        ppm = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
+                              "-depth", "8", "ppm:-"],
+                             env=env, check=True, capture_output=True).stdout
         # "P6 WIDTH HEIGHT 255", each field ended by one blank or newline, then RGB bytes.
         at, fields = 0, []
         while len(fields) < 4:
