@@ -63,7 +63,8 @@ class EntryModes(xrig.Conversation):
         self.assertNotIn("STOP:", self.host.texts())
         self.assertEqual("ls /", self.text_of("entry edit"))
         self.assertEqual([], self.rig.windows("^UdpSocket|Server Socket"))
-        self.assertEqual(1, len(self.rig.windows(".")), self.rig.titles())
+        shown = [self.rig.title(w) for w in self.rig.windows(".")]
+        self.assertEqual(1, len(shown), shown)
 
     def test_a_search_during_the_password_prompt_takes_its_apply_away(self):
         self.rig.click(*self.row_of(self.device_rows(), "Sales Office").middle)
@@ -130,9 +131,9 @@ class EntryModes(xrig.Conversation):
         self.rig.mark()
         self.rig.press("END key")
         self.assertTrue(self.rig.wait_sent("KEY: 20", FRONT_DESK))
-        self.assertTrue(xrig.wait_until(lambda: not self.rig.shows("entry edit"), 3),
+        self.assertTrue(xrig.wait_until(lambda: not self.rig.find("entry edit", timeout=0), 3),
                         "the entry stayed")
-        self.assertFalse(self.rig.shows("entry tag"))
+        self.assertIsNone(self.rig.find("entry tag", timeout=0))
         # The green key is the phone's again.
         self.rig.mark()
         self.rig.press("SEND key")

@@ -10,7 +10,6 @@ and from screenshots of the X server; what the dialer sent is read from the phon
 datagram log.
 """
 
-import atexit
 import os
 import shutil
 import signal
