@@ -260,7 +260,7 @@ TEST(LinkPrompts, SetTheTextOfLine0AndLeaveTheRestOfTheFaceAsItWas) {
         {"Private Device Not Found!",
          [](DialerRig& r) {
              r->OnCommand(Menu::Enumerate);
-             r.Receive(Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
+             Offer(r, Reply("T1", "10.0.0.5", "A", 0, 0, "Desk"));
              r->OnCommand(Menu::AttachPrivate);
              r.Fire(Timer::SearchEnd);
          }},
@@ -276,7 +276,10 @@ TEST(LinkPrompts, SetTheTextOfLine0AndLeaveTheRestOfTheFaceAsItWas) {
         SCOPED_TRACE(c.text);
         DialerRig rig;
         rig.Init();
-        rig.Receive("LOGIN: 1", "10.0.0.5");
+        // Logged into the phone the messages below come from.
+        rig.Address();
+        rig->SendCommand("LOGIN: " + rig->m_szLocalMac + " ");
+        rig.Receive("LOGIN: 1");
         // A number being typed while the phone shows two lines: line 0 is hidden, lines 2
         // and 3 and the entry edit share its place.
         rig.Receive("HOOK: ON");

@@ -33,6 +33,13 @@ void Offer(DialerRig& rig, const std::string& reply) {
     rig.Receive(reply, reply.substr(first + 1, reply.find(' ', first + 1) - first - 1));
 }
 
+// Logs into `addr` as a pick does.
+void LogInto(DialerRig& rig, const std::string& addr) {
+    rig.Address(addr);
+    rig->SendCommand("LOGIN: " + kMac + " ");
+    rig.socket.sent.clear();
+}
+
 // Every datagram sent since the last call, as "host text".
 Texts Wire(DialerRig& rig) {
     Texts out;
@@ -108,9 +115,9 @@ TEST_F(Choosing, WindowTitleNamesTheControlledPhone) {
     EXPECT_EQ(rig.face().Caption(), plain);
     rig.Receive("LOGIN: 1", "10.0.0.2");
     EXPECT_EQ(rig.face().Caption(), "Back Office \x97 " + plain);
-    // A reply from an address the search did not find names nothing.
+    // A login reply from any other address is a stranger's: it names nothing.
     rig.Receive("LOGIN: 1", "10.0.0.9");
-    EXPECT_EQ(rig.face().Caption(), plain);
+    EXPECT_EQ(rig.face().Caption(), "Back Office \x97 " + plain);
     rig->OnCommand(Menu::Release);
     EXPECT_EQ(rig.face().Caption(), plain);
 }
@@ -380,6 +387,7 @@ TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
         SCOPED_TRACE(std::string("'") + typed + "'");
         DialerRig rig;
         rig.Init();
+        LogInto(rig, "10.0.0.1");
         rig.Receive("LOGIN: 1", "10.0.0.1"); // controlling it
         ASSERT_TRUE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
         rig->OnCommand(Menu::SetIp);
@@ -398,7 +406,9 @@ TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
         rig->OnCommand(Ctl::Send);
         rig.Fire(Timer::KeepAlive);
         EXPECT_TRUE(Wire(rig).empty());
-        rig.Receive(Reply("10.0.0.6", 0, 0));
+        rig->OnCommand(Menu::Enumerate);
+        EXPECT_EQ(Wire(rig), Texts{"255.255.255.255 " + kProbe});
+        Offer(rig, Reply("10.0.0.6", 0, 0));
         EXPECT_EQ(Wire(rig), Texts{"10.0.0.6 " + kLogin});
     }
 }
@@ -406,8 +416,10 @@ TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
 TEST(SetIp, AnswerOfAnEarlierSearchIsListedNotPickedWhileTheAddressIsTyped) {
     DialerRig rig;
     rig.Init();
+    rig.Fire(Timer::Connect); // the search at start
+    Wire(rig);
     rig->OnCommand(Menu::SetIp);
-    rig.Receive(Reply("10.0.0.6", 0, 0));
+    Offer(rig, Reply("10.0.0.6", 0, 0));
     EXPECT_TRUE(Wire(rig).empty());
     EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 1);
     EXPECT_EQ(rig.face().Text(Ctl::F2), "Apply");
@@ -454,15 +466,15 @@ TEST(SearchDuringAPrompt, ThePromptGivesWaySoF2OffersNoApply) {
         {"password of a picked phone",
          [](DialerRig& r) {
              r.Fire(Timer::Connect);
-             r.Receive(Reply("10.0.0.1", 0, 1));
-             r.Receive(Reply("10.0.0.2", 0, 0));
+             Offer(r, Reply("10.0.0.1", 0, 1));
+             Offer(r, Reply("10.0.0.2", 0, 0));
              r.Fire(Timer::SearchEnd);
              r->OnListClick(Ctl::DeviceList, 0);
          }},
         {"password of the automatic connect",
          [](DialerRig& r) {
              r.Fire(Timer::Connect);
-             r.Receive(Reply("10.0.0.1", 0, 1));
+             Offer(r, Reply("10.0.0.1", 0, 1));
              r.Fire(Timer::SearchEnd);
          }},
         {"address not yet applied", [](DialerRig& r) { r->OnCommand(Menu::SetIp); }},
@@ -492,8 +504,8 @@ TEST(SearchDuringAPrompt, ThePromptGivesWaySoF2OffersNoApply) {
 
         // F2 applies nothing; the first answers are only listed.
         rig->OnCommand(Ctl::F2);
-        rig.Receive(Reply("10.0.0.9", 0, 0));
-        rig.Receive(Reply("10.0.0.8", 0, 0));
+        Offer(rig, Reply("10.0.0.9", 0, 0));
+        Offer(rig, Reply("10.0.0.8", 0, 0));
         for (const std::string& w : Wire(rig))
             EXPECT_EQ(w.find("LOGIN:"), std::string::npos) << w;
         rig.Fire(Timer::SearchEnd);
@@ -507,19 +519,20 @@ TEST(SearchDuringAPrompt, TheDeviceListAtTheEndOfTheSearchTakesThePromptsPlace) 
     rig.Fire(Timer::Connect);
     rig->OnCommand(Menu::SetIp);
     Type(rig, "10.0.");
-    rig.Receive(Reply("10.0.0.1", 0, 0));
-    rig.Receive(Reply("10.0.0.2", 0, 0));
+    Offer(rig, Reply("10.0.0.1", 0, 0));
+    Offer(rig, Reply("10.0.0.2", 0, 0));
     rig.Fire(Timer::SearchEnd);
     const FaceModel& f = rig.face();
     EXPECT_TRUE(f.IsVisible(Ctl::DeviceList));
     EXPECT_EQ(f.Text(Ctl::F2), "");
     EXPECT_EQ(f.Text(Ctl::EntryEdit), "");
     EXPECT_FALSE(rig->m_bSetIpPending);
-    // A late answer is listed, not picked; a click picks.
-    rig.Receive(Reply("10.0.0.3", 0, 0));
+    // An answer after the search has ended is not taken at all; a click picks.
+    Offer(rig, Reply("10.0.0.3", 0, 0));
     EXPECT_EQ(Wire(rig).size(), 1u); // only the search's broadcast
-    rig->OnListClick(Ctl::DeviceList, 2);
-    EXPECT_EQ(Wire(rig), Texts{"10.0.0.3 " + kLogin});
+    EXPECT_EQ(f.ListRowCount(Ctl::DeviceList), 2);
+    rig->OnListClick(Ctl::DeviceList, 1);
+    EXPECT_EQ(Wire(rig), Texts{"10.0.0.2 " + kLogin});
 }
 
 TEST_F(Choosing, NewSearchEndsAPasswordPromptOfTheOldTable) {
@@ -594,13 +607,6 @@ TEST(DevicesMenu, FollowsThePrivateFlagAndTheAddress) {
 }
 
 // --- Login replies -------------------------------------------------------------------------
-
-// Logs into `addr` as a pick does.
-void LogInto(DialerRig& rig, const std::string& addr) {
-    rig.Address(addr);
-    rig->SendCommand("LOGIN: " + kMac + " ");
-    rig.socket.sent.clear();
-}
 
 TEST(LoginReply, AnyNumberFromThePhoneLoggedIntoIsAccepted) {
     struct Case {
