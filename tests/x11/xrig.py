@@ -10,6 +10,7 @@ and from screenshots of the X server; what the dialer sent is read from the phon
 datagram log.
 """
 
+import atexit
 import os
 import shutil
 import signal
@@ -95,7 +96,7 @@ class Display:
         # one's) accessibility bus is never found.
         self.runtime = tempfile.mkdtemp(prefix="orvane-x11-run-")
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
-        atexit.register(shutil.rmtree, self.runtime, True)
+        atexit.register(shutil.rmtree, self.runtime, True)  # gone with the program
         self.bus = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
