@@ -22,19 +22,6 @@ bool ReadDecimal(std::string_view s, std::size_t& pos, std::size_t maxDigits, lo
 
 } // namespace
 
-bool IsDottedIPv4(std::string_view text) {
-    std::size_t pos = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (pos >= text.size() || text[pos] != '.') return false;
-            ++pos;
-        }
-        long v = 0;
-        if (!ReadDecimal(text, pos, 3, v) || v > 255) return false;
-    }
-    return pos == text.size();
-}
-
 bool IsLoopbackIPv4(std::string_view text) {
     return IsDottedIPv4(text) && text.substr(0, 4) == "127.";
 }

@@ -1,6 +1,8 @@
 // Small types shared by the emulated phone, its network loop and its tests.
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -19,8 +21,8 @@ struct Endpoint {
     bool operator!=(const Endpoint& o) const { return !(*this == o); }
 };
 
-// "a.b.c.d" in canonical dotted form (each part 0..255, no leading zeros but "0").
-bool IsDottedIPv4(std::string_view text);
+// "a.b.c.d" in canonical dotted form: the dialer's own test of an address.
+using proto::IsDottedIPv4;
 bool IsLoopbackIPv4(std::string_view text);
 // "a.b.c.d:port"; nullopt when either part is malformed.
 std::optional<Endpoint> ParseEndpoint(std::string_view text);
