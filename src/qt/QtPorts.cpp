@@ -39,6 +39,10 @@ constexpr std::size_t kMaxQueuedBytes = 8u << 20;
 // A UDP payload never exceeds this, so one read always takes a datagram whole.
 constexpr std::size_t kMaxDatagram = 65536;
 constexpr std::size_t kMaxReadsPerNotice = 2 * kMaxQueued;
+// A phone sends a long call log as one burst of some forty 4 KB datagrams; the system's
+// default buffer holds about 25 of them, so a dialer busy for a moment would lose rows.
+// The system caps the request at its own maximum.
+constexpr int kReceiveBufferBytes = 4 << 20;
 
 std::string trimmed(const std::string& text) {
     const auto isSpace = [](char c) {
@@ -144,6 +148,9 @@ bool QtDatagramPort::Create() {
         ::close(fd);
         return false;
     }
+    // Best effort: a smaller buffer only makes loss under a burst likelier.
+    const int receiveBuffer = kReceiveBufferBytes;
+    (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     m_fd = fd;
     m_notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QtDatagramPort::onReadyRead);
