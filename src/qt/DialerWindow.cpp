@@ -40,6 +40,8 @@ constexpr int kNoEditLimit = 32767; // QLineEdit's own default
 constexpr int kAnyHeight = 1 << 16;
 // Column widths are fitted to the first rows' texts, not to all of a long list.
 constexpr int kFitSampleRows = 64;
+// A list in two lines a row is written no smaller than this (the face's smallest cell).
+constexpr int kSmallestListCell = 16;
 // A line edit's frame width and the margin it keeps above and below its text, in pixels.
 constexpr int kEditFrame = 2;
 constexpr int kEditTextMargin = 1;
@@ -340,11 +342,15 @@ QWidget* DialerWindow::createWidget(View& view, const Control& c) {
         tree->setIconSize(QSize(16, 16));
         tree->setTextElideMode(Qt::ElideRight);
         tree->setFocusPolicy(c.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        view.twoLines = std::make_shared<TwoLinePlan>();
+        tree->setHeader(new TwoLineHeader(view.twoLines, tree));
+        tree->setItemDelegate(new TwoLineDelegate(view.twoLines, tree));
         tree->header()->setStretchLastSection(false);
         tree->header()->setSectionsMovable(false);
         tree->header()->setSectionsClickable(false);
         tree->header()->setMinimumSectionSize(1);
         view.list = new FaceListModel(m_face, id, tree);
+        view.list->setTwoLinePlan(view.twoLines);
         view.tree = tree;
         tree->setModel(view.list);
         tree->viewport()->setProperty(kIdProperty, id);
@@ -357,7 +363,10 @@ QWidget* DialerWindow::createWidget(View& view, const Control& c) {
 
 QFont DialerWindow::fontFor(orvane::FontId font) const {
     if (font == orvane::FontId::Dialog) return m_dialogFont;
-    const int height = orvane::FaceModel::FontHeight(font, m_face.FontBHeight());
+    return cellFont(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()));
+}
+
+QFont DialerWindow::cellFont(int height) const {
     auto it = m_cellFonts.find(height);
     if (it == m_cellFonts.end())
         it = m_cellFonts.emplace(height, dialogfont::arialBoldCell(height)).first;
@@ -396,6 +405,8 @@ void DialerWindow::apply(View& view, const Control& c) {
         font = facepaint::fitting(font, QRect(0, 0, width, kAnyHeight),
                                   Qt::AlignCenter | Qt::TextSingleLine, modeltext::toQt(c.text));
     }
+    if (c.kind == ControlKind::List && view.listCellHeight > 0)
+        font = cellFont(view.listCellHeight);
     if (w->font() != font) {
         w->setFont(font);
         if (c.kind == ControlKind::Text || c.kind == ControlKind::Edit)
@@ -461,7 +472,7 @@ void DialerWindow::applyList(View& view, const Control& c) {
     const int rows = view.list->rowCount();
     // Rows past the sample change no width: a long list is fitted once, not per datagram.
     if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
-        fitColumns(view, l);
+        fitColumns(view, c);
     if (rebuilt || l.selected != view.shownSelection) {
         if (l.selected >= 0 && l.selected < rows)
             tree->selectionModel()->select(view.list->index(l.selected, 0),
@@ -477,53 +488,117 @@ void DialerWindow::applyList(View& view, const Control& c) {
     }
 }
 
-void DialerWindow::fitColumns(View& view, const orvane::ListData& l) {
+void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
     // Every column as wide as its heading and its texts need (the first rows tell). Where
-    // that is more than the list's width, an "ID" column gives up what is missing first
-    // and a "Name" column next, each shortened with "..." down to a few letters: numbers,
-    // addresses and dates are never cut, a device list shows its names whole. Where it is
-    // less, the "Name" column takes the rest, so no scroll bar is needed sideways where
-    // everything fits. The order and headings stay as the list has them.
+    // that is more than the list's width, a list that has a two-line plan (the call log)
+    // draws some columns below or beside others, in a smaller font if even that is too
+    // wide (a wide screen's larger font B); then, or in a list without a plan, an "ID"
+    // column gives up what is missing first and a "Name" column next, each shortened with
+    // "..." down to a few letters (and never below the numbers drawn under the names):
+    // numbers, addresses and dates are never cut, a device list shows its names whole.
+    // Where it is less, the "Name" column takes the rest, so no scroll bar is needed
+    // sideways where everything fits. The order and headings stay as the list has them.
+    const orvane::ListData& l = c.list;
     QTreeView* tree = view.tree;
     QHeaderView* header = tree->header();
     const int columns = static_cast<int>(l.columns.size());
     view.fittedRows = view.list->rowCount();
     if (columns == 0) return;
-    const int padding = 4; // a cell's size hint has its margins already; a gap between texts
-    std::vector<int> want(static_cast<std::size_t>(columns));
-    int total = 0;
     const int sample = std::min(view.fittedRows, kFitSampleRows);
-    for (int i = 0; i < columns; ++i) {
-        int cells = 0;
-        for (int row = 0; row < sample; ++row)
-            cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
-        want[static_cast<std::size_t>(i)] = std::max(header->sectionSizeHint(i), cells + padding);
-        total += want[static_cast<std::size_t>(i)];
-    }
+    const int padding = 4; // a cell's size hint has its margins already; a gap between texts
     auto columnOf = [&](const char* heading) {
         for (int i = 0; i < columns; ++i)
             if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
         return -1;
     };
-    // Room inside the frame, less the vertical scroll bar once the rows need it.
-    int room = tree->contentsRect().width();
-    const int rowHeight = std::max(1, tree->sizeHintForRow(0));
-    const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
-    if (view.fittedRows * rowHeight > rowsRoom)
-        room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
-    const int floor = tree->fontMetrics().averageCharWidth() * 4 + padding;
-    for (const char* heading : {"ID", "Name"}) {
-        const int i = columnOf(heading);
-        if (i < 0 || total <= room) continue;
-        int& width = want[static_cast<std::size_t>(i)];
-        const int give = std::min(total - room, std::max(0, width - floor));
-        width -= give;
-        total -= give;
-    }
     const int name = columnOf("Name");
+    // What each shown column needs with the plan and font in force (hidden ones need
+    // nothing), after the "ID" and "Name" columns gave up what they can.
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    auto needed = [&](int room) {
+        int total = 0;
+        for (int i = 0; i < columns; ++i) {
+            int& width = want[static_cast<std::size_t>(i)];
+            width = 0;
+            if (tree->isColumnHidden(i)) continue;
+            int cells = 0;
+            for (int row = 0; row < sample; ++row)
+                cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
+            width = std::max(header->sectionSizeHint(i), cells + padding);
+            total += width;
+        }
+        const QFontMetrics metrics = tree->fontMetrics();
+        for (const char* heading : {"ID", "Name"}) {
+            const int i = columnOf(heading);
+            if (i < 0 || total <= room) continue;
+            int floor = metrics.averageCharWidth() * 4 + padding;
+            // Parts drawn below the name are never cut: the column keeps their width.
+            for (const TwoLinePlan::Place& part : view.twoLines->partsOf(i)) {
+                if (part.column == i) continue;
+                floor = std::max(floor, header->sectionSizeHint(part.column));
+                for (int row = 0; row < sample; ++row) {
+                    const QString text = view.list->index(row, part.column).data().toString();
+                    floor = std::max(floor, metrics.horizontalAdvance(text) + 2 * padding);
+                }
+            }
+            int& width = want[static_cast<std::size_t>(i)];
+            const int give = std::min(total - room, std::max(0, width - floor));
+            width -= give;
+            total -= give;
+        }
+        return total;
+    };
+    // Room inside the frame, less the vertical scroll bar once the rows need it.
+    auto roomFor = [&] {
+        int room = tree->contentsRect().width();
+        const int rowHeight = std::max(1, tree->sizeHintForRow(0));
+        const int rowsRoom = tree->contentsRect().height() - header->sizeHint().height();
+        if (view.fittedRows * rowHeight > rowsRoom)
+            room -= tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+        return room;
+    };
+    // Row and heading heights follow the plan and the font.
+    auto relayout = [&] {
+        header->headerDataChanged(Qt::Horizontal, 0, columns - 1);
+        tree->doItemsLayout();
+    };
+    auto usePlan = [&](const TwoLinePlan& plan) {
+        *view.twoLines = plan;
+        for (int i = 0; i < columns; ++i)
+            tree->setColumnHidden(i, plan.movedAway(i));
+        relayout();
+    };
+    auto useCellHeight = [&](int height) {
+        view.listCellHeight = height;
+        tree->setFont(height > 0 ? cellFont(height) : fontFor(c.font));
+        relayout();
+    };
+
+    if (view.listCellHeight > 0) useCellHeight(0);
+    if (!view.twoLines->empty()) usePlan({});
+    int room = roomFor();
+    int total = needed(room);
+    if (total > room) {
+        std::vector<QString> headings;
+        for (const orvane::ListColumn& column : l.columns)
+            headings.push_back(modeltext::toQt(column.heading));
+        const TwoLinePlan plan = TwoLinePlan::forHeadings(headings);
+        if (!plan.empty()) {
+            usePlan(plan);
+            room = roomFor();
+            total = needed(room);
+            const int described = orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight());
+            for (int height = described - 1; total > room && height >= kSmallestListCell;
+                 --height) {
+                useCellHeight(height);
+                room = roomFor();
+                total = needed(room);
+            }
+        }
+    }
     if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
-        header->resizeSection(i, want[static_cast<std::size_t>(i)]);
+        if (!tree->isColumnHidden(i)) header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }
 
 void DialerWindow::applyWindow() {

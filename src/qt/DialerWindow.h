@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DialogUnits.h"
+#include "TwoLineRows.h"
 #include "face/FaceModel.h"
 
 #include <QDialog>
@@ -54,6 +55,8 @@ class DialerWindow : public QDialog {
     const DialogUnits& units() const { return m_units; }
     // The font a control of the face model is drawn with.
     QFont fontFor(orvane::FontId font) const;
+    // The face's bold font of that cell height.
+    QFont cellFont(int height) const;
     orvane::CDialerDlg& dialog() { return m_dialog; }
 
   protected:
@@ -77,7 +80,9 @@ class DialerWindow : public QDialog {
         QTreeView* tree = nullptr;
         int shownSelection = -2;
         int shownScroll = -2;
-        int fittedRows = -1; // rows the column widths were last fitted to
+        int fittedRows = -1;    // rows the column widths were last fitted to
+        SharedPlan twoLines;    // lists: where columns go when rows have two lines
+        int listCellHeight = 0; // lists: a smaller font's cell height that fits; 0 none
     };
 
     void createControls();
@@ -89,7 +94,7 @@ class DialerWindow : public QDialog {
     void orderTabs();
     void apply(View& view, const orvane::Control& control);
     void applyList(View& view, const orvane::Control& control);
-    void fitColumns(View& view, const orvane::ListData& list);
+    void fitColumns(View& view, const orvane::Control& control);
     void applyWindow();
     void copyBack();
     void finish();

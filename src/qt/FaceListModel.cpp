@@ -62,10 +62,26 @@ QVariant FaceListModel::data(const QModelIndex& index, int role) const {
         return {};
     const orvane::ListRow& row = l.rows[static_cast<std::size_t>(index.row())];
     const std::size_t column = static_cast<std::size_t>(index.column());
+    auto textOf = [&](std::size_t i) {
+        return i < row.texts.size() ? modeltext::toQt(row.texts[i]) : QString();
+    };
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
-        return column < row.texts.size() ? modeltext::toQt(row.texts[column]) : QString();
+        if (m_twoLines != nullptr) {
+            const auto parts = m_twoLines->partsOf(index.column());
+            if (!parts.empty()) {
+                QString lines[2];
+                for (const TwoLinePlan::Place& p : parts) {
+                    QString& line = lines[p.line != 0 ? 1 : 0];
+                    if (!line.isEmpty()) line += QLatin1Char(' ');
+                    line += textOf(static_cast<std::size_t>(p.column));
+                }
+                return lines[1].isEmpty() ? lines[0] : lines[0] + QLatin1Char('\n') + lines[1];
+            }
+        }
+        return textOf(column);
+    case Qt::DisplayRole: return textOf(column);
     case Qt::TextAlignmentRole: return static_cast<int>(toQt(l.columns[column].align));
     case Qt::DecorationRole: {
         if (column != 0) return {};

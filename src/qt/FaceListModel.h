@@ -3,6 +3,7 @@
 // only when the list's reset counter moved, so a long list stays fast while it fills.
 #pragma once
 
+#include "TwoLineRows.h"
 #include "face/FaceModel.h"
 
 #include <QAbstractTableModel>
@@ -23,6 +24,10 @@ class FaceListModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // Where the view draws columns when rows have two lines: a cell that shows others'
+    // texts too tells them all to a screen reader and in its tip.
+    void setTwoLinePlan(SharedPlan plan) { m_twoLines = std::move(plan); }
+
     // The icon id shown for an image index of a list's image list; 0 for none.
     static int iconFor(orvane::ImageListId images, int image);
 
@@ -34,4 +39,5 @@ class FaceListModel : public QAbstractTableModel {
     int m_rows = 0;
     int m_columns = 0;
     std::uint64_t m_resetCount = 0;
+    SharedPlan m_twoLines;
 };

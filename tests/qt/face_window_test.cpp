@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -245,6 +246,64 @@ TEST(FaceWindow, AListFillsRowByRowWithoutBeingRebuilt) {
               QStringLiteral("Changed"));
     r.change([&] { r.face().ListDeleteAll(Ctl::CallLogList); });
     EXPECT_EQ(tree->model()->rowCount(), 0);
+}
+
+TEST(FaceWindow, ACallLogTooWideForOneLineWritesTwoLinesARowAndScrollsNoWaySideways) {
+    // Screens below 1920 pixels write the lists at 16 pixels, wider ones at 20.
+    for (int screenWidth : {1280, 1920}) {
+        SCOPED_TRACE(screenWidth);
+        WindowRig r(screenWidth);
+        const std::vector<std::vector<std::string>> calls = {
+            {"", "Henrik Z. Engel", "+497008169973", "Wed 09.12.2026", "19:46", "00:03:00"},
+            {"", "Olga Berg", "0609740473", "Tue 08.12.2026", "07:05", "01:12:09"},
+            {"", "", "**21#", "Mon 07.12.2026", "23:59", "00:00:00"}};
+        r.change([&] {
+            for (int row = 0; row < 12; ++row) {
+                const auto& call = calls[static_cast<std::size_t>(row) % calls.size()];
+                r.face().ListInsertRow(Ctl::CallLogList, row, call[0], row % 3);
+                for (int column = 1; column < 6; ++column)
+                    r.face().ListSetItemText(Ctl::CallLogList, row, column,
+                                             call[static_cast<std::size_t>(column)]);
+            }
+            r.face().Show(Ctl::CallLogList, true);
+        });
+        auto* tree = r.widget<QTreeView>(Ctl::CallLogList);
+        ASSERT_NE(tree, nullptr);
+        // The number, the time and the duration stand in the name's and the date's cells.
+        for (int column = 0; column < 6; ++column)
+            EXPECT_EQ(tree->isColumnHidden(column), column == 2 || column == 4 || column == 5)
+                << column;
+        EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0) << "the list scrolls sideways";
+        EXPECT_EQ(tree->model()->index(0, 1).data(Qt::ToolTipRole).toString(),
+                  QStringLiteral("Henrik Z. Engel\n+497008169973"));
+        EXPECT_EQ(tree->model()->index(1, 3).data(Qt::AccessibleTextRole).toString(),
+                  QStringLiteral("Tue 08.12.2026\n07:05 01:12:09"));
+        // Numbers and dates are never cut: their cells are as wide as their texts.
+        const QFontMetrics metrics = tree->fontMetrics();
+        EXPECT_GE(tree->columnWidth(1), metrics.horizontalAdvance(QStringLiteral("+497008169973")));
+        EXPECT_GE(tree->columnWidth(3),
+                  metrics.horizontalAdvance(QStringLiteral("Wed 09.12.2026")));
+        EXPECT_GE(metrics.height(), 16) << "written too small to read";
+        EXPECT_GE(tree->sizeHintForRow(0), 2 * metrics.height());
+
+        // The phonebook's three columns fit side by side: one line a row.
+        r.change([&] {
+            for (int row = 0; row < 4; ++row) {
+                r.face().ListInsertRow(Ctl::PhonebookList, row, std::to_string(row + 1));
+                r.face().ListSetItemText(Ctl::PhonebookList, row, 1, "Henrik Z. Engel");
+                r.face().ListSetItemText(Ctl::PhonebookList, row, 2, "+497008169973");
+            }
+            r.face().Show(Ctl::CallLogList, false);
+            r.face().Show(Ctl::PhonebookList, true);
+        });
+        auto* book = r.widget<QTreeView>(Ctl::PhonebookList);
+        for (int column = 0; column < 3; ++column)
+            EXPECT_FALSE(book->isColumnHidden(column)) << column;
+        EXPECT_EQ(book->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(book->model()->index(0, 1).data(Qt::ToolTipRole).toString(),
+                  QStringLiteral("Henrik Z. Engel"));
+        EXPECT_LT(book->sizeHintForRow(0), 2 * book->fontMetrics().height());
+    }
 }
 
 TEST(FaceWindow, ListRowsShowTheirPicturesAndTheSelection) {

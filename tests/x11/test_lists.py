@@ -54,15 +54,23 @@ class Lists(xrig.Conversation):
         rows = xrig.wait_until(lambda: len(self.rig.rows("call log list")) > 3 and
                                self.rig.rows("call log list"), 5)
         self.assertTrue(rows, "no call log")
-        # Six columns do not fit the window's width at the lists' font: the number and the
-        # date are whole, the name is shortened.
-        self.assert_columns_fit("call log list", (0, 1, 2, 3))
+        # Six columns do not fit the window's width side by side: each row has two lines,
+        # the name above the number and the date above the time and the duration, every
+        # text whole and nothing to scroll to sideways.
+        self.assert_columns_fit("call log list")
+        for row in rows[:4]:
+            self.assertEqual(len(row.texts), 3, row.texts)
+            name_and_number, when = row.texts[1].split("\n"), row.texts[2].split("\n")
+            self.assertEqual(len(name_and_number), 2, row.texts)
+            self.assertRegex(name_and_number[1], r"^\+?[0-9*#]+$")
+            self.assertRegex(when[1], r"^[0-9]{2}:[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$")
+        number = rows[1].texts[1].split("\n")[1]
         self.rig.mark()
         self.rig.click(*rows[0].middle)
         self.assert_sent(["SELECT: 0"], FRONT_DESK)
         self.rig.mark()
         self.rig.key("Down", "Return")
-        self.assert_sent(["SELECT: 1", "DISP:", "DIAL: " + rows[1].texts[2]], FRONT_DESK)
+        self.assert_sent(["SELECT: 1", "DISP:", "DIAL: " + number], FRONT_DESK)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 """Texts that fit on a wide screen (font B at 20 pixels): soft-key labels and a long
-display line 0 are written whole, never cut at their ends."""
+display line 0 are written whole, never cut at their ends; the lists' columns lie inside
+the lists."""
 
 import xrig
 from xrig import FRONT_DESK
@@ -34,6 +35,27 @@ class Wide(xrig.Conversation):
         self.assert_whole("soft key F1", 6)
         self.assert_whole("soft key F2", 6)
         self.assert_whole("display line 0")
+
+    def assert_cells_inside(self, description):
+        rows = xrig.wait_until(lambda: len(self.rig.rows(description)) > 3 and
+                               self.rig.rows(description), 5)
+        self.assertTrue(rows, f"no {description}")
+        node = self.rig.find(description)
+        left, right = node.rect[0], node.rect[0] + node.rect[2]
+        for row in rows[:5]:
+            for (x, _, w, _), text in zip(row.cells, row.texts):
+                self.assertTrue(left <= x and x + w <= right,
+                                f"{text!r} at {x}..{x + w} outside {left}..{right}")
+        return rows
+
+    def test_the_phonebook_and_the_call_log_need_no_sideways_scrolling(self):
+        self.take_phone("Front Desk", FRONT_DESK)
+        self.rig.press("Contacts tab")
+        self.assert_cells_inside("phonebook list")
+        self.rig.press("CallLogs tab")
+        rows = self.assert_cells_inside("call log list")
+        # Two lines a row: the name above the number, the date above time and duration.
+        self.assertEqual([len(t.split("\n")) for t in rows[0].texts[1:]], [2, 2], rows[0].texts)
 
 
 if __name__ == "__main__":
