@@ -31,12 +31,11 @@ DialerSession::DialerSession(DialerWindow& window, orvane::CRecentNumbers& recen
         m_completer->setCaseSensitivity(Qt::CaseSensitive);
         m_completer->setWidget(m_entry);
         m_completer->popup()->setAccessibleDescription(QStringLiteral("recent numbers"));
-        // Picked from the list: the entry takes the number, ready for SEND.
+        // Picked from the list: the entry takes the number, ready for SEND (the dialog reads
+        // the entry edit before every key).
         connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
                 [this](const QString& number) {
-                    m_window.callCore([this, number] {
-                        m_window.dialog().Face().UserSetText(EntryEdit, modeltext::toModel(number));
-                    });
+                    m_entry->setText(number);
                     m_entry->setCursorPosition(static_cast<int>(number.size()));
                 });
         // The keypad types into the entry through the dialog, so completion follows the

@@ -103,12 +103,15 @@ void ListSearch::apply(int listId) {
     s.rows = rows;
     s.resetCount = list.resetCount;
 
+    const QString shown = s.text.isEmpty() ? QString() : QStringLiteral("Search: %1").arg(s.text);
+    // A screen reader names the list by what it is searched for.
+    s.tree->setAccessibleName(shown);
     if (s.text.isEmpty()) {
         s.label->hide();
         return;
     }
     s.label->setFont(s.tree->font());
-    s.label->setText(QStringLiteral("Search: %1").arg(s.text));
+    s.label->setText(shown);
     s.label->adjustSize();
     // In the list's lower right corner, inside its frame and clear of a scroll bar.
     const QRect room = s.tree->viewport()->geometry();
