@@ -10,9 +10,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
-#include <QWindow>
 #include <QTimer>
 #include <QVariantMap>
+#include <QWindow>
 
 namespace {
 
@@ -101,7 +101,10 @@ void CallNotifier::show(const orvane::IncomingCall& call) {
         m_pending = false;
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError()) {
+            // No service (or a broken one): this call goes without a notice, and the
+            // service is not asked again at every change of the face.
             m_shown.reset();
+            if (m_ringing) m_dismissed = true;
             return;
         }
         m_id = reply.value();

@@ -94,11 +94,15 @@ void ListSearch::apply(int listId) {
         for (int r : orvane::FilterListRows(list, modeltext::toModel(s.text)))
             keep[static_cast<std::size_t>(r)] = true;
     }
-    const int viewRows = s.tree->model() != nullptr ? s.tree->model()->rowCount() : 0;
-    for (int r = 0; r < viewRows && r < rows; ++r) {
-        const bool hide = !keep[static_cast<std::size_t>(r)];
-        if (s.tree->isRowHidden(r, QModelIndex()) != hide)
-            s.tree->setRowHidden(r, QModelIndex(), hide);
+    // Without a search and with nothing hidden before, a growing list needs no visit.
+    if (!s.text.isEmpty() || s.hiding) {
+        const int viewRows = s.tree->model() != nullptr ? s.tree->model()->rowCount() : 0;
+        for (int r = 0; r < viewRows && r < rows; ++r) {
+            const bool hide = !keep[static_cast<std::size_t>(r)];
+            if (s.tree->isRowHidden(r, QModelIndex()) != hide)
+                s.tree->setRowHidden(r, QModelIndex(), hide);
+        }
+        s.hiding = !s.text.isEmpty();
     }
     s.rows = rows;
     s.resetCount = list.resetCount;

@@ -31,7 +31,8 @@ class ListSearch : public QObject {
         QTreeView* tree = nullptr;
         QLabel* label = nullptr;
         QString text;
-        int rows = -1; // rows the search was last applied to
+        int rows = -1;       // rows the search was last applied to
+        bool hiding = false; // rows may be hidden by the last search
         std::uint64_t resetCount = 0;
     };
     void setText(int listId, const QString& text);
