@@ -25,6 +25,18 @@ constexpr int kSettleMs = 250;
 
 } // namespace
 
+bool NotifyDesktop(const QString& summary, const QString& body) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return false;
+    QDBusMessage notify =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("orvane-dialer"));
+    notify << QStringLiteral("Orvane's SIP Dialer") << uint(0) << QStringLiteral("orvane-dialer")
+           << summary << body << QStringList() << hints << -1;
+    return bus.call(notify, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
+}
+
 CallNotifier::CallNotifier(DialerWindow& window, QObject* parent)
     : QObject(parent), m_window(window) {
     m_settle = new QTimer(this);

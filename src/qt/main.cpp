@@ -1,5 +1,6 @@
 // CDialerApp: the application object. It builds the one dialog and runs its window
 // modally; the program ends when the window closes.
+#include "CallNotifier.h"
 #include "CommandLine.h"
 #include "DialerSession.h"
 #include "DialerWindow.h"
@@ -18,6 +19,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -93,6 +95,9 @@ int main(int argc, char* argv[]) {
     if (line.action == CommandLine::Action::Error) {
         std::fprintf(stderr, "orvane-dialer: %s (see orvane-dialer --help)\n",
                      qPrintable(line.error));
+        // A link clicked in a browser has no terminal to read the reason on.
+        if (!line.options.dialLink.isEmpty() && !isatty(STDERR_FILENO))
+            NotifyDesktop(QStringLiteral("Cannot dial this link"), line.error);
         return 2;
     }
     const DialerOptions& options = line.options;

@@ -122,9 +122,24 @@ instance)
         echo $? >"$work/status"
     }
     bus=$(mktemp -d "$work/bus.XXXX")
-    dbus-daemon --session --nofork --print-address=1 --address="unix:dir=$bus" >"$work/bus.addr" &
+    dbus-daemon --session --nofork --print-address=1 --address="unix:dir=$bus" >"$work/bus.addr" \
+        2>/dev/null &
     pids+=($!)
     for _ in $(seq 50); do [ -s "$work/bus.addr" ] && break; sleep 0.1; done
+    # A link refused at a start without a terminal is told on the desktop.
+    python=/usr/bin/python3
+    [ -x "$python" ] || python=python3
+    coproc notices { DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$work/bus.addr")" \
+        "$python" "$(dirname "${BASH_SOURCE[0]}")/../x11/notify_server.py" "$work/notices"; }
+    pids+=("$notices_PID")
+    read -r -t 10 ready <&"${notices[0]}"
+    check "the tests' notification service is up" test "${ready:-}" = READY
+    session=(XDG_RUNTIME_DIR="$work" HOME="$work" DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$work/bus.addr")")
+    second "tel:12a"
+    check "a link that cannot be dialled ends with status 2" status_is 2
+    check "... and, without a terminal, says why in a desktop notice" \
+        grep -qF '"summary": "Cannot dial this link", "body": "cannot dial '"'tel:12a'"': the number holds' \
+        "$work/notices"
     n=0
     for how in bus socket; do
         n=$((n + 1))
