@@ -23,33 +23,38 @@ DialerSession::DialerSession(DialerWindow& window, orvane::CRecentNumbers& recen
     m_notifier = new CallNotifier(window, this);
     m_search = new ListSearch(window, this);
 
-    m_entry = qobject_cast<QLineEdit*>(window.control(EntryEdit));
-    if (m_entry != nullptr) {
-        m_completions = new QStringListModel(this);
-        m_completer = new QCompleter(m_completions, this);
-        m_completer->setCompletionMode(QCompleter::PopupCompletion);
-        m_completer->setCaseSensitivity(Qt::CaseSensitive);
-        m_completer->setWidget(m_entry);
-        m_completer->popup()->setAccessibleDescription(QStringLiteral("recent numbers"));
-        // Picked from the list: the entry takes the number, ready for SEND (the dialog reads
-        // the entry edit before every key).
-        connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
-                [this](const QString& number) {
-                    m_entry->setText(number);
-                    m_entry->setCursorPosition(static_cast<int>(number.size()));
-                });
-        // The keypad types into the entry through the dialog, so completion follows the
-        // text, whoever changed it.
-        connect(m_entry, &QLineEdit::textChanged, this, [this] { refreshCompletion(); });
-        m_entry->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(m_entry, &QWidget::customContextMenuRequested, this, &DialerSession::entryMenu);
-    }
     connect(&window, &DialerWindow::coreCalled, this, &DialerSession::afterEvent);
 }
 
 DialerSession::~DialerSession() = default;
 
+void DialerSession::setUpEntry() {
+    // Once the entry is first shown: the window makes its widgets only when they are
+    // needed, which keeps the start quick.
+    m_entry = qobject_cast<QLineEdit*>(m_window.control(EntryEdit));
+    if (m_entry == nullptr) return;
+    m_completions = new QStringListModel(this);
+    m_completer = new QCompleter(m_completions, this);
+    m_completer->setCompletionMode(QCompleter::PopupCompletion);
+    m_completer->setCaseSensitivity(Qt::CaseSensitive);
+    m_completer->setWidget(m_entry);
+    // Picked from the list: the entry takes the number, ready for SEND (the dialog reads
+    // the entry edit before every key).
+    connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
+            [this](const QString& number) {
+                m_entry->setText(number);
+                m_entry->setCursorPosition(static_cast<int>(number.size()));
+            });
+    // The keypad types into the entry through the dialog, so completion follows the
+    // text, whoever changed it.
+    connect(m_entry, &QLineEdit::textChanged, this, [this] { refreshCompletion(); });
+    m_entry->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_entry, &QWidget::customContextMenuRequested, this, &DialerSession::entryMenu);
+    refreshCompletion();
+}
+
 void DialerSession::afterEvent() {
+    if (m_entry == nullptr && m_window.dialog().Face().IsVisible(EntryEdit)) setUpEntry();
     m_notifier->update();
     m_search->update();
     if (!m_waiting.isEmpty()) dialWaiting();

@@ -33,6 +33,7 @@ class DialerSession : public QObject {
 
   private:
     void afterEvent();
+    void setUpEntry();
     void dialWaiting();
     void entryMenu(const QPoint& at);
     void refreshCompletion();

@@ -11,22 +11,22 @@
 #include <QTreeView>
 #include <vector>
 
-ListSearch::ListSearch(DialerWindow& window, QObject* parent) : QObject(parent), m_window(window) {
-    for (int id : {orvane::Ctl::PhonebookList, orvane::Ctl::CallLogList}) {
-        auto* tree = qobject_cast<QTreeView*>(window.control(id));
-        if (tree == nullptr) continue;
-        Search& s = m_searches[id];
-        s.tree = tree;
-        // Installed after the window's own filter, so this one sees the keys first.
-        tree->installEventFilter(this);
-        s.label = new QLabel(tree);
-        s.label->setTextFormat(Qt::PlainText);
-        s.label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        s.label->setAccessibleDescription(QStringLiteral("list search"));
-        s.label->setStyleSheet(QStringLiteral("QLabel { color: white; background: #1f4f7a; "
-                                              "border-radius: 3px; padding: 1px 4px; }"));
-        s.label->hide();
-    }
+ListSearch::ListSearch(DialerWindow& window, QObject* parent) : QObject(parent), m_window(window) {}
+
+void ListSearch::attach(int id) {
+    // Once the list is first shown: the window makes its widgets only when needed.
+    auto* tree = qobject_cast<QTreeView*>(m_window.control(id));
+    if (tree == nullptr) return;
+    Search& s = m_searches[id];
+    s.tree = tree;
+    // Installed after the window's own filter, so this one sees the keys first.
+    tree->installEventFilter(this);
+    s.label = new QLabel(tree);
+    s.label->setTextFormat(Qt::PlainText);
+    s.label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    s.label->setStyleSheet(QStringLiteral("QLabel { color: white; background: #1f4f7a; "
+                                          "border-radius: 3px; padding: 1px 4px; }"));
+    s.label->hide();
 }
 
 QString ListSearch::text(int listId) const {
@@ -71,6 +71,8 @@ void ListSearch::setText(int listId, const QString& text) {
 }
 
 void ListSearch::update() {
+    for (int id : {orvane::Ctl::PhonebookList, orvane::Ctl::CallLogList})
+        if (m_searches.count(id) == 0 && m_window.dialog().Face().IsVisible(id)) attach(id);
     for (auto& [id, s] : m_searches) {
         const orvane::Control& c = m_window.dialog().Face().Get(id);
         // The search belongs to the list on view; once the phone shows another screen it

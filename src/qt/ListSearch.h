@@ -35,6 +35,7 @@ class ListSearch : public QObject {
         bool hiding = false; // rows may be hidden by the last search
         std::uint64_t resetCount = 0;
     };
+    void attach(int listId);
     void setText(int listId, const QString& text);
     void apply(int listId);
 
