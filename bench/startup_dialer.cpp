@@ -1,11 +1,15 @@
 // The dialer started as the program starts it (see src/qt/main.cpp), ending after its
 // first paint: the start-up benchmark's measured side. Its dialog's search timer never
 // fires before the first paint; scripts/bench.sh runs it inside scripts/sealed-net anyway.
+#include "DialerSession.h"
 #include "DialerWindow.h"
 #include "FirstPaint.h"
 #include "QtPorts.h"
+#include "SingleInstance.h"
 #include "Skin.h"
+#include "app/CDialRecordingPort.h"
 #include "app/CDialerDlg.h"
+#include "app/CRecentNumbers.h"
 #include "app/FileSettingsBackend.h"
 #include "face/FaceIds.h"
 
@@ -41,7 +45,17 @@ int main(int argc, char* argv[]) {
     DialerWindow::prepareApplication();
     Phase("icon");
 
-    QtDatagramPort socket;
+    // One dialer per session: the claim, and the recent numbers read.
+    SingleInstance instance;
+    instance.claim(QString());
+    orvane::CRecentNumbers recent(
+        (qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bench-recent-numbers"))
+            .toStdString());
+    recent.Load();
+    Phase("session");
+
+    QtDatagramPort udp;
+    orvane::CDialRecordingPort socket(udp, recent);
     QtTimerHost timers;
     QtDialogs dialogs;
     orvane::FileSettingsBackend settings(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
@@ -51,7 +65,8 @@ int main(int argc, char* argv[]) {
     Phase("dialog");
     DialerWindow window(dialog);
     Phase("window");
-    socket.attach(&window);
+    DialerSession session(window, recent);
+    udp.attach(&window);
     timers.attach(&window);
     dialogs.attach(&window);
     FirstPaintReport report(window);

@@ -226,7 +226,10 @@ check "the metainfo's newest release is the package's version" \
 check "the desktop entry validates" desktop-file-validate \
     /usr/share/applications/orvane-dialer.desktop
 desktop_field() { grep -qx "$1" /usr/share/applications/orvane-dialer.desktop; }
-check "the desktop entry starts orvane-dialer" desktop_field 'Exec=orvane-dialer'
+check "the desktop entry starts orvane-dialer with the clicked link" \
+    desktop_field 'Exec=orvane-dialer %u'
+check "the desktop entry takes tel:, callto: and sip: links" \
+    desktop_field 'MimeType=x-scheme-handler/tel;x-scheme-handler/callto;x-scheme-handler/sip;'
 check "the desktop entry shows the orvane-dialer icon" desktop_field 'Icon=orvane-dialer'
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.

@@ -41,6 +41,7 @@ tests=(
     xvfb xauth                                 # the window on a real X server
     xdotool imagemagick dbus-daemon            # the X tests: real input, screenshots,
     at-spi2-core python3 python3-pyatspi       #   the session bus, the accessibility tree
+    python3-dbus python3-gi xdg-utils          #   a notification service, a clicked tel: link
 )
 package=(
     debhelper dpkg-dev build-essential         # dpkg-buildpackage with the dh sequencer

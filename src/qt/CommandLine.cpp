@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "app/CVersionInfo.h"
+#include "app/DialLink.h"
 #include "link/UdpSocket.h"
 
 namespace {
@@ -30,6 +31,16 @@ QString addressProblem(const QString& address) {
     return QString();
 }
 
+// An argument as a message may quote it: printable ASCII, anything else as '?', and not
+// longer than a line.
+QString quoted(const QString& text) {
+    QString shown;
+    for (const QChar c : text.left(60))
+        shown += c.unicode() >= 0x20 && c.unicode() < 0x7F ? c : QLatin1Char('?');
+    if (text.size() > 60) shown += QStringLiteral("...");
+    return shown;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -48,8 +59,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 fail(QStringLiteral("unexpected argument '%1'").arg(arguments.at(i + 1)));
             break;
         }
+        if (orvane::IsDialLink(arg.toStdString())) {
+            const orvane::DialLinkResult link = orvane::ParseDialLink(arg.toStdString());
+            if (!line.options.dialLink.isEmpty())
+                fail(QStringLiteral("only one link can be dialled at a time"));
+            else if (!link.ok)
+                fail(QStringLiteral("cannot dial '%1': %2")
+                         .arg(quoted(arg), QString::fromStdString(link.error)));
+            line.options.dialLink = arg;
+            line.options.dialNumber = QString::fromStdString(link.number);
+            continue;
+        }
         if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            fail(QStringLiteral("unexpected argument '%1'").arg(arg));
+            fail(QStringLiteral("unexpected argument '%1'").arg(quoted(arg)));
             continue;
         }
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -125,10 +147,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
 QString CommandLineHelp() {
     return QStringLiteral(
-        "Usage: orvane-dialer [OPTION]...\n"
+        "Usage: orvane-dialer [OPTION]... [URL]\n"
         "A desktop dialer drawn like a desk telephone: it finds the SIP desk phones\n"
         "on the local network (a broadcast to UDP port 8888), takes control of one\n"
         "and mirrors it.\n"
+        "\n"
+        "URL, a tel:, callto: or sip: link (e.g. tel:+49-30-1234-56), is dialled on\n"
+        "the phone under control, or on the first phone taken. One dialer runs per\n"
+        "login session: a second start hands its link to it and ends.\n"
         "\n"
         "  --connect ADDRESS        at start, ask only the phone at ADDRESS instead\n"
         "                           of searching the network, and connect to it\n"

@@ -1,5 +1,5 @@
-// The dialer's command line: what a user gives it (--connect, --help, --version) and the
-// options of demonstrations and tests.
+// The dialer's command line: what a user gives it (a link to dial, --connect, --help,
+// --version) and the options of demonstrations and tests.
 #pragma once
 
 #include <QString>
@@ -11,6 +11,8 @@ struct DialerOptions {
     int screenshotDelayMs = 4500;
     int quitAfterMs = -1;
     QString privateContacts = QStringLiteral("PrivateContacts.txt");
+    QString dialLink;   // a tel:, callto: or sip: link, as given
+    QString dialNumber; // its number, normalised
 };
 
 struct CommandLine {

@@ -663,6 +663,7 @@ void DialerWindow::callCore(const std::function<void()>& handler) {
     handler();
     sync();
     if (m_dialog.IsEnded()) finish();
+    emit coreCalled();
 }
 
 void DialerWindow::finish() {

@@ -59,6 +59,10 @@ class DialerWindow : public QDialog {
     QFont cellFont(int height) const;
     orvane::CDialerDlg& dialog() { return m_dialog; }
 
+  Q_SIGNALS:
+    // After every call into the dialog, once the window is in step with the face.
+    void coreCalled();
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     // A computer-keyboard key the dialog takes as a keypad key or the backspace key.

@@ -1,18 +1,25 @@
 // CDialerApp: the application object. It builds the one dialog and runs its window
 // modally; the program ends when the window closes.
+#include "CallNotifier.h"
 #include "CommandLine.h"
+#include "DialerSession.h"
 #include "DialerWindow.h"
 #include "QtPorts.h"
+#include "SingleInstance.h"
 #include "Skin.h"
+#include "app/CDialRecordingPort.h"
 #include "app/CDialerDlg.h"
+#include "app/CRecentNumbers.h"
 #include "app/FileSettingsBackend.h"
 #include "face/FaceIds.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +54,18 @@ class ScreenshotTaker : public QObject {
     bool m_taken = false;
 };
 
+// Where the recent numbers live: the user's data folder, as the desktop names it.
+std::string recentNumbersPath() {
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty()) return std::string(); // kept for this run only
+        data = home + QStringLiteral("/.local/share");
+    }
+    return QFile::encodeName(data + QStringLiteral("/orvane-sip-dialer/recent-numbers"))
+        .toStdString();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -76,11 +95,39 @@ int main(int argc, char* argv[]) {
     if (line.action == CommandLine::Action::Error) {
         std::fprintf(stderr, "orvane-dialer: %s (see orvane-dialer --help)\n",
                      qPrintable(line.error));
+        // A link clicked in a browser has no terminal to read the reason on.
+        if (!line.options.dialLink.isEmpty() && !isatty(STDERR_FILENO))
+            NotifyDesktop(QStringLiteral("Cannot dial this link"), line.error);
         return 2;
     }
     const DialerOptions& options = line.options;
 
-    QtDatagramPort socket;
+    // One dialer per login session. A run that closes itself (a demonstration, a test)
+    // stays apart from it.
+    SingleInstance instance;
+    if (options.screenshot.isEmpty() && options.quitAfterMs < 0) {
+        QString why;
+        switch (instance.claim(options.dialLink, &why)) {
+        case SingleInstance::Claim::HandedOver:
+            if (!options.connectAddress.isEmpty())
+                std::fprintf(stderr,
+                             "orvane-dialer: a dialer runs in this session already; it was "
+                             "brought to the front (--connect %s is not used)\n",
+                             qPrintable(options.connectAddress));
+            return 0;
+        case SingleInstance::Claim::Alone:
+            qCDebug(lcDialer, "runs without the one-dialer claim: %s", qPrintable(why));
+            break;
+        case SingleInstance::Claim::First: break;
+        }
+    }
+
+    orvane::CRecentNumbers recent(recentNumbersPath());
+    recent.Load();
+
+    QtDatagramPort udp;
+    // Every number dialled goes to the recent numbers on its way out.
+    orvane::CDialRecordingPort socket(udp, recent);
     QtTimerHost timers;
     QtDialogs dialogs;
     // The settings live in the per-login runtime directory, which goes at log-out.
@@ -89,7 +136,7 @@ int main(int argc, char* argv[]) {
 
     orvane::CDialerDlg dialog({socket, timers, dialogs, settings, platform});
     DialerWindow window(dialog);
-    socket.attach(&window);
+    udp.attach(&window);
     timers.attach(&window);
     dialogs.attach(&window);
 
@@ -107,6 +154,11 @@ int main(int argc, char* argv[]) {
         });
     }
 
+    DialerSession session(window, recent);
+    QObject::connect(&instance, &SingleInstance::dialRequested, &session, &DialerSession::dial);
+    QObject::connect(&instance, &SingleInstance::activateRequested, &session,
+                     &DialerSession::activate);
+
     if (!options.connectAddress.isEmpty())
         dialog.SetStartAddress(options.connectAddress.toStdString());
     window.initDialog(options.privateContacts.toStdString());
@@ -115,9 +167,11 @@ int main(int argc, char* argv[]) {
                      "orvane-dialer: attached as private controller to %s; --connect %s is "
                      "not used (Devices > Release Private attached Device ends it)\n",
                      dialog.Socket().DeviceAddr().c_str(), qPrintable(options.connectAddress));
+    // A link given at start waits for the phone the start takes.
+    if (!options.dialNumber.isEmpty()) session.dial(options.dialNumber);
     if (!dialog.IsEnded()) window.exec();
 
-    socket.attach(nullptr);
+    udp.attach(nullptr);
     timers.attach(nullptr);
     dialogs.attach(nullptr);
     return 0;

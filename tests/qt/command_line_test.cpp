@@ -86,6 +86,37 @@ TEST(CommandLine, WrongArgumentsAreRefusedWithTheFirstReason) {
     }
 }
 
+TEST(CommandLine, OneLinkIsTakenWithItsNumberBesideTheOptions) {
+    struct Case {
+        QStringList args;
+        const char* link;
+        const char* number;
+        const char* error;
+    };
+    const Case cases[] = {
+        {Args({"tel:+49 30 1234-56"}), "tel:+49 30 1234-56", "+4930123456", ""},
+        {Args({"--connect", "10.0.0.1", "callto:555"}), "callto:555", "555", ""},
+        {Args({"SIP:777@pbx", "--quit-after=5"}), "SIP:777@pbx", "777", ""},
+        {Args({"tel:1", "tel:2"}), "", "", "only one link can be dialled at a time"},
+        {Args({"tel:12a"}), "", "",
+         "cannot dial 'tel:12a': the number holds 'a', which is not a digit, '+', '*' or '#'"},
+        // What a message quotes of a link is printable, and one line.
+        {QStringList{QStringLiteral("tel:1\n2\x1b")}, "", "",
+         "cannot dial 'tel:1?2?': the number holds 0x0A, which is not a digit, '+', '*' or '#'"},
+        {Args({"tel:"}), "", "", "cannot dial 'tel:': the link holds no number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.error.toStdString(), c.error);
+        EXPECT_EQ(line.action, *c.error != 0 ? Action::Error : Action::Run);
+        if (*c.error == 0) {
+            EXPECT_EQ(line.options.dialLink.toStdString(), c.link);
+            EXPECT_EQ(line.options.dialNumber.toStdString(), c.number);
+        }
+    }
+}
+
 TEST(CommandLine, HelpAndVersionWinOverAnythingElse) {
     struct Case {
         std::initializer_list<const char*> args;

@@ -242,6 +242,11 @@ void CDialerDlg::OnListActivate(int listId, int row, bool clicked) {
         SendKeyCode(proto::KeyCode::Send);
 }
 
+bool CDialerDlg::IsControlling() const {
+    return !m_bEnded && !m_socket.DeviceAddr().empty() && m_strLoginAddr.empty() &&
+           !m_bSetIpPending && !m_bPasswordPending;
+}
+
 void CDialerDlg::SendCommand(std::string_view text) {
     if (text.size() > proto::kMaxCommandLength) {
         // Cut, the line would be a different command; it is not sent at all.

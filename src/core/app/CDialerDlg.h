@@ -96,6 +96,9 @@ class CDialerDlg {
     void OnClose();
     // True once the dialog has ended; the shell then closes the window.
     bool IsEnded() const { return m_bEnded; }
+    // A phone is under control: addressed and logged into, and the entry edit is not
+    // asking for an address or a password.
+    bool IsControlling() const;
 
     // --- Events from the shell -----------------------------------------------------------
     void OnTimer(int id);
