@@ -430,7 +430,7 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
     const int rows = static_cast<int>(l.rows.size());
     view.fittedRows = rows;
     if (columns == 0) return;
-    constexpr int kCellMargin = 14; // the list's own margins about a cell's text
+    constexpr int kCellMargin = 16; // the list's own margins about a cell's text
     const int sample = std::min(rows, kFitSampleRows);
     const int iconWidth = l.imageList != orvane::ImageListId::None ? 16 + 4 : 0;
     auto textWidth = [w](const std::string& text) {
@@ -456,12 +456,20 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
             if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
         return -1;
     };
+    // Room inside the frame, less the vertical scroll bar once the rows need it (the client
+    // area has already lost the bar while it shows).
     RECT client{};
     GetClientRect(w, &client);
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
     int room = client.right - client.left;
-    // Less the vertical scroll bar once the rows need it.
-    const DWORD rowSpan = ListView_ApproximateViewRect(w, -1, -1, rows);
-    if (HIWORD(rowSpan) > client.bottom - client.top) room -= GetSystemMetrics(SM_CXVSCROLL);
+    if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VSCROLL) != 0) room += bar;
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(w), &header);
+    RECT item{};
+    if (rows > 0 && ListView_GetItemRect(w, 0, &item, LVIR_BOUNDS) != FALSE) {
+        const int rowsRoom = client.bottom - client.top - (header.bottom - header.top);
+        if (rows * (item.bottom - item.top) > rowsRoom) room -= bar;
+    }
     const int floor = textWidth("Abcd") + kCellMargin;
     for (const char* heading : {"ID", "Name"}) {
         const int i = columnOf(heading);
@@ -712,8 +720,11 @@ bool FaceWindow::preTranslate(MSG& msg) {
 }
 
 void FaceWindow::writeLayout() const {
+    // One line for the window's client area, then one for each visible control: its id,
+    // its place on the screen and what it shows (a list: its row count, the top of its
+    // first row and a row's height).
     std::string text;
-    char line[96];
+    char line[128];
     POINT origin{0, 0};
     ClientToScreen(m_hwnd, &origin);
     std::snprintf(line, sizeof line, "client %ld %ld\n", origin.x, origin.y);
@@ -722,9 +733,27 @@ void FaceWindow::writeLayout() const {
         if (view.hwnd == nullptr || !IsWindowVisible(view.hwnd)) continue;
         RECT r{};
         GetWindowRect(view.hwnd, &r);
-        std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld\n", view.id, r.left, r.top, r.right,
+        std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld", view.id, r.left, r.top, r.right,
                       r.bottom);
         text += line;
+        if (view.kind == ControlKind::List) {
+            RECT row{};
+            row.left = LVIR_BOUNDS;
+            const int count = ListView_GetItemCount(view.hwnd);
+            if (count > 0) ListView_GetItemRect(view.hwnd, 0, &row, LVIR_BOUNDS);
+            POINT top{row.left, row.top};
+            ClientToScreen(view.hwnd, &top);
+            std::snprintf(line, sizeof line, " rows %d %ld %ld", count, top.y,
+                          row.bottom - row.top);
+            text += line;
+        } else if (view.kind != ControlKind::Slider && view.kind != ControlKind::Bitmap) {
+            // Texts as the program's own bytes, on one line.
+            std::string shown = wintext::ToModel(windowText(view.hwnd));
+            for (char& ch : shown)
+                if (ch == '\n' || ch == '\r') ch = ' ';
+            text += " text " + shown;
+        }
+        text += "\n";
     }
     // Written aside and moved over, so a reader never sees half a layout.
     const std::wstring temp = m_layoutFile + L".new";
