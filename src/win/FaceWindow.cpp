@@ -391,9 +391,6 @@ void FaceWindow::applyList(View& view, const Control& c) {
         ListView_SetImageList(w, images, LVSIL_SMALL);
     }
     const int rows = static_cast<int>(l.rows.size());
-    // Rows past the sample change no width: a long list is fitted once, not per datagram.
-    if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
-        fitColumns(view, l);
     if (rows != view.rows || rebuilt) {
         // Appended rows only extend the count; the view asks for their texts when shown.
         const DWORD flags = (!rebuilt && rows > view.rows && view.rows >= 0)
@@ -406,6 +403,10 @@ void FaceWindow::applyList(View& view, const Control& c) {
         // Texts of rows already shown may have changed.
         InvalidateRect(w, nullptr, FALSE);
     }
+    // Rows past the sample change no width: a long list is fitted once, not per datagram.
+    // (After the count: the rows tell whether the vertical scroll bar takes room.)
+    if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
+        fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
         ListView_SetItemState(w, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
         if (l.selected >= 0 && l.selected < rows)

@@ -188,6 +188,14 @@ TEST(FaceWindow, PhonebookRowsShowAsTheModelHoldsThem) {
     const ListData& model = rig.face().List(Ctl::PhonebookList);
     ASSERT_EQ(model.rows.size(), 999u);
     EXPECT_EQ(ListView_GetItemCount(list), 999);
+    // The columns fit the list's width: no scrolling sideways to read a number.
+    RECT client{};
+    GetClientRect(list, &client);
+    int total = 0;
+    for (std::size_t col = 0; col < model.columns.size(); ++col)
+        total += ListView_GetColumnWidth(list, static_cast<int>(col));
+    EXPECT_LE(total, client.right) << "columns " << total << ", room " << client.right;
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL, 0);
     for (int row : {0, 1, 500, 998})
         for (std::size_t col = 0; col < model.columns.size(); ++col)
             EXPECT_EQ(WinRig::Cell(list, row, static_cast<int>(col)),
