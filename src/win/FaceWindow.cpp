@@ -298,7 +298,7 @@ void FaceWindow::apply(View& view, const Control& c) {
     if (w == nullptr) return;
     HFONT font = fontFor(c.font);
     if (view.font != font) {
-        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), view.font != nullptr);
         view.font = font;
     }
     switch (c.kind) {
@@ -308,14 +308,30 @@ void FaceWindow::apply(View& view, const Control& c) {
         if (windowText(w) != text) SetWindowTextW(w, text.c_str());
         break;
     }
-    case ControlKind::Bitmap: {
-        const RECT r = placeOf(c.id);
-        SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case ControlKind::Bitmap:
+        if (view.shownBitmap != c.bitmap) {
+            const RECT r = placeOf(c.id);
+            SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            view.shownBitmap = c.bitmap;
+            InvalidateRect(w, nullptr, TRUE);
+        }
         break;
-    }
+    // Drawn from the model: redrawn when their picture changes, and only then (a phone
+    // sets the same pictures again and again; under Wine a key's repaint is not cheap).
     case ControlKind::ImageButton:
-    case ControlKind::MyButton: break; // drawn from the model
+        if (view.shownBitmap != c.bitmap) {
+            view.shownBitmap = c.bitmap;
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        break;
+    case ControlKind::MyButton:
+        if (view.shownImages != c.images || view.shownBitmap < 0) {
+            view.shownImages = c.images;
+            view.shownBitmap = 0;
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        break;
     case ControlKind::Edit: {
         if (view.password != c.password || view.version == 0) {
             SendMessageW(w, EM_SETPASSWORDCHAR, c.password ? L'*' : 0, 0);
@@ -348,7 +364,6 @@ void FaceWindow::apply(View& view, const Control& c) {
     if ((IsWindowEnabled(w) != FALSE) != c.enabled) EnableWindow(w, c.enabled ? TRUE : FALSE);
     if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0 ? !c.visible : c.visible)
         ShowWindow(w, c.visible ? SW_SHOWNA : SW_HIDE);
-    if (c.kind != ControlKind::List) InvalidateRect(w, nullptr, TRUE);
 }
 
 void FaceWindow::applyList(View& view, const Control& c) {
@@ -487,13 +502,17 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
 }
 
 void FaceWindow::applyWindow() {
-    SetWindowTextW(m_hwnd, wintext::ToWide(m_face.Caption()).c_str());
+    // Only what differs: a new caption or menu state repaints the frame and the menu bar.
+    const std::wstring caption = wintext::ToWide(m_face.Caption());
+    if (windowText(m_hwnd) != caption) SetWindowTextW(m_hwnd, caption.c_str());
     for (const orvane::MenuItem& item : m_face.MenuItems()) {
         if (item.id == 0) continue;
-        EnableMenuItem(m_menu, static_cast<UINT>(item.id),
-                       MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
-        CheckMenuItem(m_menu, static_cast<UINT>(item.id),
-                      MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+        const UINT id = static_cast<UINT>(item.id);
+        const UINT state = GetMenuState(m_menu, id, MF_BYCOMMAND);
+        if (((state & MF_GRAYED) == 0) != item.enabled)
+            EnableMenuItem(m_menu, id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+        if (((state & MF_CHECKED) != 0) != item.checked)
+            CheckMenuItem(m_menu, id, MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
     }
     if (HWND w = control(m_face.Focus())) {
         if (GetFocus() != w && IsWindowVisible(w)) SetFocus(w);

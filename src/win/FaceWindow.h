@@ -74,6 +74,9 @@ class FaceWindow {
         int fittedRows = -1; // rows the column widths were last fitted to
         orvane::ImageListId imageList = orvane::ImageListId::None;
         bool password = false;
+        // Owner-drawn controls: what was last drawn from the model.
+        orvane::ImageSet shownImages;
+        int shownBitmap = -1;
     };
 
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

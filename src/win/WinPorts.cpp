@@ -270,8 +270,12 @@ void WinDatagramPort::onDrain() {
         FaceWindow* window = m_window;
         window->callCore([window] { window->adapter().socketReadable(); });
         // The dialog has stopped reading (its socket is closed, or it has ended).
-        if (m_reads == before) break;
+        if (m_reads == before) return;
     }
+    // What arrived while the dialog was busy is taken now, not when the socket's next
+    // notice comes round (Wine's come late, a burst would wait for each): a bounded read
+    // that hands over through the message loop again.
+    if (m_socket != INVALID_SOCKET && m_window != nullptr) readAll();
 }
 
 // ---------------------------------------------------------------------------------------
