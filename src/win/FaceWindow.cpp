@@ -155,6 +155,28 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_DRAWITEM: drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DPICHANGED: {
+        // Moved to a screen of another density: the system has scaled the dialog's font;
+        // the window takes the size it suggests and every control its new place and font.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        std::map<int, HFONT> old;
+        old.swap(m_cellFonts);
+        for (View& view : m_views) {
+            const RECT r = placeOf(view.id);
+            SetWindowPos(view.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            view.font = nullptr;
+            view.fittedRows = -1;
+            apply(view, m_face.Get(view.id));
+        }
+        for (auto& [height, font] : old)
+            DeleteObject(font);
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+        return TRUE;
+    }
     case WM_CLOSE:
         // The dialog decides; it ends itself when it is done.
         if (!m_ended) callCore([this] { m_dialog.close(); });
@@ -280,7 +302,10 @@ RECT FaceWindow::placeOf(int id) const {
 HFONT FaceWindow::fontFor(orvane::FontId font) {
     if (font == orvane::FontId::Dialog)
         return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
-    const int height = orvane::FaceModel::FontHeight(font, m_face.FontBHeight());
+    // The face gives its fonts in pixels at 96 dots an inch, like its dialog units' font.
+    const UINT dpi = GetDpiForWindow(m_hwnd);
+    const int height = MulDiv(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()),
+                              static_cast<int>(dpi != 0 ? dpi : 96), 96);
     auto it = m_cellFonts.find(height);
     if (it == m_cellFonts.end()) {
         // A positive height asks for the cell (ascent plus descent): the face gives its

@@ -15,6 +15,9 @@ namespace {
 
 using orvane::skin::baked::Picture;
 
+// The rows' format as the skin's tool records it: 32-bit pixels, the fourth byte unused.
+constexpr int kOpaqueFormat = 4;
+
 const Picture* FindBitmap(int id) {
     namespace baked = orvane::skin::baked;
     const Picture* end = baked::kBitmaps + baked::kBitmapCount;
@@ -76,14 +79,34 @@ SIZE BitmapSize(int id) {
 }
 
 bool DrawBitmap(HDC dc, int id, const RECT& target) {
+    const Picture* picture = FindBitmap(id);
+    if (picture == nullptr) return false;
+    const int w = target.right - target.left;
+    const int h = target.bottom - target.top;
+    if (picture->format == kOpaqueFormat && picture->bytesPerLine == picture->width * 4) {
+        // An opaque picture is drawn straight from the rows compiled into the program: no
+        // copy of its pixels, no bitmap object.
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = picture->width;
+        info.bmiHeader.biHeight = -picture->height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        const bool scaled = w != picture->width || h != picture->height;
+        const int oldMode = SetStretchBltMode(dc, scaled ? HALFTONE : COLORONCOLOR);
+        if (scaled) SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchDIBits(dc, target.left, target.top, w, h, 0, 0, picture->width, picture->height,
+                      picture->bits, &info, DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+        return true;
+    }
     HBITMAP dib = Bitmap(id);
     if (dib == nullptr) return false;
     const SIZE size = BitmapSize(id);
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, dib);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const int w = target.right - target.left;
-    const int h = target.bottom - target.top;
     if (w == size.cx && h == size.cy) {
         AlphaBlend(dc, target.left, target.top, w, h, source, 0, 0, size.cx, size.cy, blend);
     } else {
