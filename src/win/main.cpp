@@ -9,8 +9,6 @@
 
 #include "WinApi.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -76,11 +74,9 @@ std::string narrow(const std::wstring& text) {
 
 } // namespace
 
-int main() {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+// The arguments as UTF-16 (-municode), so file names outside the code page arrive whole.
+int wmain(int argc, wchar_t** argv) {
     const Options options = parse(argc, argv);
-    LocalFree(argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "orvane-dialer: %s (see orvane-dialer --help)\n",
                      narrow(options.error).c_str());
