@@ -165,6 +165,7 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         std::map<int, HFONT> old;
         old.swap(m_cellFonts);
         for (View& view : m_views) {
+            if (view.hwnd == nullptr) continue; // placed when it is made
             const RECT r = placeOf(view.id);
             SetWindowPos(view.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
@@ -217,63 +218,16 @@ void FaceWindow::createMenu() {
 void FaceWindow::createControls() {
     const std::vector<Control>& controls = m_face.Controls();
     m_views.reserve(controls.size());
-    // Children are made in template order: the first lies on top and comes first in the
-    // tab order.
     for (const Control& c : controls) {
         View view;
         view.id = c.id;
         view.kind = c.kind;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-        DWORD exStyle = 0;
-        const wchar_t* cls = L"STATIC";
-        switch (c.kind) {
-        case ControlKind::PushButton:
-            cls = L"BUTTON";
-            style |= c.id == orvane::Ctl::Ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            if (c.multiLine) style |= BS_MULTILINE;
-            if (c.id != orvane::Ctl::Ok && c.id != orvane::Ctl::LinuxSecret)
-                exStyle |= WS_EX_STATICEDGE | WS_EX_CLIENTEDGE;
-            break;
-        case ControlKind::ImageButton:
-        case ControlKind::MyButton:
-            cls = L"BUTTON";
-            style |= BS_OWNERDRAW;
-            exStyle |= WS_EX_STATICEDGE;
-            break;
-        case ControlKind::Text:
-            style |= SS_NOPREFIX | alignStyle(c.align, SS_LEFT, SS_CENTER, SS_RIGHT);
-            if (c.vcenter) style |= SS_CENTERIMAGE;
-            break;
-        case ControlKind::Bitmap: style |= SS_OWNERDRAW; break;
-        case ControlKind::Edit:
-            cls = L"EDIT";
-            style |= ES_AUTOHSCROLL | alignStyle(c.align, ES_LEFT, ES_CENTER, ES_RIGHT);
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case ControlKind::Slider:
-            cls = TRACKBAR_CLASSW;
-            style |= TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM;
-            break;
-        case ControlKind::List:
-            cls = WC_LISTVIEWW;
-            style |=
-                LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_NOSORTHEADER;
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        }
-        if (c.tabStop) style |= WS_TABSTOP;
-        const RECT r = placeOf(c.id);
-        view.hwnd = CreateWindowExW(exStyle, cls, L"", style, r.left, r.top, r.right - r.left,
-                                    r.bottom - r.top, m_hwnd,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                    GetModuleHandleW(nullptr), nullptr);
-        if (c.kind == ControlKind::List && view.hwnd != nullptr)
-            ListView_SetExtendedListViewStyle(view.hwnd,
-                                              LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         m_viewIndex[view.id] = m_views.size();
         m_views.push_back(view);
     }
-    // The window shows the face as the template builds it.
+    // Only what the face shows gets a window now: the lists, the editor's fields and the
+    // keys of other screens cost start-up time while nobody sees them. The window shows the
+    // face as the template builds it.
     m_syncing = true;
     for (View& view : m_views) {
         const Control& c = m_face.Get(view.id);
@@ -283,6 +237,63 @@ void FaceWindow::createControls() {
     m_syncing = false;
     applyWindow();
     m_syncedVersion = m_face.Version();
+}
+
+void FaceWindow::makeWindow(View& view) {
+    const Control& c = m_face.Get(view.id);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    const wchar_t* cls = L"STATIC";
+    switch (c.kind) {
+    case ControlKind::PushButton:
+        cls = L"BUTTON";
+        style |= c.id == orvane::Ctl::Ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if (c.multiLine) style |= BS_MULTILINE;
+        if (c.id != orvane::Ctl::Ok && c.id != orvane::Ctl::LinuxSecret)
+            exStyle |= WS_EX_STATICEDGE | WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::ImageButton:
+    case ControlKind::MyButton:
+        cls = L"BUTTON";
+        style |= BS_OWNERDRAW;
+        exStyle |= WS_EX_STATICEDGE;
+        break;
+    case ControlKind::Text:
+        style |= SS_NOPREFIX | alignStyle(c.align, SS_LEFT, SS_CENTER, SS_RIGHT);
+        if (c.vcenter) style |= SS_CENTERIMAGE;
+        break;
+    case ControlKind::Bitmap: style |= SS_OWNERDRAW; break;
+    case ControlKind::Edit:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | alignStyle(c.align, ES_LEFT, ES_CENTER, ES_RIGHT);
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Slider:
+        cls = TRACKBAR_CLASSW;
+        style |= TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM;
+        break;
+    case ControlKind::List:
+        cls = WC_LISTVIEWW;
+        style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_NOSORTHEADER;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    }
+    if (c.tabStop) style |= WS_TABSTOP;
+    const RECT r = placeOf(c.id);
+    view.hwnd = CreateWindowExW(
+        exStyle, cls, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, m_hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
+    if (view.hwnd == nullptr) return;
+    if (c.kind == ControlKind::List)
+        ListView_SetExtendedListViewStyle(view.hwnd, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // The first control of the template lies on top and comes first in the tab order: a
+    // window made later goes just below the nearest control before it that has one.
+    HWND above = HWND_TOP;
+    for (const View& other : m_views) {
+        if (other.id == view.id) break;
+        if (other.hwnd != nullptr) above = other.hwnd;
+    }
+    SetWindowPos(view.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 RECT FaceWindow::placeOf(int id) const {
@@ -319,6 +330,12 @@ HFONT FaceWindow::fontFor(orvane::FontId font) {
 }
 
 void FaceWindow::apply(View& view, const Control& c) {
+    // A control nobody has seen yet stays without a window while it is hidden; once made,
+    // its window is brought in step with all of the control.
+    if (view.hwnd == nullptr) {
+        if (!c.visible) return;
+        makeWindow(view);
+    }
     HWND w = view.hwnd;
     if (w == nullptr) return;
     HFONT font = fontFor(c.font);
@@ -606,9 +623,18 @@ void FaceWindow::initDialog(const std::string& privateContactsPath) {
     if (!m_layoutFile.empty()) writeLayout();
 }
 
-HWND FaceWindow::control(int id) const {
-    const View* view = viewOf(id);
-    return view != nullptr ? view->hwnd : nullptr;
+HWND FaceWindow::control(int id) {
+    View* view = viewOf(id);
+    if (view == nullptr || m_hwnd == nullptr) return nullptr;
+    if (view->hwnd == nullptr) {
+        // Made now instead of when the control is first shown: that changes what the
+        // window holds, not what it shows.
+        makeWindow(*view);
+        const Control& c = m_face.Get(id);
+        apply(*view, c);
+        view->version = c.version;
+    }
+    return view->hwnd;
 }
 
 FaceWindow::View* FaceWindow::viewOf(int id) {

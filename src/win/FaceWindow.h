@@ -48,8 +48,9 @@ class FaceWindow {
     // itself. True when the message was used up.
     bool preTranslate(MSG& msg);
 
-    // The control window showing a face control; null for an unknown id.
-    HWND control(int id) const;
+    // The control window showing a face control; null for an unknown id. A control the
+    // face has not shown yet gets its window here, hidden and in step.
+    HWND control(int id);
     // Where a face control lies, in client pixels of the window.
     RECT placeOf(int id) const;
     HMENU menu() const { return m_menu; }
@@ -82,6 +83,7 @@ class FaceWindow {
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
+    void makeWindow(View& view);
     void createMenu();
     void apply(View& view, const orvane::Control& c);
     void applyList(View& view, const orvane::Control& c);
