@@ -2,6 +2,7 @@
 
 #include "FaceWindow.h"
 #include "Prompts.h"
+#include "VersionResource.h"
 #include "WinText.h"
 
 #include <iphlpapi.h>
@@ -367,10 +368,14 @@ TextInputAnswer WinDialogs::RunTextInput(const TextInputRequest& request) {
     return TextPrompt::Run(owner(), request);
 }
 
-void WinDialogs::ShowAbout(const std::string& versionLine) {
+void WinDialogs::ShowAbout(const std::string&) {
     if (m_quitting) return;
     if (m_window != nullptr) m_window->sync();
-    AboutBox::Run(owner(), versionLine);
+    // The numbers come from the program file's own version resource, read afresh at every
+    // opening (the build writes it from the same project version the dialog was given).
+    const orvane::BuildVersion version = ReadVersionResource();
+    orvane::CVersionInfo info;
+    AboutBox::Run(owner(), orvane::AboutVersionLine(info.Read(&version)));
 }
 
 // ---------------------------------------------------------------------------------------

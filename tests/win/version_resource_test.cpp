@@ -1,5 +1,6 @@
 // The program file's version resource carries the version the program shows in its About
 // box: the build writes both from the project version.
+#include "VersionResource.h"
 #include "WinApi.h"
 
 #include "app/CVersionInfo.h"
@@ -51,6 +52,21 @@ TEST(VersionResource, CarriesTheVersionTheAboutBoxShows) {
         text.push_back(static_cast<char>(special[i]));
     EXPECT_EQ(text, built.specialBuild);
     EXPECT_EQ((fixed->dwFileFlags & VS_FF_SPECIALBUILD) != 0, !built.specialBuild.empty());
+
+    // What the About box reads from the file: the same numbers and text.
+    const orvane::BuildVersion read = ReadVersionResource(file);
+    EXPECT_TRUE(read.present);
+    orvane::CVersionInfo fromFile, fromBuild;
+    EXPECT_EQ(orvane::AboutVersionLine(fromFile.Read(&read)),
+              orvane::AboutVersionLine(fromBuild.Read(&built)));
+}
+
+TEST(VersionResource, AFileWithoutOneGivesAnEmptyVersion) {
+    // This test program carries no version resource.
+    const orvane::BuildVersion read = ReadVersionResource();
+    EXPECT_FALSE(read.present);
+    orvane::CVersionInfo info;
+    EXPECT_EQ(info.Read(&read), "");
 }
 
 } // namespace
