@@ -1,0 +1,836 @@
+#include "FaceWindow.h"
+
+#include "DialogTemplate.h"
+#include "WinPorts.h"
+#include "WinSkin.h"
+#include "WinText.h"
+#include "face/FaceIds.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+using orvane::Control;
+using orvane::ControlKind;
+
+namespace {
+
+constexpr int kNoEditLimit = 32767;
+// Column widths are fitted to the first rows' texts, not to all of a long list.
+constexpr int kFitSampleRows = 64;
+
+DWORD alignStyle(orvane::Align align, DWORD left, DWORD center, DWORD right) {
+    switch (align) {
+    case orvane::Align::Center: return center;
+    case orvane::Align::Right: return right;
+    case orvane::Align::Left: break;
+    }
+    return left;
+}
+
+int listIcon(orvane::ImageListId images, int image) {
+    using namespace orvane;
+    switch (images) {
+    case ImageListId::Devices:
+        if (image == 0) return Ico::DeviceFree;
+        if (image == 1) return Ico::DeviceBusy;
+        return 0;
+    case ImageListId::CallLog:
+        if (image == 0) return Ico::CallIncoming;
+        if (image == 1) return Ico::CallOutgoing;
+        if (image == 2) return Ico::CallMissed;
+        return 0;
+    case ImageListId::None: break;
+    }
+    return 0;
+}
+
+std::wstring windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+} // namespace
+
+FaceWindow::FaceWindow(DialerAdapter& dialog) : m_dialog(dialog), m_face(dialog.face()) {}
+
+FaceWindow::~FaceWindow() {
+    if (m_hwnd != nullptr) DestroyWindow(m_hwnd);
+    for (auto& [height, font] : m_cellFonts)
+        DeleteObject(font);
+    for (auto& [id, images] : m_imageLists)
+        ImageList_Destroy(images);
+}
+
+bool FaceWindow::create() {
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
+    // The face's template: a fixed dialog in the phone's font, as large as the face.
+    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME |
+                         DS_CENTER | WS_CLIPCHILDREN,
+                     kFaceWidthDlu, kFaceHeightDlu, wintext::ToWide(m_face.Caption()), 10,
+                     L"Microsoft Sans Serif");
+    m_hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.get(), nullptr, dialogProc,
+                                        reinterpret_cast<LPARAM>(this));
+    return m_hwnd != nullptr;
+}
+
+INT_PTR CALLBACK FaceWindow::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<FaceWindow*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->m_hwnd = hwnd;
+    }
+    auto* self = reinterpret_cast<FaceWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (self == nullptr) return FALSE;
+    return self->handle(message, wParam, lParam);
+}
+
+INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(winskin::Icon(orvane::Ico::App, 32)));
+        SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(winskin::Icon(orvane::Ico::App, 16)));
+        createMenu();
+        // The menu bar takes its height from the client area: the window grows by it.
+        RECT face{0, 0, kFaceWidthDlu, kFaceHeightDlu};
+        MapDialogRect(m_hwnd, &face);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE));
+        AdjustWindowRectEx(&face, style, TRUE, exStyle);
+        SetWindowPos(m_hwnd, nullptr, 0, 0, face.right - face.left, face.bottom - face.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        createControls();
+        return FALSE; // the model says where the focus goes
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        const auto from = reinterpret_cast<HWND>(lParam);
+        if (from == nullptr) {
+            // A menu command (code 0) or an accelerator; Enter and Escape arrive as IDOK and
+            // IDCANCEL without a control when no button has them.
+            if (id == IDOK)
+                callCore([this] { m_dialog.ok(); });
+            else if (id == IDCANCEL)
+                callCore([this] { m_dialog.cancel(); });
+            else
+                callCore([this, id] { m_dialog.command(id); });
+            return TRUE;
+        }
+        if (code == BN_CLICKED) {
+            if (id == IDCANCEL)
+                callCore([this] { m_dialog.cancel(); });
+            else if (id == IDOK)
+                callCore([this] { m_dialog.ok(); });
+            else
+                callCore([this, id] { m_dialog.command(id); });
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (onNotify(reinterpret_cast<NMHDR*>(lParam), result)) {
+            SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_HSCROLL: {
+        View* view = viewOfWindow(reinterpret_cast<HWND>(lParam));
+        if (view == nullptr || view->kind != ControlKind::Slider) return FALSE;
+        callCore([this] { m_dialog.volumeSlider(); });
+        return TRUE;
+    }
+    case WM_TIMER: {
+        const int id = static_cast<int>(wParam);
+        callCore([this, id] { m_dialog.timer(id); });
+        return TRUE;
+    }
+    case WM_DRAWITEM: drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DPICHANGED: {
+        // Moved to a screen of another density: the system has scaled the dialog's font;
+        // the window takes the size it suggests and every control its new place and font.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        std::map<int, HFONT> old;
+        old.swap(m_cellFonts);
+        for (View& view : m_views) {
+            if (view.hwnd == nullptr) continue; // placed when it is made
+            const RECT r = placeOf(view.id);
+            SetWindowPos(view.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            view.font = nullptr;
+            view.fittedRows = -1;
+            apply(view, m_face.Get(view.id));
+        }
+        for (auto& [height, font] : old)
+            DeleteObject(font);
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+        return TRUE;
+    }
+    case WM_CLOSE:
+        // The dialog decides; it ends itself when it is done.
+        if (!m_ended) callCore([this] { m_dialog.close(); });
+        return TRUE;
+    case WM_DESTROY: PostQuitMessage(0); return FALSE;
+    case WM_NCDESTROY: m_hwnd = nullptr; return FALSE;
+    case winmsg::Socket:
+        if (m_socket != nullptr) m_socket->onSocketMessage(wParam, lParam);
+        return TRUE;
+    case winmsg::Drain:
+        if (m_socket != nullptr) m_socket->onDrain();
+        return TRUE;
+    case winmsg::Writable:
+        if (m_socket != nullptr) m_socket->onWritable();
+        return TRUE;
+    default: break;
+    }
+    return FALSE;
+}
+
+void FaceWindow::createMenu() {
+    m_menu = CreateMenu();
+    HMENU menus[2] = {CreatePopupMenu(), CreatePopupMenu()};
+    AppendMenuW(m_menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(menus[0]), L"Devices");
+    AppendMenuW(m_menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(menus[1]), L"Help");
+    for (const orvane::MenuItem& item : m_face.MenuItems()) {
+        HMENU popup = menus[item.menu == 1 ? 1 : 0];
+        if (item.id == 0) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id),
+                    wintext::ToWide(item.text).c_str());
+    }
+    SetMenu(m_hwnd, m_menu);
+}
+
+void FaceWindow::createControls() {
+    const std::vector<Control>& controls = m_face.Controls();
+    m_views.reserve(controls.size());
+    for (const Control& c : controls) {
+        View view;
+        view.id = c.id;
+        view.kind = c.kind;
+        m_viewIndex[view.id] = m_views.size();
+        m_views.push_back(view);
+    }
+    // Only what the face shows gets a window now: the lists, the editor's fields and the
+    // keys of other screens cost start-up time while nobody sees them. The window shows the
+    // face as the template builds it.
+    m_syncing = true;
+    for (View& view : m_views) {
+        const Control& c = m_face.Get(view.id);
+        apply(view, c);
+        view.version = c.version;
+    }
+    m_syncing = false;
+    applyWindow();
+    m_syncedVersion = m_face.Version();
+}
+
+void FaceWindow::makeWindow(View& view) {
+    const Control& c = m_face.Get(view.id);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    const wchar_t* cls = L"STATIC";
+    switch (c.kind) {
+    case ControlKind::PushButton:
+        cls = L"BUTTON";
+        style |= c.id == orvane::Ctl::Ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if (c.multiLine) style |= BS_MULTILINE;
+        if (c.id != orvane::Ctl::Ok && c.id != orvane::Ctl::LinuxSecret)
+            exStyle |= WS_EX_STATICEDGE | WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::ImageButton:
+    case ControlKind::MyButton:
+        cls = L"BUTTON";
+        style |= BS_OWNERDRAW;
+        exStyle |= WS_EX_STATICEDGE;
+        break;
+    case ControlKind::Text:
+        style |= SS_NOPREFIX | alignStyle(c.align, SS_LEFT, SS_CENTER, SS_RIGHT);
+        if (c.vcenter) style |= SS_CENTERIMAGE;
+        break;
+    case ControlKind::Bitmap: style |= SS_OWNERDRAW; break;
+    case ControlKind::Edit:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | alignStyle(c.align, ES_LEFT, ES_CENTER, ES_RIGHT);
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Slider:
+        cls = TRACKBAR_CLASSW;
+        style |= TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM;
+        break;
+    case ControlKind::List:
+        cls = WC_LISTVIEWW;
+        style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_NOSORTHEADER;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    }
+    if (c.tabStop) style |= WS_TABSTOP;
+    const RECT r = placeOf(c.id);
+    view.hwnd = CreateWindowExW(
+        exStyle, cls, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, m_hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
+    if (view.hwnd == nullptr) return;
+    if (c.kind == ControlKind::List)
+        ListView_SetExtendedListViewStyle(view.hwnd, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // The first control of the template lies on top and comes first in the tab order: a
+    // window made later goes just below the nearest control before it that has one.
+    HWND above = HWND_TOP;
+    for (const View& other : m_views) {
+        if (other.id == view.id) break;
+        if (other.hwnd != nullptr) above = other.hwnd;
+    }
+    SetWindowPos(view.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+RECT FaceWindow::placeOf(int id) const {
+    const Control& c = m_face.Get(id);
+    RECT r{c.rect.x, c.rect.y, c.rect.x + c.rect.w, c.rect.y + c.rect.h};
+    MapDialogRect(m_hwnd, &r);
+    if (c.kind == ControlKind::Bitmap && c.sizeToImage) {
+        const SIZE size = winskin::BitmapSize(c.bitmap);
+        if (size.cx > 0) {
+            r.right = r.left + size.cx;
+            r.bottom = r.top + size.cy;
+        }
+    }
+    return r;
+}
+
+HFONT FaceWindow::fontFor(orvane::FontId font) {
+    if (font == orvane::FontId::Dialog)
+        return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
+    // The face gives its fonts in pixels at 96 dots an inch, like its dialog units' font.
+    const UINT dpi = GetDpiForWindow(m_hwnd);
+    const int height = MulDiv(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()),
+                              static_cast<int>(dpi != 0 ? dpi : 96), 96);
+    auto it = m_cellFonts.find(height);
+    if (it == m_cellFonts.end()) {
+        // A positive height asks for the cell (ascent plus descent): the face gives its
+        // fonts that way.
+        HFONT made = CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, L"Arial");
+        it = m_cellFonts.emplace(height, made).first;
+    }
+    return it->second;
+}
+
+void FaceWindow::apply(View& view, const Control& c) {
+    // A control nobody has seen yet stays without a window while it is hidden; once made,
+    // its window is brought in step with all of the control.
+    if (view.hwnd == nullptr) {
+        if (!c.visible) return;
+        makeWindow(view);
+    }
+    HWND w = view.hwnd;
+    if (w == nullptr) return;
+    HFONT font = fontFor(c.font);
+    if (view.font != font) {
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), view.font != nullptr);
+        view.font = font;
+    }
+    switch (c.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::Text: {
+        const std::wstring text = wintext::ToWide(c.text);
+        if (windowText(w) != text) SetWindowTextW(w, text.c_str());
+        break;
+    }
+    case ControlKind::Bitmap:
+        if (view.shownBitmap != c.bitmap) {
+            const RECT r = placeOf(c.id);
+            SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            view.shownBitmap = c.bitmap;
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        break;
+    // Drawn from the model: redrawn when their picture changes, and only then (a phone
+    // sets the same pictures again and again; under Wine a key's repaint is not cheap).
+    case ControlKind::ImageButton:
+        if (view.shownBitmap != c.bitmap) {
+            view.shownBitmap = c.bitmap;
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        break;
+    case ControlKind::MyButton:
+        if (view.shownImages != c.images || view.shownBitmap < 0) {
+            view.shownImages = c.images;
+            view.shownBitmap = 0;
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        break;
+    case ControlKind::Edit: {
+        if (view.password != c.password || view.version == 0) {
+            SendMessageW(w, EM_SETPASSWORDCHAR, c.password ? L'*' : 0, 0);
+            view.password = c.password;
+        }
+        const std::wstring text = wintext::ToWide(c.text);
+        // A limit holds what the user types; a longer text set by the dialog stays whole.
+        const int limit = c.maxLength > 0
+                              ? std::max<int>(c.maxLength, static_cast<int>(text.size()))
+                              : kNoEditLimit;
+        SendMessageW(w, EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+        if (windowText(w) != text) SetWindowTextW(w, text.c_str());
+        view.pushedText = text;
+        const int length = static_cast<int>(text.size());
+        const int start = std::clamp(c.selStart, 0, length);
+        const int end = std::clamp(c.selEnd, 0, length);
+        SendMessageW(w, EM_SETSEL, static_cast<WPARAM>(start), end);
+        SendMessageW(w, EM_SCROLLCARET, 0, 0);
+        break;
+    }
+    case ControlKind::Slider:
+        SendMessageW(w, TBM_SETRANGE, FALSE, MAKELPARAM(c.rangeMin, c.rangeMax));
+        SendMessageW(w, TBM_SETTICFREQ, static_cast<WPARAM>(std::max(1, c.tickFreq)), 0);
+        SendMessageW(w, TBM_SETLINESIZE, 0, c.lineSize);
+        SendMessageW(w, TBM_SETPAGESIZE, 0, c.pageSize);
+        SendMessageW(w, TBM_SETPOS, TRUE, c.pos);
+        break;
+    case ControlKind::List: applyList(view, c); break;
+    }
+    if ((IsWindowEnabled(w) != FALSE) != c.enabled) EnableWindow(w, c.enabled ? TRUE : FALSE);
+    if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0 ? !c.visible : c.visible)
+        ShowWindow(w, c.visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void FaceWindow::applyList(View& view, const Control& c) {
+    const orvane::ListData& l = c.list;
+    HWND w = view.hwnd;
+    const bool rebuilt = l.resetCount != view.listReset || l.columns.size() != view.columns;
+    if (rebuilt) {
+        view.listReset = l.resetCount;
+        while (ListView_DeleteColumn(w, 0) != FALSE) {
+        }
+        for (std::size_t i = 0; i < l.columns.size(); ++i) {
+            const orvane::ListColumn& col = l.columns[i];
+            std::wstring heading = wintext::ToWide(col.heading);
+            LVCOLUMNW lvc{};
+            lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            lvc.fmt =
+                static_cast<int>(alignStyle(col.align, LVCFMT_LEFT, LVCFMT_CENTER, LVCFMT_RIGHT));
+            lvc.cx = col.width;
+            lvc.pszText = heading.data();
+            SendMessageW(w, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&lvc));
+        }
+        view.columns = l.columns.size();
+        view.rows = -1;
+    }
+    if (l.imageList != view.imageList) {
+        view.imageList = l.imageList;
+        HIMAGELIST images = nullptr;
+        if (l.imageList != orvane::ImageListId::None) {
+            auto it = m_imageLists.find(l.imageList);
+            if (it == m_imageLists.end()) {
+                images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
+                for (int i = 0; i < 3; ++i) {
+                    const int icon = listIcon(l.imageList, i);
+                    if (icon != 0) ImageList_AddIcon(images, winskin::Icon(icon, 16));
+                }
+                it = m_imageLists.emplace(l.imageList, images).first;
+            }
+            images = it->second;
+        }
+        ListView_SetImageList(w, images, LVSIL_SMALL);
+    }
+    const int rows = static_cast<int>(l.rows.size());
+    if (rows != view.rows || rebuilt) {
+        // Appended rows only extend the count; the view asks for their texts when shown.
+        const DWORD flags = (!rebuilt && rows > view.rows && view.rows >= 0)
+                                ? (LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL)
+                                : LVSICF_NOSCROLL;
+        ListView_SetItemCountEx(w, rows, flags);
+        if (rebuilt || rows < view.rows) InvalidateRect(w, nullptr, TRUE);
+        view.rows = rows;
+    } else {
+        // Texts of rows already shown may have changed.
+        InvalidateRect(w, nullptr, FALSE);
+    }
+    // Rows past the sample change no width: a long list is fitted once, not per datagram.
+    // (After the count: the rows tell whether the vertical scroll bar takes room.)
+    if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
+        fitColumns(view, l);
+    if (rebuilt || l.selected != view.shownSelection) {
+        ListView_SetItemState(w, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        if (l.selected >= 0 && l.selected < rows)
+            ListView_SetItemState(w, l.selected, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+        view.shownSelection = l.selected;
+    }
+    if (rebuilt || l.scrollTo != view.shownScroll) {
+        if (l.scrollTo >= 0 && l.scrollTo < rows) ListView_EnsureVisible(w, l.scrollTo, FALSE);
+        view.shownScroll = l.scrollTo;
+    }
+}
+
+void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
+    // Every column as wide as its heading and its texts need (the first rows tell). Where
+    // that is more than the list's width, an "ID" column gives up what is missing first and
+    // a "Name" column next, down to a few letters: numbers, addresses and dates are never
+    // cut. Where it is less, the "Name" column takes the rest, so no scroll bar is needed
+    // sideways where everything fits.
+    HWND w = view.hwnd;
+    const int columns = static_cast<int>(l.columns.size());
+    const int rows = static_cast<int>(l.rows.size());
+    view.fittedRows = rows;
+    if (columns == 0) return;
+    constexpr int kCellMargin = 16; // the list's own margins about a cell's text
+    const int sample = std::min(rows, kFitSampleRows);
+    const int iconWidth = l.imageList != orvane::ImageListId::None ? 16 + 4 : 0;
+    auto textWidth = [w](const std::string& text) {
+        const std::wstring wide = wintext::ToWide(text);
+        return static_cast<int>(
+            SendMessageW(w, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+    };
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    int total = 0;
+    for (int i = 0; i < columns; ++i) {
+        const auto column = static_cast<std::size_t>(i);
+        int cells = textWidth(l.columns[column].heading);
+        for (int row = 0; row < sample; ++row) {
+            const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
+            if (column < r.texts.size())
+                cells = std::max(cells, textWidth(r.texts[column]) + (i == 0 ? iconWidth : 0));
+        }
+        want[column] = cells + kCellMargin;
+        total += want[column];
+    }
+    auto columnOf = [&](const char* heading) {
+        for (int i = 0; i < columns; ++i)
+            if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
+        return -1;
+    };
+    // Room inside the frame, less the vertical scroll bar once the rows need it (the client
+    // area has already lost the bar while it shows).
+    RECT client{};
+    GetClientRect(w, &client);
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    int room = client.right - client.left;
+    if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VSCROLL) != 0) room += bar;
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(w), &header);
+    RECT item{};
+    if (rows > 0 && ListView_GetItemRect(w, 0, &item, LVIR_BOUNDS) != FALSE) {
+        const int rowsRoom = client.bottom - client.top - (header.bottom - header.top);
+        if (rows * (item.bottom - item.top) > rowsRoom) room -= bar;
+    }
+    const int floor = textWidth("Abcd") + kCellMargin;
+    for (const char* heading : {"ID", "Name"}) {
+        const int i = columnOf(heading);
+        if (i < 0 || total <= room) continue;
+        int& width = want[static_cast<std::size_t>(i)];
+        const int give = std::min(total - room, std::max(0, width - floor));
+        width -= give;
+        total -= give;
+    }
+    const int name = columnOf("Name");
+    if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
+    for (int i = 0; i < columns; ++i)
+        ListView_SetColumnWidth(w, i, want[static_cast<std::size_t>(i)]);
+}
+
+void FaceWindow::applyWindow() {
+    // Only what differs: a new caption or menu state repaints the frame and the menu bar.
+    const std::wstring caption = wintext::ToWide(m_face.Caption());
+    if (windowText(m_hwnd) != caption) SetWindowTextW(m_hwnd, caption.c_str());
+    for (const orvane::MenuItem& item : m_face.MenuItems()) {
+        if (item.id == 0) continue;
+        const UINT id = static_cast<UINT>(item.id);
+        const UINT state = GetMenuState(m_menu, id, MF_BYCOMMAND);
+        if (((state & MF_GRAYED) == 0) != item.enabled)
+            EnableMenuItem(m_menu, id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+        if (((state & MF_CHECKED) != 0) != item.checked)
+            CheckMenuItem(m_menu, id, MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+    if (HWND w = control(m_face.Focus())) {
+        if (GetFocus() != w && IsWindowVisible(w)) SetFocus(w);
+    }
+    m_windowVersion = m_face.WindowVersion();
+}
+
+void FaceWindow::sync() {
+    if (m_hwnd == nullptr || m_face.Version() == m_syncedVersion) return;
+    m_syncing = true;
+    for (View& view : m_views) {
+        const Control& c = m_face.Get(view.id);
+        if (c.version == view.version) continue;
+        apply(view, c);
+        view.version = c.version;
+    }
+    m_syncing = false;
+    if (m_face.WindowVersion() != m_windowVersion) applyWindow();
+    m_syncedVersion = m_face.Version();
+    if (!m_layoutFile.empty()) writeLayout();
+}
+
+void FaceWindow::copyBack() {
+    for (View& view : m_views) {
+        if (view.hwnd == nullptr) continue;
+        if (view.kind == ControlKind::Edit) {
+            const std::wstring text = windowText(view.hwnd);
+            // An untouched text keeps the model's own bytes.
+            if (text != view.pushedText) {
+                m_face.UserSetText(view.id, wintext::ToModel(text));
+                view.pushedText = text;
+            }
+            DWORD start = 0;
+            DWORD end = 0;
+            SendMessageW(view.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&end));
+            m_face.UserSetEditSel(view.id, static_cast<int>(start), static_cast<int>(end));
+        } else if (view.kind == ControlKind::Slider) {
+            m_face.UserSetSliderPos(view.id,
+                                    static_cast<int>(SendMessageW(view.hwnd, TBM_GETPOS, 0, 0)));
+        }
+    }
+    HWND focus = GetFocus();
+    const View* focused = nullptr;
+    for (const View& view : m_views)
+        if (view.hwnd == focus) focused = &view;
+    m_face.UserSetFocus(focused != nullptr ? focused->id : 0);
+}
+
+void FaceWindow::callCore(const std::function<void()>& handler) {
+    if (m_ended) return;
+    copyBack();
+    handler();
+    sync();
+    if (m_dialog.ended()) finish();
+}
+
+void FaceWindow::finish() {
+    if (m_ended) return;
+    m_ended = true;
+    DestroyWindow(m_hwnd);
+}
+
+void FaceWindow::initDialog(const std::string& privateContactsPath) {
+    callCore([this, &privateContactsPath] { m_dialog.initDialog(privateContactsPath); });
+    if (!m_layoutFile.empty()) writeLayout();
+}
+
+HWND FaceWindow::control(int id) {
+    View* view = viewOf(id);
+    if (view == nullptr || m_hwnd == nullptr) return nullptr;
+    if (view->hwnd == nullptr) {
+        // Made now instead of when the control is first shown: that changes what the
+        // window holds, not what it shows.
+        makeWindow(*view);
+        const Control& c = m_face.Get(id);
+        apply(*view, c);
+        view->version = c.version;
+    }
+    return view->hwnd;
+}
+
+FaceWindow::View* FaceWindow::viewOf(int id) {
+    auto it = m_viewIndex.find(id);
+    return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
+}
+
+const FaceWindow::View* FaceWindow::viewOf(int id) const {
+    auto it = m_viewIndex.find(id);
+    return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
+}
+
+FaceWindow::View* FaceWindow::viewOfWindow(HWND hwnd) {
+    if (hwnd == nullptr || GetParent(hwnd) != m_hwnd) return nullptr;
+    return viewOf(GetDlgCtrlID(hwnd));
+}
+
+bool FaceWindow::onNotify(NMHDR* header, LRESULT& result) {
+    View* view = viewOfWindow(header->hwndFrom);
+    if (view == nullptr || view->kind != ControlKind::List) return false;
+    const int id = view->id;
+    switch (header->code) {
+    case LVN_GETDISPINFOW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        const orvane::ListData& l = m_face.List(id);
+        const int row = info->item.iItem;
+        if (row < 0 || row >= static_cast<int>(l.rows.size())) return true;
+        const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
+        const auto column = static_cast<std::size_t>(info->item.iSubItem);
+        if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr &&
+            info->item.cchTextMax > 0) {
+            m_dispText = column < r.texts.size() ? wintext::ToWide(r.texts[column]) : L"";
+            const std::size_t room = static_cast<std::size_t>(info->item.cchTextMax) - 1;
+            const std::size_t n = std::min(room, m_dispText.size());
+            std::copy_n(m_dispText.data(), n, info->item.pszText);
+            info->item.pszText[n] = L'\0';
+        }
+        if ((info->item.mask & LVIF_IMAGE) != 0)
+            info->item.iImage = column == 0 ? r.image : I_IMAGENONE; // the row's picture, once
+        result = 0;
+        return true;
+    }
+    case NM_CLICK: {
+        const auto* click = reinterpret_cast<NMITEMACTIVATE*>(header);
+        const int row = click->iItem;
+        callCore([this, id, row] { m_dialog.listClick(id, row); });
+        return true;
+    }
+    case NM_DBLCLK: {
+        const auto* click = reinterpret_cast<NMITEMACTIVATE*>(header);
+        const int row = click->iItem;
+        if (row >= 0) callCore([this, id, row] { m_dialog.listActivate(id, row, true); });
+        return true;
+    }
+    default: break;
+    }
+    return false;
+}
+
+void FaceWindow::drawItem(const DRAWITEMSTRUCT& item) {
+    const View* view = viewOf(static_cast<int>(item.CtlID));
+    if (view == nullptr) return;
+    const Control& c = m_face.Get(view->id);
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool focused = (item.itemState & ODS_FOCUS) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    switch (c.kind) {
+    case ControlKind::MyButton: {
+        const int picture = orvane::ChooseButtonImage(c.images, pressed, focused, disabled);
+        if (picture != 0) winskin::DrawBitmap(dc, picture, r);
+        break;
+    }
+    case ControlKind::ImageButton: {
+        DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
+        RECT content = r;
+        InflateRect(&content, -2, -2);
+        if (pressed) OffsetRect(&content, 1, 1);
+        const SIZE size = winskin::BitmapSize(c.bitmap);
+        const int cw = content.right - content.left;
+        const int ch = content.bottom - content.top;
+        if (size.cx <= 0 || size.cy <= 0 || cw <= 0 || ch <= 0) break;
+        // The picture as large as fits, its shape kept, in the middle of the key.
+        int w = cw;
+        int h = static_cast<int>(static_cast<long long>(size.cy) * cw / size.cx);
+        if (h > ch) {
+            h = ch;
+            w = static_cast<int>(static_cast<long long>(size.cx) * ch / size.cy);
+        }
+        RECT target{content.left + (cw - w) / 2, content.top + (ch - h) / 2, 0, 0};
+        target.right = target.left + w;
+        target.bottom = target.top + h;
+        winskin::DrawBitmap(dc, c.bitmap, target);
+        break;
+    }
+    case ControlKind::Bitmap: {
+        // The picture at its own size; a clipped control shows what fits.
+        const SIZE size = winskin::BitmapSize(c.bitmap);
+        RECT target{r.left, r.top, r.left + size.cx, r.top + size.cy};
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        winskin::DrawBitmap(dc, c.bitmap, target);
+        RestoreDC(dc, saved);
+        break;
+    }
+    default: break;
+    }
+}
+
+bool FaceWindow::preTranslate(MSG& msg) {
+    if (m_hwnd == nullptr || m_ended) return false;
+    if (msg.hwnd != m_hwnd && GetParent(msg.hwnd) != m_hwnd) return false;
+    // The hidden "&Linux Secret" button keeps its mnemonic.
+    if (msg.message == WM_SYSKEYDOWN && (msg.wParam == 'L') && (GetKeyState(VK_MENU) < 0)) {
+        callCore([this] { m_dialog.command(orvane::Ctl::LinuxSecret); });
+        return true;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_BACK && GetKeyState(VK_CONTROL) >= 0 &&
+        GetKeyState(VK_MENU) >= 0) {
+        bool taken = false;
+        callCore([this, &taken] { taken = m_dialog.keyboardBackspace(); });
+        m_dropBackspaceChar = taken;
+        return taken;
+    }
+    if (msg.message == WM_CHAR) {
+        const auto ch = static_cast<wchar_t>(msg.wParam);
+        if (ch == L'\b' && m_dropBackspaceChar) {
+            m_dropBackspaceChar = false;
+            return true;
+        }
+        if ((ch >= L'0' && ch <= L'9') || ch == L'*' || ch == L'#') {
+            if (GetKeyState(VK_CONTROL) < 0) return false;
+            bool taken = false;
+            const char key = static_cast<char>(ch);
+            callCore([this, key, &taken] { taken = m_dialog.keyboardKeypad(key); });
+            return taken;
+        }
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+        // Enter on the selected row of a list activates it as a double click does.
+        View* view = viewOfWindow(msg.hwnd);
+        if (view != nullptr && view->kind == ControlKind::List) {
+            const int row = ListView_GetNextItem(view->hwnd, -1, LVNI_SELECTED);
+            if (row >= 0) {
+                const int id = view->id;
+                callCore([this, id, row] { m_dialog.listActivate(id, row, false); });
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void FaceWindow::writeLayout() const {
+    // One line for the window's client area, then one for each visible control: its id,
+    // its place on the screen and what it shows (a list: its row count, the top of its
+    // first row and a row's height).
+    std::string text;
+    char line[128];
+    POINT origin{0, 0};
+    ClientToScreen(m_hwnd, &origin);
+    std::snprintf(line, sizeof line, "client %ld %ld\n", origin.x, origin.y);
+    text += line;
+    for (const View& view : m_views) {
+        if (view.hwnd == nullptr || !IsWindowVisible(view.hwnd)) continue;
+        RECT r{};
+        GetWindowRect(view.hwnd, &r);
+        std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld", view.id, r.left, r.top, r.right,
+                      r.bottom);
+        text += line;
+        if (view.kind == ControlKind::List) {
+            RECT row{};
+            row.left = LVIR_BOUNDS;
+            const int count = ListView_GetItemCount(view.hwnd);
+            if (count > 0) ListView_GetItemRect(view.hwnd, 0, &row, LVIR_BOUNDS);
+            POINT top{row.left, row.top};
+            ClientToScreen(view.hwnd, &top);
+            std::snprintf(line, sizeof line, " rows %d %ld %ld", count, top.y,
+                          row.bottom - row.top);
+            text += line;
+        } else if (view.kind != ControlKind::Slider && view.kind != ControlKind::Bitmap) {
+            // Texts as the program's own bytes, on one line.
+            std::string shown = wintext::ToModel(windowText(view.hwnd));
+            for (char& ch : shown)
+                if (ch == '\n' || ch == '\r') ch = ' ';
+            text += " text " + shown;
+        }
+        text += "\n";
+    }
+    // Written aside and moved over, so a reader never sees half a layout.
+    const std::wstring temp = m_layoutFile + L".new";
+    FILE* file = _wfopen(temp.c_str(), L"wb");
+    if (file == nullptr) return;
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+    MoveFileExW(temp.c_str(), m_layoutFile.c_str(), MOVEFILE_REPLACE_EXISTING);
+}

@@ -1,0 +1,118 @@
+// The phone face window on Windows: a dialog whose controls are made from the face model,
+// kept in step with it after every handler, and every click, key and menu command turned
+// into a call of the dialog's handlers.
+#pragma once
+
+#include "DialerAdapter.h"
+#include "face/FaceModel.h"
+
+#include "WinApi.h"
+#include <commctrl.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class WinDatagramPort;
+
+class FaceWindow {
+  public:
+    // The face's size in dialog units of the window's font.
+    static constexpr int kFaceWidthDlu = 170;
+    static constexpr int kFaceHeightDlu = 279;
+
+    explicit FaceWindow(DialerAdapter& dialog);
+    ~FaceWindow();
+    FaceWindow(const FaceWindow&) = delete;
+    FaceWindow& operator=(const FaceWindow&) = delete;
+
+    // Makes the window with every control of the face as the template builds it. False
+    // when the system refuses.
+    bool create();
+    HWND hwnd() const { return m_hwnd; }
+    DialerAdapter& adapter() { return m_dialog; }
+    void setSocket(WinDatagramPort* socket) { m_socket = socket; }
+
+    // Runs the dialog's start-up and brings the window in step.
+    void initDialog(const std::string& privateContactsPath);
+    // Every call into the dialog goes through here: what the user changed in the controls
+    // is copied into the face model first, the window is brought in step afterwards, and the
+    // window closes once the dialog has ended. Safe to nest (modal boxes run message loops).
+    void callCore(const std::function<void()>& handler);
+    // Brings the controls in step with the face model: only controls whose version moved.
+    void sync();
+
+    // A message of the program's loop before it is dispatched: the keys the face takes
+    // itself. True when the message was used up.
+    bool preTranslate(MSG& msg);
+
+    // The control window showing a face control; null for an unknown id. A control the
+    // face has not shown yet gets its window here, hidden and in step.
+    HWND control(int id);
+    // Where a face control lies, in client pixels of the window.
+    RECT placeOf(int id) const;
+    HMENU menu() const { return m_menu; }
+    // Writes every visible control's place on the screen to `path` after each change, for
+    // scripts that drive the window (one line each: id left top right bottom).
+    void setLayoutFile(const std::wstring& path) { m_layoutFile = path; }
+
+  private:
+    struct View {
+        int id = 0;
+        orvane::ControlKind kind = orvane::ControlKind::Text;
+        HWND hwnd = nullptr;
+        std::uint64_t version = 0;
+        std::wstring pushedText; // edits: the text last written from the model
+        HFONT font = nullptr;
+        // Lists.
+        std::uint64_t listReset = ~std::uint64_t{0};
+        std::size_t columns = 0;
+        int rows = -1;
+        int shownSelection = -2;
+        int shownScroll = -2;
+        int fittedRows = -1; // rows the column widths were last fitted to
+        orvane::ImageListId imageList = orvane::ImageListId::None;
+        bool password = false;
+        // Owner-drawn controls: what was last drawn from the model.
+        orvane::ImageSet shownImages;
+        int shownBitmap = -1;
+    };
+
+    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls();
+    void makeWindow(View& view);
+    void createMenu();
+    void apply(View& view, const orvane::Control& c);
+    void applyList(View& view, const orvane::Control& c);
+    void fitColumns(View& view, const orvane::ListData& l);
+    void applyWindow();
+    void copyBack();
+    void finish();
+    void writeLayout() const;
+    bool onNotify(NMHDR* header, LRESULT& result);
+    void drawItem(const DRAWITEMSTRUCT& item);
+    HFONT fontFor(orvane::FontId font);
+    View* viewOf(int id);
+    const View* viewOf(int id) const;
+    View* viewOfWindow(HWND hwnd);
+
+    DialerAdapter& m_dialog;
+    orvane::FaceModel& m_face;
+    WinDatagramPort* m_socket = nullptr;
+    HWND m_hwnd = nullptr;
+    HMENU m_menu = nullptr;
+    std::vector<View> m_views;
+    std::map<int, std::size_t> m_viewIndex;
+    std::map<int, HFONT> m_cellFonts; // by cell height
+    std::map<orvane::ImageListId, HIMAGELIST> m_imageLists;
+    std::uint64_t m_syncedVersion = 0;
+    std::uint64_t m_windowVersion = ~std::uint64_t{0};
+    bool m_ended = false;
+    bool m_syncing = false;
+    bool m_dropBackspaceChar = false;
+    std::wstring m_layoutFile;
+    std::wstring m_dispText; // the text a list view asked for last
+};

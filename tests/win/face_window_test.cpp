@@ -1,0 +1,220 @@
+// The Windows face window: built from the face model, kept in step with it, and every key,
+// keyboard key and list turned into what the dialog sends.
+#include "WinRig.h"
+
+#include "face/FaceIds.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::test {
+namespace {
+
+TEST(FaceWindow, EveryControlSitsWhereTheFaceModelPutsIt) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    for (const Control& c : rig.face().Controls()) {
+        HWND hwnd = rig.control(c.id);
+        ASSERT_NE(hwnd, nullptr) << c.id;
+        EXPECT_EQ(GetDlgCtrlID(hwnd), c.id);
+        RECT want{c.rect.x, c.rect.y, c.rect.x + c.rect.w, c.rect.y + c.rect.h};
+        MapDialogRect(rig.window->hwnd(), &want);
+        const RECT got = rig.Place(hwnd);
+        EXPECT_EQ(got.left, want.left) << c.id;
+        EXPECT_EQ(got.top, want.top) << c.id;
+        if (!(c.kind == ControlKind::Bitmap && c.sizeToImage)) {
+            EXPECT_EQ(got.right, want.right) << c.id;
+            EXPECT_EQ(got.bottom, want.bottom) << c.id;
+        }
+        EXPECT_EQ(WinRig::Shown(hwnd), c.visible) << c.id;
+        EXPECT_EQ(IsWindowEnabled(hwnd) != FALSE, c.enabled) << c.id;
+    }
+    // The client area is the face, the menu bar above it.
+    RECT face{0, 0, FaceWindow::kFaceWidthDlu, FaceWindow::kFaceHeightDlu};
+    MapDialogRect(rig.window->hwnd(), &face);
+    RECT client{};
+    GetClientRect(rig.window->hwnd(), &client);
+    EXPECT_EQ(client.right, face.right);
+    EXPECT_EQ(client.bottom, face.bottom);
+    EXPECT_EQ(GetMenuItemCount(rig.window->menu()), 2);
+}
+
+TEST(FaceWindow, ChangesOfTheFaceReachTheirControls) {
+    struct Case {
+        const char* what;
+        std::function<void(FaceModel&)> change;
+        std::function<bool(WinRig&)> shows;
+    };
+    const Case cases[] = {
+        {"display text", [](FaceModel& f) { f.SetText(Ctl::DisplayLine1, "Caf\xE9 \x80 5"); },
+         [](WinRig& r) { return WinRig::Text(r.control(Ctl::DisplayLine1)) == "Caf\xE9 \x80 5"; }},
+        {"hidden", [](FaceModel& f) { f.Show(Ctl::MenuTab, false); },
+         [](WinRig& r) { return !WinRig::Shown(r.control(Ctl::MenuTab)); }},
+        {"shown", [](FaceModel& f) { f.Show(Ctl::Key5, true); },
+         [](WinRig& r) { return WinRig::Shown(r.control(Ctl::Key5)); }},
+        {"disabled", [](FaceModel& f) { f.Enable(Ctl::F2, false); },
+         [](WinRig& r) { return IsWindowEnabled(r.control(Ctl::F2)) == FALSE; }},
+        {"soft key label", [](FaceModel& f) { f.SetText(Ctl::F3, "Apply"); },
+         [](WinRig& r) { return WinRig::Text(r.control(Ctl::F3)) == "Apply"; }},
+        {"edit text and caret",
+         [](FaceModel& f) {
+             f.SetText(Ctl::EntryEdit, "0301234");
+             f.SetEditSel(Ctl::EntryEdit, 2, 5);
+         },
+         [](WinRig& r) {
+             DWORD start = 0, end = 0;
+             SendMessageW(r.control(Ctl::EntryEdit), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                          reinterpret_cast<LPARAM>(&end));
+             return WinRig::Text(r.control(Ctl::EntryEdit)) == "0301234" && start == 2 && end == 5;
+         }},
+        {"password masking", [](FaceModel& f) { f.SetPassword(Ctl::EntryEdit, true); },
+         [](WinRig& r) {
+             return SendMessageW(r.control(Ctl::EntryEdit), EM_GETPASSWORDCHAR, 0, 0) == L'*';
+         }},
+        {"typing limit", [](FaceModel& f) { f.SetLimitText(Ctl::EntryEdit, 29); },
+         [](WinRig& r) {
+             return SendMessageW(r.control(Ctl::EntryEdit), EM_GETLIMITTEXT, 0, 0) == 29;
+         }},
+        {"slider",
+         [](FaceModel& f) {
+             f.SetSliderRange(Ctl::VolumeSlider, 0, 9, 1, 1, 3);
+             f.SetSliderPos(Ctl::VolumeSlider, 7);
+         },
+         [](WinRig& r) {
+             HWND s = r.control(Ctl::VolumeSlider);
+             return SendMessageW(s, TBM_GETPOS, 0, 0) == 7 &&
+                    SendMessageW(s, TBM_GETRANGEMAX, 0, 0) == 9;
+         }},
+        {"caption", [](FaceModel& f) { f.SetCaption("Front Desk - Orvane's SIP Dialer"); },
+         [](WinRig& r) {
+             return WinRig::Text(r.window->hwnd()) == "Front Desk - Orvane's SIP Dialer";
+         }},
+        {"menu check", [](FaceModel& f) { f.CheckMenu(Menu::NameFirst, true); },
+         [](WinRig& r) {
+             return (GetMenuState(r.window->menu(), Menu::NameFirst, MF_BYCOMMAND) & MF_CHECKED) !=
+                    0;
+         }},
+        {"menu disabled", [](FaceModel& f) { f.EnableMenu(Menu::Release, false); },
+         [](WinRig& r) {
+             return (GetMenuState(r.window->menu(), Menu::Release, MF_BYCOMMAND) & MF_GRAYED) != 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        WinRig rig;
+        ASSERT_TRUE(rig.ok());
+        rig.window->callCore([&] { c.change(rig.face()); });
+        EXPECT_TRUE(c.shows(rig)) << c.what;
+    }
+}
+
+TEST(FaceWindow, KeysSendTheirCodesWhenClicked) {
+    const std::pair<int, const char*> keys[] = {
+        {Ctl::Key1, "KEY: 1"},         {Ctl::Key0, "KEY: 0"},        {Ctl::KeyStar, "KEY: 10"},
+        {Ctl::KeyHash, "KEY: 11"},     {Ctl::F1, "KEY: 12"},         {Ctl::F2, "KEY: 13"},
+        {Ctl::F3, "KEY: 14"},          {Ctl::MenuTab, "KEY: 15"},    {Ctl::VolPlus, "KEY: 17"},
+        {Ctl::VolMinus, "KEY: 18"},    {Ctl::End, "KEY: 20"},        {Ctl::ContactsTab, "KEY: 23"},
+        {Ctl::CallLogsTab, "KEY: 24"}, {Ctl::DialpadTab, "KEY: 25"},
+    };
+    for (const auto& [id, sent] : keys) {
+        WinRig rig;
+        ASSERT_TRUE(rig.ok());
+        rig.Address();
+        rig.window->callCore([&] { rig.face().Show(id, true); });
+        rig.Sent();
+        // The click as the button reports it to its window.
+        SendMessageW(rig.control(id), BM_CLICK, 0, 0);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{sent}) << id;
+    }
+}
+
+TEST(FaceWindow, ComputerKeyboardPlaysTheKeypad) {
+    struct Case {
+        wchar_t ch;
+        bool taken;
+        std::vector<std::string> sent;
+    };
+    const Case cases[] = {
+        {L'7', true, {"KEY: 7"}}, {L'*', true, {"KEY: 10"}}, {L'#', true, {"KEY: 11"}},
+        {L'a', false, {}},        {L'+', false, {}},
+    };
+    for (const Case& c : cases) {
+        WinRig rig;
+        ASSERT_TRUE(rig.ok());
+        rig.Address();
+        rig.window->callCore([&] { rig.dlg->ShowDialpadScreen(); });
+        rig.Sent();
+        MSG msg{};
+        msg.hwnd = rig.window->hwnd();
+        msg.message = WM_CHAR;
+        msg.wParam = c.ch;
+        EXPECT_EQ(rig.window->preTranslate(msg), c.taken) << static_cast<char>(c.ch);
+        EXPECT_EQ(rig.Sent(), c.sent) << static_cast<char>(c.ch);
+    }
+}
+
+TEST(FaceWindow, TypedTextReachesTheDialogBeforeItsHandlerRuns) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    rig.window->callCore([&] { rig.face().Show(Ctl::EntryEdit, true); });
+    SetWindowTextW(rig.control(Ctl::EntryEdit), L"55\u00e9");
+    SendMessageW(rig.control(Ctl::EntryEdit), EM_SETSEL, 1, 2);
+    std::string seen;
+    int selStart = -1;
+    rig.window->callCore([&] {
+        seen = rig.face().Text(Ctl::EntryEdit);
+        selStart = rig.face().Get(Ctl::EntryEdit).selStart;
+    });
+    EXPECT_EQ(seen, "55\xE9");
+    EXPECT_EQ(selStart, 1);
+}
+
+TEST(FaceWindow, PhonebookRowsShowAsTheModelHoldsThem) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    rig.Address();
+    // 999 contacts (items 1 to 999), as a phone sends them: many rows to a datagram.
+    std::string chunk;
+    int sentRows = 0;
+    for (int i = 1; i <= 999; ++i) {
+        chunk += std::to_string(i) + " " + std::to_string(5550000 + i) + " Contact^" +
+                 std::to_string(i) + ";";
+        if (chunk.size() > 3500 || i == 999) {
+            rig.Receive("PBOOK: -1 " + chunk);
+            sentRows = i;
+            chunk.clear();
+        }
+    }
+    ASSERT_EQ(sentRows, 999);
+    HWND list = rig.control(Ctl::PhonebookList);
+    const ListData& model = rig.face().List(Ctl::PhonebookList);
+    ASSERT_EQ(model.rows.size(), 999u);
+    EXPECT_EQ(ListView_GetItemCount(list), 999);
+    // The columns fit the list's width: no scrolling sideways to read a number.
+    RECT client{};
+    GetClientRect(list, &client);
+    int total = 0;
+    for (std::size_t col = 0; col < model.columns.size(); ++col)
+        total += ListView_GetColumnWidth(list, static_cast<int>(col));
+    EXPECT_LE(total, client.right) << "columns " << total << ", room " << client.right;
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL, 0);
+    for (int row : {0, 1, 500, 998})
+        for (std::size_t col = 0; col < model.columns.size(); ++col)
+            EXPECT_EQ(WinRig::Cell(list, row, static_cast<int>(col)),
+                      model.rows[static_cast<std::size_t>(row)].texts[col])
+                << row << "," << col;
+}
+
+TEST(FaceWindow, EscapeEndsTheDialogAndClosesTheWindow) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    rig.Address();
+    rig.Sent();
+    SendMessageW(rig.window->hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(rig.adapter->ended());
+    EXPECT_EQ(rig.window->hwnd(), nullptr);
+    const std::vector<std::string> sent = rig.Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().rfind("STOP:", 0), 0u) << sent.back();
+}
+
+} // namespace
+} // namespace orvane::test
