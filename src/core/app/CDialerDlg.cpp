@@ -2,8 +2,8 @@
 // the send routine, and the end.
 #include "app/CDialerDlg.h"
 
-#include "app/CRegHelper.h"
-#include "app/CVersionInfo.h"
+#include "settings/CRegHelper.h"
+#include "settings/CVersionInfo.h"
 #include "face/FaceIds.h"
 
 #include <cstdio>

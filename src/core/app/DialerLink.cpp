@@ -2,7 +2,7 @@
 // of a device with its take-over question and password prompt, "Set IP", "Release", the
 // private attachment and the login reply.
 #include "app/CDialerDlg.h"
-#include "app/CRegHelper.h"
+#include "settings/CRegHelper.h"
 #include "face/FaceIds.h"
 #include "protocol/Protocol.h"
 

@@ -1,4 +1,4 @@
-#include "app/FileSettingsBackend.h"
+#include "settings/FileSettingsBackend.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/CRegHelper.h"
+#include "settings/CRegHelper.h"
 
 #include <cstddef>
 #include <vector>

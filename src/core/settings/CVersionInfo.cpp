@@ -1,4 +1,4 @@
-#include "app/CVersionInfo.h"
+#include "settings/CVersionInfo.h"
 
 #include "BuildVersion.h"
 
