@@ -1,13 +1,13 @@
 // The dialer started as the program starts it (see src/qt/main.cpp), ending after its
 // first paint: the start-up benchmark's measured side. Its dialog's search timer never
 // fires before the first paint; scripts/bench.sh runs it inside scripts/sealed-net anyway.
+#include "CDialerDlg.h"
 #include "DialerWindow.h"
+#include "FaceIds.h"
+#include "FileSettingsBackend.h"
 #include "FirstPaint.h"
 #include "QtPorts.h"
 #include "Skin.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
 
 #include <QApplication>
 #include <cstdio>

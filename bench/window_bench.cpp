@@ -10,14 +10,14 @@
 // runs, and the start-up children end at their first paint, long before it), and nothing
 // here sends to any address but 127.0.0.1; the namespace is there all the same.
 #include "BenchSupport.h"
+#include "CDialerDlg.h"
 #include "DialerWindow.h"
+#include "FaceIds.h"
+#include "FileSettingsBackend.h"
+#include "Protocol.h"
 #include "QtPorts.h"
 #include "Skin.h"
 #include "SkinDrawing.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

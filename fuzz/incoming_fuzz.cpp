@@ -3,7 +3,7 @@
 // state record must stay inside its bounds and every datagram sent must fit its limit.
 #include "FakePorts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <cstddef>
 #include <cstdint>

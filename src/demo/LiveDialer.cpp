@@ -1,8 +1,8 @@
 #include "LiveDialer.h"
 
 #include "CMyButton.h"
+#include "FaceIds.h"
 #include "FaceWidgets.h"
-#include "face/FaceIds.h"
 
 #include <QAbstractButton>
 #include <QAction>

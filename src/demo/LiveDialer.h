@@ -4,10 +4,10 @@
 // menu commands, list clicks. It also reads back what the window shows.
 #pragma once
 
+#include "CDialerDlg.h"
 #include "DialerWindow.h"
+#include "FileSettingsBackend.h"
 #include "QtPorts.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
 
 #include <QImage>
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #include "Options.h"
 
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <set>
 

@@ -1,8 +1,8 @@
 #include "CAboutDlg.h"
 
 #include "DialogUnits.h"
+#include "FaceIds.h"
 #include "Skin.h"
-#include "face/FaceIds.h"
 
 #include <QLabel>
 #include <QPushButton>

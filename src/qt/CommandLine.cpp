@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
-#include "app/CVersionInfo.h"
-#include "link/UdpSocket.h"
+#include "CVersionInfo.h"
+#include "UdpSocket.h"
 
 namespace {
 

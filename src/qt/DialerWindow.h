@@ -4,7 +4,7 @@
 #pragma once
 
 #include "DialogUnits.h"
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
 #include <QDialog>
 #include <QFont>

@@ -3,7 +3,7 @@
 // only when the list's reset counter moved, so a long list stays fast while it fills.
 #pragma once
 
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
 #include <QAbstractTableModel>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "QtPorts.h"
 
 #include "CAboutDlg.h"
+#include "CDialerDlg.h"
 #include "CTextInputDlg.h"
 #include "DialerWindow.h"
 #include "ModelText.h"
-#include "app/CDialerDlg.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,12 +1,12 @@
 // CDialerApp: the application object. It builds the one dialog and runs its window
 // modally; the program ends when the window closes.
+#include "CDialerDlg.h"
 #include "CommandLine.h"
 #include "DialerWindow.h"
+#include "FaceIds.h"
+#include "FileSettingsBackend.h"
 #include "QtPorts.h"
 #include "Skin.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The device's side of the command catalogue, and both directions end to end: what one side
 // formats, the other reads back unchanged.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,7 @@ TEST(DeviceMessages, ReadBackByTheDialer) {
     for (const std::string& kw :
          {std::string(kHookOn), std::string(kHookOff), std::string(kLinuxStart),
           std::string(kLinuxEnd), std::string(kUpdatePcList), std::string(kHideList),
-          std::string(kShowList), std::string(kShowNav), std::string(kShowDialpad)})
+          std::string("SHOW_LIST:"), std::string("SHOW_NAV:"), std::string(kShowDialpad)})
         EXPECT_STREQ(KeywordText(RecognizeIncoming(kw)), kw.c_str());
 
     const InputRequest req{"Enter the PIN", "OK", "Cancel", "1234"};

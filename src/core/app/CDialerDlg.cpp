@@ -1,10 +1,10 @@
 // The dialog's life: construction, start-up, the routing of events to their handlers,
 // the send routine, and the end.
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
-#include "settings/CRegHelper.h"
-#include "settings/CVersionInfo.h"
-#include "face/FaceIds.h"
+#include "CRegHelper.h"
+#include "CVersionInfo.h"
+#include "FaceIds.h"
 
 #include <cstdio>
 #include <utility>

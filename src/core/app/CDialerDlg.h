@@ -2,12 +2,12 @@
 // turns window events into calls of the On... operations and draws Face() afterwards.
 #pragma once
 
-#include "app/RecordTable.h"
-#include "face/FaceModel.h"
-#include "link/CDropTrace.h"
-#include "link/UdpSocket.h"
+#include "CDropTrace.h"
+#include "FaceModel.h"
+#include "Protocol.h"
+#include "RecordTable.h"
+#include "UdpSocket.h"
 #include "ports.h"
-#include "protocol/Protocol.h"
 
 #include <array>
 #include <optional>

@@ -1,10 +1,10 @@
 // Everything the device sends arrives in OnDeviceMessage: display lines, soft keys, icons,
 // the volume screen, the hook state, text prompts and the Linux console. The list
 // messages and screen switches are in DialerLists.cpp.
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
-#include "link/CSenderRule.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "CSenderRule.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <algorithm>
 #include <cstddef>

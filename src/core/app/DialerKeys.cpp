@@ -1,8 +1,8 @@
 // What the user's keys and clicks do: the keypad and the entry edit, the call, volume,
 // tab and soft keys, list selections and the contact editor.
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
 // Finding and controlling a phone: the discovery broadcast and the device list, the pick
 // of a device with its take-over question and password prompt, "Set IP", "Release", the
 // private attachment and the login reply.
-#include "app/CDialerDlg.h"
-#include "settings/CRegHelper.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "CRegHelper.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
 // The private contact list: read once from its file at start, handed to the device on
 // request, and switched on and off from the Devices menu.
-#include "app/PrivateContacts.h"
+#include "PrivateContacts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
-#include "link/UdpSocket.h"
+#include "UdpSocket.h"
 
-#include "app/CDialerDlg.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "Protocol.h"
 
 #include <cstring>
 
@@ -83,9 +83,9 @@ void UdpSocket::ShowLastingFailure(const std::string& text) {
 void UdpSocket::OnReceive(int) {
     if (m_bClosed) return;
     m_strSenderAddr.clear();
-    m_nSenderPort = 0;
+    unsigned senderPort = 0; // the device is known by its address alone
     const int n =
-        m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr, m_nSenderPort);
+        m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr, senderPort);
     if (n < 0) {
         const int error = m_port.LastError();
         if (error == SockErr::WouldBlock || IsTransientReceiveError(error)) return;

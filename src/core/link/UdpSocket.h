@@ -38,7 +38,6 @@ class UdpSocket {
     bool m_bReadyToSend = false;
     CDialerDlg* m_pOwner = nullptr;
     std::string m_strSenderAddr;
-    unsigned m_nSenderPort = 0;
     bool m_bBroadcast = false;
     // The value last given to the socket's broadcast option, so the option is only
     // touched when it has to change. Starts at 1, so the first unicast clears it.

@@ -1,7 +1,7 @@
 // The device's half of the command protocol: reading what the dialer sends and formatting
 // what a device sends. The emulated phone is built on it.
-#include "protocol/ListItems.h"
-#include "protocol/Protocol.h"
+#include "ListItems.h"
+#include "Protocol.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The dialer's half of the command protocol: reading what the device sends and formatting
 // what the dialer sends. Shared reading rules (Scan, TextAfterBlank, Cut) live here too.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
-#include "protocol/ListItems.h"
+#include "ListItems.h"
 
 #include <algorithm>
 #include <cstdint>

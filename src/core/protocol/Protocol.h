@@ -39,7 +39,6 @@ constexpr std::size_t DevIP = 15;
 constexpr std::size_t DevName = 31;
 constexpr std::size_t DevID = 33;
 constexpr std::size_t Password = 29;
-constexpr std::size_t DeviceAddr = 59;
 } // namespace Width
 
 constexpr int kPhonebookCapacity = 1000; // items 1..999
@@ -283,8 +282,6 @@ constexpr const char* kLinuxStart = "LINUX_START:";
 constexpr const char* kLinuxEnd = "LINUX_END:";
 constexpr const char* kUpdatePcList = "UPDATE_PCLIST:";
 constexpr const char* kHideList = "HIDE_LIST:";
-constexpr const char* kShowList = "SHOW_LIST:";
-constexpr const char* kShowNav = "SHOW_NAV:";
 constexpr const char* kShowDialpad = "SHOW_DIALPAD:";
 
 // Lists split into datagrams of at most maxBytes characters each (items never split);

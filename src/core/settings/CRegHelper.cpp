@@ -1,4 +1,4 @@
-#include "settings/CRegHelper.h"
+#include "CRegHelper.h"
 
 #include <cstddef>
 #include <vector>

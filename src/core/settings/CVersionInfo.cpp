@@ -1,4 +1,4 @@
-#include "settings/CVersionInfo.h"
+#include "CVersionInfo.h"
 
 #include "BuildVersion.h"
 

@@ -1,4 +1,4 @@
-#include "settings/FileSettingsBackend.h"
+#include "FileSettingsBackend.h"
 
 #include <chrono>
 #include <cstdio>
