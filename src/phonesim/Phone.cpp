@@ -90,29 +90,6 @@ std::string Clock(std::int64_t ms) {
     return buf;
 }
 
-const char* KindName(proto::OutKeyword k) {
-    switch (k) {
-    case proto::OutKeyword::Discovery: return "ORVN:";
-    case proto::OutKeyword::Login: return "LOGIN:";
-    case proto::OutKeyword::Init: return "INIT:";
-    case proto::OutKeyword::Alive: return "ALIVE:";
-    case proto::OutKeyword::Stop: return "STOP:";
-    case proto::OutKeyword::Key: return "KEY:";
-    case proto::OutKeyword::Dial: return "DIAL:";
-    case proto::OutKeyword::Linux: return "LINUX:";
-    case proto::OutKeyword::DispRequest: return "DISP:";
-    case proto::OutKeyword::Volume: return "VOL:";
-    case proto::OutKeyword::Select: return "SELECT:";
-    case proto::OutKeyword::Add: return "ADD:";
-    case proto::OutKeyword::Mod: return "MOD:";
-    case proto::OutKeyword::PbookMode: return "PBOOK:";
-    case proto::OutKeyword::PrivateUpload: return "PBOOK: 2 upload";
-    case proto::OutKeyword::InputReply: return "INPUT:";
-    case proto::OutKeyword::None: break;
-    }
-    return "?";
-}
-
 } // namespace
 
 std::string DefaultIdFor(std::string_view address) {
@@ -232,7 +209,7 @@ void Phone::HandleCommand(const Endpoint& from, std::string_view text) {
     }
 
     if (!m_controller || m_controller->endpoint != from) {
-        Note(std::string("ignored: ") + KindName(cmd.kind) + " from " + from.ToString() +
+        Note(std::string("ignored: ") + proto::CommandName(cmd.kind) + " from " + from.ToString() +
              ", which does not control this phone");
         return;
     }

@@ -5,6 +5,7 @@
 #include "CRegHelper.h"
 #include "FaceIds.h"
 #include "Protocol.h"
+#include "Text.h"
 
 #include <string>
 #include <utility>
@@ -60,14 +61,6 @@ void EndPasswordEntry(CDialerDlg& dlg) {
     dlg.m_bPasswordPending = false;
     dlg.Face().SetPassword(Ctl::EntryEdit, false);
     dlg.Face().SetLimitText(Ctl::EntryEdit, 0);
-}
-
-// Trims blanks and tabs around a typed address.
-std::string Trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    const auto last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
 }
 
 } // namespace
@@ -369,7 +362,7 @@ void CDialerDlg::EndApplyKey() {
 
 void CDialerDlg::OnApplyAddress() {
     ReadEntry();
-    const std::string addr = Trimmed(m_strEntry);
+    const std::string addr(text::Trim(m_strEntry, " \t")); // blanks and tabs around it
     // A text the address field cannot hold would be cut into another address: asked
     // again (the edit limits what is typed, so only text put there otherwise gets here).
     // So is a host name: the phone answers from its address, which a name never equals.

@@ -260,6 +260,12 @@ struct DialerCommand {
     std::vector<PbookItem> upload; // PrivateUpload
 };
 DialerCommand ParseDialerCommand(std::string_view msg);
+// The keyword a dialer command starts with ("PBOOK:" for both the list switch and the
+// private upload); "" for None.
+const char* KeywordText(OutKeyword k);
+// How logs and traces name a command: its keyword, but "PBOOK: 2 upload" for a batch of
+// the private list, so it is not counted with the list switches; "" for None.
+const char* CommandName(OutKeyword k);
 
 // ---------------------------------------------------------------------------------------
 // Device to dialer: formatting, for the device side.
