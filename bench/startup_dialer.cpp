@@ -1,12 +1,9 @@
-// The dialer started as the program starts it (see src/qt/main.cpp), ending after its
-// first paint: the start-up benchmark's measured side. Its dialog's search timer never
-// fires before the first paint; scripts/bench.sh runs it inside scripts/sealed-net anyway.
-#include "CDialerDlg.h"
-#include "DialerWindow.h"
+// The dialer started as the program starts it (CDialerApp, as src/qt/main.cpp does), ending after
+// its first paint: the start-up benchmark's measured side. Its dialog's search timer never fires
+// before the first paint; scripts/bench.sh runs it inside scripts/sealed-net anyway.
+#include "CDialerApp.h"
 #include "FaceIds.h"
-#include "FileSettingsBackend.h"
 #include "FirstPaint.h"
-#include "QtPorts.h"
 #include "Skin.h"
 
 #include <QApplication>
@@ -41,23 +38,12 @@ int main(int argc, char* argv[]) {
     DialerWindow::prepareApplication();
     Phase("icon");
 
-    QtDatagramPort socket;
-    QtTimerHost timers;
-    QtDialogs dialogs;
-    orvane::FileSettingsBackend settings(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
-    QtPlatform platform;
-
-    orvane::CDialerDlg dialog({socket, timers, dialogs, settings, platform});
-    Phase("dialog");
-    DialerWindow window(dialog);
+    CDialerApp dialer({qEnvironmentVariable("XDG_RUNTIME_DIR"), nullptr});
     Phase("window");
-    socket.attach(&window);
-    timers.attach(&window);
-    dialogs.attach(&window);
-    FirstPaintReport report(window);
+    FirstPaintReport report(dialer.window());
 
-    window.initDialog("PrivateContacts.txt");
+    dialer.init("PrivateContacts.txt");
     Phase("init");
-    if (!dialog.IsEnded()) window.exec();
+    dialer.exec();
     return 1; // the report ends the program; getting here means it never painted
 }

@@ -1,11 +1,8 @@
-// CDialerApp: the application object. It builds the one dialog and runs its window
+// orvane-dialer: reads its options, builds the one dialog (CDialerApp) and runs its window
 // modally; the program ends when the window closes.
-#include "CDialerDlg.h"
+#include "CDialerApp.h"
 #include "CommandLine.h"
-#include "DialerWindow.h"
 #include "FaceIds.h"
-#include "FileSettingsBackend.h"
-#include "QtPorts.h"
 #include "Skin.h"
 
 #include <QApplication>
@@ -80,18 +77,10 @@ int main(int argc, char* argv[]) {
     }
     const DialerOptions& options = line.options;
 
-    QtDatagramPort socket;
-    QtTimerHost timers;
-    QtDialogs dialogs;
     // The settings live in the per-login runtime directory, which goes at log-out.
-    orvane::FileSettingsBackend settings(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
-    QtPlatform platform;
-
-    orvane::CDialerDlg dialog({socket, timers, dialogs, settings, platform});
-    DialerWindow window(dialog);
-    socket.attach(&window);
-    timers.attach(&window);
-    dialogs.attach(&window);
+    CDialerApp dialer({qEnvironmentVariable("XDG_RUNTIME_DIR"), nullptr});
+    orvane::CDialerDlg& dialog = dialer.dialog();
+    DialerWindow& window = dialer.window();
 
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (!options.screenshot.isEmpty())
@@ -101,7 +90,7 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(options.quitAfterMs, &app, [&] {
             if (screenshot) screenshot->takeNow();
             // Closed as the user closes it; then no box may hold the program open.
-            dialogs.setQuitting(true);
+            dialer.qtDialogs().setQuitting(true);
             window.close();
             QCoreApplication::exit(0);
         });
@@ -109,16 +98,12 @@ int main(int argc, char* argv[]) {
 
     if (!options.connectAddress.isEmpty())
         dialog.SetStartAddress(options.connectAddress.toStdString());
-    window.initDialog(options.privateContacts.toStdString());
+    dialer.init(options.privateContacts.toStdString());
     if (!options.connectAddress.isEmpty() && dialog.m_nPrivateController != 0)
         std::fprintf(stderr,
                      "orvane-dialer: attached as private controller to %s; --connect %s is "
                      "not used (Devices > Release Private attached Device ends it)\n",
                      dialog.Socket().DeviceAddr().c_str(), qPrintable(options.connectAddress));
-    if (!dialog.IsEnded()) window.exec();
-
-    socket.attach(nullptr);
-    timers.attach(nullptr);
-    dialogs.attach(nullptr);
+    dialer.exec();
     return 0;
 }
