@@ -24,8 +24,6 @@ std::string FormatMac(const std::uint8_t (&mac)[6]) {
 // still gets a well-formed login.
 constexpr const char* kNoAdapterIdentity = "00:00:00:00:00:00";
 
-constexpr unsigned kConnectDelayMs = 500;
-constexpr unsigned kSearchEndMs = 3500;
 constexpr int kWideScreen = 1920;
 
 } // namespace
@@ -54,8 +52,8 @@ void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {
     ReadSettings();
     InitFace();
     LoadPrivateContacts(privateContactsPath);
-    m_ports.timers.SetTimer(Timer::Connect, kConnectDelayMs);
-    m_ports.timers.SetTimer(Timer::SearchEnd, kSearchEndMs);
+    m_ports.timers.SetTimer(Timer::Connect, Timer::ConnectMs);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::SearchEndMs);
     UpdateDevicesMenu();
     m_socket.m_pOwner = this;
 }

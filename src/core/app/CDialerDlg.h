@@ -28,11 +28,19 @@ enum FaceMode {
 
 // Timers of the dialog window.
 namespace Timer {
-constexpr int KeepAlive = 1;  // 60000 ms, restarted by every SendCommand
-constexpr int VolumeDrag = 3; // 500 ms after the last slider move
-constexpr int Connect = 4;    // 500 ms at start; 10000 ms between private logins
-constexpr int SearchEnd = 5;  // 3500 ms after a search starts, 3000 after "Enumerate"
-constexpr int DropTrace = 6;  // 60000 ms while datagrams from strangers are being counted
+constexpr int KeepAlive = 1;
+constexpr int VolumeDrag = 3;
+constexpr int Connect = 4;
+constexpr int SearchEnd = 5;
+constexpr int DropTrace = 6; // its period is CDropTrace::kPeriodMs
+
+// Their periods, in milliseconds.
+constexpr unsigned KeepAliveMs = 60000;    // restarted by every SendCommand
+constexpr unsigned VolumeDragMs = 500;     // after the last slider move
+constexpr unsigned ConnectMs = 500;        // at start, and before the search after a release
+constexpr unsigned PrivateLoginMs = 10000; // between private logins, until a reply comes
+constexpr unsigned SearchEndMs = 3500;     // after a search starts
+constexpr unsigned EnumerateEndMs = 3000;  // after "Enumerate"
 } // namespace Timer
 
 // The program's name: the window's title, and the caption of its own boxes.
@@ -207,7 +215,7 @@ class CDialerDlg {
 
     // The keep-alive period. Only tests shorten it, to see "ALIVE:" without waiting a
     // minute; the program never changes it.
-    unsigned m_nKeepAliveMs = 60000;
+    unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
 
   private:
     // Follows console mode once an event's handler has ended, however it ended.

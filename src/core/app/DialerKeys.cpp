@@ -13,7 +13,6 @@ namespace orvane {
 namespace {
 
 constexpr const char* kCaption = kWindowTitle;
-constexpr unsigned kVolumeDragMs = 500;
 // The entry edit's mark while SEND sends its line to the phone's console.
 constexpr const char* kConsoleTag = "console";
 
@@ -255,7 +254,7 @@ void CDialerDlg::OnVolumeSlider() {
     // Flag and timer first: the device's volume reports must not move the thumb back
     // even while the send below is busy (a failed send opens a box).
     m_bVolumeDrag = true;
-    m_ports.timers.SetTimer(Timer::VolumeDrag, kVolumeDragMs);
+    m_ports.timers.SetTimer(Timer::VolumeDrag, Timer::VolumeDragMs);
     SendCommand(proto::FormatVolume(percent));
 }
 

@@ -101,7 +101,7 @@ void CDialerDlg::SetLinkPrompt(const std::string& text) {
 void CDialerDlg::OnEnumerate() {
     m_nDeviceCount = 0;
     SearchDevices();
-    m_ports.timers.SetTimer(Timer::SearchEnd, 3000);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::EnumerateEndMs);
 }
 
 void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
@@ -426,7 +426,7 @@ void CDialerDlg::OnReleasePrivate() {
         }
     }
     SetLinkPrompt("");
-    m_ports.timers.SetTimer(Timer::Connect, 500); // a search follows
+    m_ports.timers.SetTimer(Timer::Connect, Timer::ConnectMs); // a search follows
 }
 
 void CDialerDlg::UpdateDevicesMenu() {
@@ -446,13 +446,13 @@ void CDialerDlg::OnConnectTimer() {
         m_bSearchOpen = false;
         SetLinkPrompt("Connecting ...");
         SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
-        m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
+        m_ports.timers.SetTimer(Timer::Connect, Timer::PrivateLoginMs);
         return;
     }
     m_ports.timers.KillTimer(Timer::Connect);
     // Only the first search asks the address named at start; a later one is a real search.
     SearchDevices(std::exchange(m_strStartAddr, std::string()));
-    m_ports.timers.SetTimer(Timer::SearchEnd, 3500);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::SearchEndMs);
 }
 
 void CDialerDlg::OnLoginReply(std::string_view msg) {
