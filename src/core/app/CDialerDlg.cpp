@@ -223,8 +223,8 @@ void CDialerDlg::OnListClick(int listId, int row) {
         // A click that hit no row picks nothing; -1 means "no click" to the pick itself.
         if (row >= 0) OnClickDeviceList(row);
         break;
-    case Ctl::PhonebookList: OnPhonebookClick(row); break;
-    case Ctl::CallLogList: OnCallLogClick(row); break;
+    case Ctl::PhonebookList:
+    case Ctl::CallLogList: OnNumberListClick(listId, row); break;
     case Ctl::MenuList: OnMenuListClick(row); break;
     default: break;
     }

@@ -70,7 +70,7 @@ struct CallLogEntry {
     std::string Duration; // at most 19
 };
 
-class CDialerDlg {
+class CDialerDlg : public DatagramSink {
   public:
     struct Ports {
         DatagramPort& socket;
@@ -127,7 +127,7 @@ class CDialerDlg {
     // One received datagram's text (up to its first NUL) from `sender` (dotted IPv4): the
     // one way datagrams enter the dialog. Only what the phone in use may send is handed
     // to OnDeviceMessage; the rest is dropped and traced.
-    void OnDatagram(std::string_view sender, std::string_view msg);
+    void OnDatagram(std::string_view sender, std::string_view msg) override;
     // One message to handle, as if the phone in use sent it.
     void OnDeviceMessage(std::string_view msg);
 
@@ -291,8 +291,8 @@ class CDialerDlg {
     // giveDisplayBack: the user left it, so the display lines return and the phone is
     // asked for its display; otherwise the phone's screen has already taken the place.
     void LeaveConsoleMode(bool giveDisplayBack);
-    void OnPhonebookClick(int row);
-    void OnCallLogClick(int row);
+    // A click on a row of the phonebook or the call log.
+    void OnNumberListClick(int listId, int row);
     void OnMenuListClick(int row);
     void OnUsePrivateContactList();
     void OnAbout();

@@ -1,6 +1,5 @@
 #include "UdpSocket.h"
 
-#include "CDialerDlg.h"
 #include "Protocol.h"
 
 #include <cstring>
