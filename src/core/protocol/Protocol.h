@@ -227,6 +227,32 @@ constexpr int F1 = 12, F2 = 13, F3 = 14, Menu = 15, Mute = 16, VolUp = 17, VolDo
               End = 20, Contacts = 23, CallLogs = 24, Dialpad = 25;
 }
 
+// Numbers that the device's messages carry.
+// "DISP:" lines: 0 to 3 one line each, 7 the block over lines 1 to 3 ("\n" between them).
+// "CLR:" clears one of these lines, or a group of icons.
+namespace Line {
+constexpr int Top = 0, Second = 1, Third = 2, Fourth = 3, Block = 7;
+}
+namespace Clear {
+constexpr int SmallIcons = 4;      // USB, HD and do-not-disturb icons
+constexpr int StatusAndVolume = 5; // the status picture and the volume slider
+} // namespace Clear
+// "ICON:" codes: the small icons from 100 up; any other code is a status picture.
+namespace IconCode {
+constexpr int Connected = 0, Outgoing = 20, Incoming = 21, Idle = 33, Missed = 42, Hold = 43,
+              Muted = 44, DndSign = 47;
+constexpr int UsbOn = 100, UsbOff = 101, Registered = 102, Unregistered = 103, DndOn = 105,
+              HdOn = 106, HdOff = 107;
+} // namespace IconCode
+// "ICON_KEY:" pictures of the three soft keys.
+namespace KeyIcon {
+constexpr int Back = 0, Edit = 1, Delete = 2, New = 3;
+}
+// "VOL:" device codes.
+namespace VolDevice {
+constexpr int Ringer = 1, Handset = 2;
+}
+
 // ---------------------------------------------------------------------------------------
 // Dialer to device: parsing, for the device side.
 
