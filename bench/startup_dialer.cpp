@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     Phase("application");
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(orvane::kWindowTitle));
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
     DialerWindow::prepareApplication();
     Phase("icon");

@@ -43,9 +43,6 @@ constexpr unsigned SearchEndMs = 3500;     // after a search starts
 constexpr unsigned EnumerateEndMs = 3000;  // after "Enumerate"
 } // namespace Timer
 
-// The program's name: the window's title, and the caption of its own boxes.
-inline constexpr const char* kWindowTitle = "Orvane's SIP Dialer";
-
 struct DeviceEntry {
     std::string szType; // at most 9 characters
     std::string szIP;   // at most 15

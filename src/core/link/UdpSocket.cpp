@@ -20,7 +20,7 @@ bool IsTransientReceiveError(int error) {
 UdpSocket::UdpSocket(DatagramPort& port, Dialogs& dialogs) : m_port(port), m_dialogs(dialogs) {
     if (!m_port.Create()) {
         m_dialogs.MessageBox("Socket Create() failed: " + std::to_string(m_port.LastError()),
-                             "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+                             kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
     }
 }
 
@@ -68,7 +68,7 @@ bool UdpSocket::Send(const void* data, std::size_t length) {
                                  MsgButtons::Ok, MsgIcon::Warning, false);
         } else {
             m_dialogs.MessageBox("Server Socket failed to send: " + std::to_string(error),
-                                 "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+                                 kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
         }
         return false;
     }
@@ -76,7 +76,7 @@ bool UdpSocket::Send(const void* data, std::size_t length) {
 }
 
 void UdpSocket::ShowLastingFailure(const std::string& text) {
-    m_dialogs.MessageBox(text, "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+    m_dialogs.MessageBox(text, kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
 }
 
 void UdpSocket::OnReceive(int) {
