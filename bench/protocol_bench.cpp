@@ -1,7 +1,7 @@
 // How long the dialer takes to recognise and read each kind of device message, next to a
 // floor from the same run: one memchr pass over the same bytes. Run with
 //   protocol_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,17 +1,12 @@
-// The dialer started as the program starts it (see src/qt/main.cpp), ending after its
-// first paint: the start-up benchmark's measured side. Its dialog's search timer never
-// fires before the first paint; scripts/bench.sh runs it inside scripts/sealed-net anyway.
-#include "DialerSession.h"
-#include "DialerWindow.h"
+// The dialer started as the program starts it (CDialerApp, as src/qt/main.cpp does, with
+// the one-dialer claim), ending after its first paint: the start-up benchmark's measured
+// side. Its dialog's search timer never fires before the first paint; scripts/bench.sh
+// runs it inside scripts/sealed-net anyway.
+#include "CDialerApp.h"
+#include "FaceIds.h"
 #include "FirstPaint.h"
-#include "QtPorts.h"
 #include "SingleInstance.h"
 #include "Skin.h"
-#include "app/CDialRecordingPort.h"
-#include "app/CDialerDlg.h"
-#include "app/CRecentNumbers.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -40,39 +35,25 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     Phase("application");
     QApplication::setApplicationName(QStringLiteral("orvane-dialer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvane's SIP Dialer"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(orvane::kWindowTitle));
     QApplication::setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
     DialerWindow::prepareApplication();
     Phase("icon");
 
-    // One dialer per session: the claim, and the recent numbers read.
+    // One dialer per session: the claim, as the program makes it.
     SingleInstance instance;
     instance.claim(QString());
-    orvane::CRecentNumbers recent(
-        (qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bench-recent-numbers"))
-            .toStdString());
-    recent.Load();
     Phase("session");
 
-    QtDatagramPort udp;
-    orvane::CDialRecordingPort socket(udp, recent);
-    QtTimerHost timers;
-    QtDialogs dialogs;
-    orvane::FileSettingsBackend settings(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
-    QtPlatform platform;
-
-    orvane::CDialerDlg dialog({socket, timers, dialogs, settings, platform});
-    Phase("dialog");
-    DialerWindow window(dialog);
+    CDialerApp dialer({qEnvironmentVariable("XDG_RUNTIME_DIR"), nullptr,
+                       (qEnvironmentVariable("XDG_RUNTIME_DIR") +
+                        QStringLiteral("/bench-recent-numbers"))
+                           .toStdString()});
     Phase("window");
-    DialerSession session(window, recent);
-    udp.attach(&window);
-    timers.attach(&window);
-    dialogs.attach(&window);
-    FirstPaintReport report(window);
+    FirstPaintReport report(dialer.window());
 
-    window.initDialog("PrivateContacts.txt");
+    dialer.init("PrivateContacts.txt");
     Phase("init");
-    if (!dialog.IsEnded()) window.exec();
+    dialer.exec();
     return 1; // the report ends the program; getting here means it never painted
 }

@@ -3,8 +3,8 @@
 // visibility, and the same two menus; no pictures, no dialog logic, no socket. The gap
 // between this and the dialer is the dialer's own start-up work; the gap between this
 // and the minimal dialog is what Qt's widgets themselves cost.
+#include "FaceModel.h"
 #include "FirstPaint.h"
-#include "face/FaceModel.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -10,14 +10,12 @@
 // runs, and the start-up children end at their first paint, long before it), and nothing
 // here sends to any address but 127.0.0.1; the namespace is there all the same.
 #include "BenchSupport.h"
-#include "DialerWindow.h"
+#include "CDialerApp.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 #include "QtPorts.h"
 #include "Skin.h"
 #include "SkinDrawing.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -208,18 +206,15 @@ class BenchDialogs : public Dialogs {
 // controlling a device at 127.0.0.1.
 struct Rig {
     QTemporaryDir runtimeDir;
-    QtDatagramPort socket;
-    QtTimerHost timers;
     BenchDialogs dialogs;
-    FileSettingsBackend settings{runtimeDir.path().toStdString()};
-    QtPlatform platform;
-    CDialerDlg dialog{{socket, timers, dialogs, settings, platform}};
-    DialerWindow window{dialog};
+    CDialerApp app{{runtimeDir.path(), &dialogs, {}}};
+    CDialerDlg& dialog = app.dialog();
+    DialerWindow& window = app.window();
+    QtDatagramPort& socket = app.socket();
+    QtTimerHost& timers = app.timers();
 
     Rig() {
-        socket.attach(&window);
-        timers.attach(&window);
-        window.initDialog((runtimeDir.path() + QStringLiteral("/no-contacts.txt")).toStdString());
+        app.init((runtimeDir.path() + QStringLiteral("/no-contacts.txt")).toStdString());
         // No search: the device is addressed directly, as a pick from the list does.
         timers.KillTimer(Timer::Connect);
         timers.KillTimer(Timer::SearchEnd);
@@ -235,10 +230,6 @@ struct Rig {
         if (!QTest::qWaitForWindowExposed(&window)) std::fprintf(stderr, "window not exposed\n");
         PumpUntil([this] { return dialog.Socket().m_bReadyToSend; });
         PumpFor(50);
-    }
-    ~Rig() {
-        socket.attach(nullptr);
-        timers.attach(nullptr);
     }
     std::uint16_t port() const { return socket.localPort(); }
 };

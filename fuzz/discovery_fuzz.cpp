@@ -1,5 +1,5 @@
 // The discovery reply reader: any text must give a bounded entry or nothing.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,8 @@
 // state record must stay inside its bounds and every datagram sent must fit its limit.
 #include "FakePorts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,20 +35,15 @@ class Input {
     std::size_t m_pos = 0;
 };
 
-// Datagram texts starting with every keyword, so random bytes reach every handler.
-const char* const kKeywords[] = {"HOOK: ON",      "HOOK: OFF",
-                                 "LINUX_START:",  "LINUX_END:",
-                                 "LINUX: ",       "MOD:",
-                                 "ADD:",          "DISP: ",
-                                 "TEXT_KEY: ",    "ICON_KEY: ",
-                                 "CLR: ",         "ICON: ",
-                                 "VOL: ",         "UPDATE_PCLIST:",
-                                 "PBOOK: ",       "CALLS: ",
-                                 "MENU: ",        "HIDE_LIST:",
-                                 "SHOW_NAV:",     "SHOW_LIST:",
-                                 "SHOW_DIALPAD:", "SHOW_MUTE: ",
-                                 "INPUT: ",       "ORVN: ",
-                                 "LOGIN: ",       ""};
+// A datagram text's start: every keyword the dialer reads, and none, so random bytes reach
+// every handler.
+std::string KeywordHead(std::uint8_t pick) {
+    const auto k =
+        static_cast<proto::InKeyword>(pick % (static_cast<int>(proto::InKeyword::None) + 1));
+    std::string head = proto::KeywordText(k);
+    if (!head.empty() && head.back() == ':') head += ' ';
+    return head;
+}
 
 // Who sends: the phone the seeds talk to, another phone, strangers.
 const char* const kSenders[] = {"10.77.0.11", "10.77.0.11", "10.77.0.12", "10.77.0.66",
@@ -124,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0:
         case 1:
         case 2: { // a datagram, mostly one that starts with a keyword
-            const std::string head = kKeywords[in.Byte() % std::size(kKeywords)];
+            const std::string head = KeywordHead(in.Byte());
             const std::string text = head + in.Text();
             const char* sender = kSenders[in.Byte() % std::size(kSenders)];
             rig.socket.inbox.push_back({text, sender, 8888, 0});

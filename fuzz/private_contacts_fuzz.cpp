@@ -1,5 +1,5 @@
 // The private contact file reader: any file must give at most 1000 bounded records.
-#include "app/PrivateContacts.h"
+#include "PrivateContacts.h"
 
 #include <cstddef>
 #include <cstdint>

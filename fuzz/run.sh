@@ -21,7 +21,7 @@ build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${FUZZ_JOBS:-1}
 san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DORVANE_FUZZ=ON -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF \
+  -DORVANE_FUZZ=ON -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCHMARKS=OFF \
   -DORVANE_BUILD_PHONESIM=OFF -DCMAKE_CXX_FLAGS="$san -fsanitize=fuzzer-no-link" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
 status=0

@@ -1,6 +1,6 @@
 // The settings store reader: any stored file parses or is refused, and what parses
 // serialises back to a store that parses to the same values.
-#include "app/FileSettingsBackend.h"
+#include "FileSettingsBackend.h"
 
 #include <cstddef>
 #include <cstdint>

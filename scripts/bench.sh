@@ -33,7 +33,7 @@ done
 
 echo "== building (Release, $build)" >&2
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF \
-    -DORVANE_BUILD_PHONESIM=OFF -DORVANE_BUILD_BENCH=ON >/dev/null
+    -DORVANE_BUILD_PHONESIM=OFF -DORVANE_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target protocol_bench window_bench >&2
 
 runtime="$(mktemp -d)"

@@ -74,7 +74,7 @@ display_usable() {
 source "$root/scripts/as-owner.sh"
 as_owner "$@"
 # The dialer, the phone and the tour only: the tests and benchmarks need more packages.
-"$root/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF
+"$root/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCHMARKS=OFF
 
 dialer="$root/build/src/qt/orvane-dialer"
 tour_program="$root/build/src/demo/orvane-tour"

@@ -24,7 +24,7 @@ esac
 # shellcheck source=scripts/as-owner.sh
 source "$root/scripts/as-owner.sh"
 as_owner "$@"
-"$root/scripts/build.sh" -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=ON
+"$root/scripts/build.sh" -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCHMARKS=ON
 
 export QT_QPA_PLATFORM=offscreen
 status=0

@@ -7,8 +7,8 @@
 #include "FaceWindow.h"
 #include "FakePorts.h"
 #include "WinPorts.h"
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
+#include "CDialerDlg.h"
+#include "FaceIds.h"
 
 #include <ws2tcpip.h>
 

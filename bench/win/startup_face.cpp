@@ -6,7 +6,7 @@
 #include "FaceWindow.h"
 #include "RegistrySettingsBackend.h"
 #include "WinPorts.h"
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
 #include <psapi.h>
 

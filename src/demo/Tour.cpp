@@ -1,10 +1,10 @@
 #include "Tour.h"
 
+#include "FaceIds.h"
 #include "LiveDialer.h"
 #include "ModalWatch.h"
 #include "Trace.h"
 #include "Wait.h"
-#include "face/FaceIds.h"
 
 #include <QApplication>
 #include <QDir>

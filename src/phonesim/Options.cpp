@@ -1,6 +1,8 @@
 #include "Options.h"
 
-#include "protocol/Protocol.h"
+#include "Protocol.h"
+
+#include <getopt.h>
 
 #include <set>
 
@@ -138,46 +140,81 @@ std::optional<PhoneConfig> ParsePhoneSettings(const std::string& settings, std::
 }
 
 OptionsResult ParseOptions(const std::vector<std::string>& args) {
+    enum : int { kPhone = 1000, kPort, kLog, kControl, kRing, kNoBroadcast, kVersion };
+    static const option kLongOptions[] = {
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, kVersion},
+        {"phone", required_argument, nullptr, kPhone},
+        {"port", required_argument, nullptr, kPort},
+        {"log", required_argument, nullptr, kLog},
+        {"control", no_argument, nullptr, kControl},
+        {"ring", required_argument, nullptr, kRing},
+        {"no-broadcast", no_argument, nullptr, kNoBroadcast},
+        {nullptr, 0, nullptr, 0},
+    };
+    auto fail = [](std::string e) { return OptionsResult{std::nullopt, std::move(e)}; };
+    auto missing = [](int option) -> std::string {
+        switch (option) {
+        case kPhone: return "--phone needs a value";
+        case kPort: return "--port needs 0 to 65535";
+        case kLog: return "--log needs a file name (or -)";
+        case kRing: return "--ring needs a number without blanks";
+        default: return "an option needs a value";
+        }
+    };
+
+    // getopt_long wants writable C strings behind a program name.
+    std::vector<std::string> texts;
+    texts.reserve(args.size() + 1);
+    texts.emplace_back("orvane-phonesim");
+    texts.insert(texts.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& t : texts)
+        argv.push_back(t.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(texts.size());
+
     SimOptions opt;
     std::string ring;
-    auto fail = [](std::string e) { return OptionsResult{std::nullopt, std::move(e)}; };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            opt.help = true;
-        } else if (a == "--version") {
-            opt.version = true;
-        } else if (a == "--phone") {
-            if (!value(v)) return fail("--phone needs a value");
+    // "+": stop at the first word that is no option (it is refused below); ":": a missing
+    // value is reported as ':', and getopt itself prints nothing.
+    opterr = 0;
+    optind = 0; // a fresh scan, also on a second call
+    int c = 0;
+    while ((c = getopt_long(argc, argv.data(), "+:h", kLongOptions, nullptr)) != -1) {
+        const std::string v = optarg != nullptr ? optarg : "";
+        long long n = 0;
+        switch (c) {
+        case 'h': opt.help = true; break;
+        case kVersion: opt.version = true; break;
+        case kPhone: {
             std::string err;
             auto cfg = ParsePhoneSettings(v, err);
             if (!cfg) return fail(err);
             opt.phones.push_back(*cfg);
-        } else if (a == "--port") {
-            long long n = 0;
-            if (!value(v) || !ParseInt(v, 0, 65535, n)) return fail("--port needs 0 to 65535");
+            break;
+        }
+        case kPort:
+            if (!ParseInt(v, 0, 65535, n)) return fail(missing(kPort));
             opt.port = static_cast<std::uint16_t>(n);
-        } else if (a == "--log") {
-            if (!value(v) || v.empty()) return fail("--log needs a file name (or -)");
+            break;
+        case kLog:
+            if (v.empty()) return fail(missing(kLog));
             opt.logPath = v;
-        } else if (a == "--control") {
-            opt.control = true;
-        } else if (a == "--ring") {
-            if (!value(v) || !IsWord(v, Phone::kMaxDialDigits))
-                return fail("--ring needs a number without blanks");
+            break;
+        case kControl: opt.control = true; break;
+        case kRing:
+            if (!IsWord(v, Phone::kMaxDialDigits)) return fail(missing(kRing));
             ring = v;
-        } else if (a == "--no-broadcast") {
-            opt.broadcast = false;
-        } else {
-            return fail("unknown option '" + a + "'");
+            break;
+        case kNoBroadcast: opt.broadcast = false; break;
+        case ':': return fail(missing(optopt));
+        default:
+            return fail("unknown option '" + texts[static_cast<std::size_t>(optind - 1)] + "'");
         }
     }
+    if (optind < argc)
+        return fail("unknown option '" + texts[static_cast<std::size_t>(optind)] + "'");
     if (opt.help || opt.version) return {opt, {}};
     if (opt.phones.empty()) opt.phones.push_back(PhoneConfig{});
     std::set<std::string> seen;

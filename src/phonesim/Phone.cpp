@@ -12,25 +12,6 @@ namespace proto = orvane::proto;
 
 namespace {
 
-// Icons of "ICON:" that the device uses.
-constexpr int kIconConnected = 0;
-constexpr int kIconOutgoing = 20;
-constexpr int kIconIncoming = 21;
-constexpr int kIconIdle = 33;
-constexpr int kIconMissed = 42;
-constexpr int kIconHold = 43;
-constexpr int kIconMuted = 44;
-constexpr int kIconDndSign = 47;
-constexpr int kSmallDnd = 105;
-constexpr int kSmallHd = 106;
-constexpr int kSmallRegistered = 102;
-// "CLR:" argument that clears the small icons.
-constexpr int kClearSmallIcons = 4;
-// "ICON_KEY:" codes.
-constexpr int kIconKeyBack = 0, kIconKeyEdit = 1, kIconKeyDelete = 2, kIconKeyNew = 3;
-// Device codes of "VOL:".
-constexpr int kVolRinger = 1, kVolHandset = 2;
-
 constexpr const char* kFirmware = "2.4.1";
 
 enum MenuItem {
@@ -88,29 +69,6 @@ std::string Clock(std::int64_t ms) {
     else
         std::snprintf(buf, sizeof buf, "%02lld:%02lld", sec / 60, sec % 60);
     return buf;
-}
-
-const char* KindName(proto::OutKeyword k) {
-    switch (k) {
-    case proto::OutKeyword::Discovery: return "ORVN:";
-    case proto::OutKeyword::Login: return "LOGIN:";
-    case proto::OutKeyword::Init: return "INIT:";
-    case proto::OutKeyword::Alive: return "ALIVE:";
-    case proto::OutKeyword::Stop: return "STOP:";
-    case proto::OutKeyword::Key: return "KEY:";
-    case proto::OutKeyword::Dial: return "DIAL:";
-    case proto::OutKeyword::Linux: return "LINUX:";
-    case proto::OutKeyword::DispRequest: return "DISP:";
-    case proto::OutKeyword::Volume: return "VOL:";
-    case proto::OutKeyword::Select: return "SELECT:";
-    case proto::OutKeyword::Add: return "ADD:";
-    case proto::OutKeyword::Mod: return "MOD:";
-    case proto::OutKeyword::PbookMode: return "PBOOK:";
-    case proto::OutKeyword::PrivateUpload: return "PBOOK: 2 upload";
-    case proto::OutKeyword::InputReply: return "INPUT:";
-    case proto::OutKeyword::None: break;
-    }
-    return "?";
 }
 
 } // namespace
@@ -232,7 +190,7 @@ void Phone::HandleCommand(const Endpoint& from, std::string_view text) {
     }
 
     if (!m_controller || m_controller->endpoint != from) {
-        Note(std::string("ignored: ") + KindName(cmd.kind) + " from " + from.ToString() +
+        Note(std::string("ignored: ") + proto::CommandName(cmd.kind) + " from " + from.ToString() +
              ", which does not control this phone");
         return;
     }
@@ -697,9 +655,9 @@ void Phone::OpenMenuItem(int item) {
     case kMenuDnd:
         m_bDnd = !m_bDnd;
         Note(m_bDnd ? "do not disturb on" : "do not disturb off");
-        ToController(proto::FormatClr(kClearSmallIcons));
-        ToController(proto::FormatIcon(kSmallHd, 0));
-        if (m_bDnd) ToController(proto::FormatIcon(kSmallDnd, 0));
+        ToController(proto::FormatClr(proto::Clear::SmallIcons));
+        ToController(proto::FormatIcon(proto::IconCode::HdOn, 0));
+        if (m_bDnd) ToController(proto::FormatIcon(proto::IconCode::DndOn, 0));
         SendMenu();
         break;
     case kMenuRinger:
@@ -1059,13 +1017,13 @@ void Phone::PaintHome() {
     ToController(proto::kShowDialpad);
     switch (m_call) {
     case CallState::Idle:
-        ToController(proto::FormatClr(kClearSmallIcons));
-        ToController(proto::FormatIcon(kSmallRegistered, 0));
-        ToController(proto::FormatIcon(kSmallHd, 0));
-        if (m_bDnd) ToController(proto::FormatIcon(kSmallDnd, 0));
-        ToController(proto::FormatIcon(m_bDnd          ? kIconDndSign
-                                       : m_nMissed > 0 ? kIconMissed
-                                                       : kIconIdle,
+        ToController(proto::FormatClr(proto::Clear::SmallIcons));
+        ToController(proto::FormatIcon(proto::IconCode::Registered, 0));
+        ToController(proto::FormatIcon(proto::IconCode::HdOn, 0));
+        if (m_bDnd) ToController(proto::FormatIcon(proto::IconCode::DndOn, 0));
+        ToController(proto::FormatIcon(m_bDnd          ? proto::IconCode::DndSign
+                                       : m_nMissed > 0 ? proto::IconCode::Missed
+                                                       : proto::IconCode::Idle,
                                        0));
         ToController(proto::FormatDisp(0, m_config.name));
         m_strShownIdleLine = IdleLine();
@@ -1076,7 +1034,7 @@ void Phone::PaintHome() {
         ToController(proto::FormatShowMute(false));
         break;
     case CallState::Dialing:
-        ToController(proto::FormatIcon(kIconOutgoing, 0));
+        ToController(proto::FormatIcon(proto::IconCode::Outgoing, 0));
         ToController(
             proto::FormatDisp(1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
         ToController(proto::FormatTextKey(1, "Dial"));
@@ -1085,7 +1043,7 @@ void Phone::PaintHome() {
         ToController(proto::FormatShowMute(false));
         break;
     case CallState::Ringback:
-        ToController(proto::FormatIcon(kIconOutgoing, 0));
+        ToController(proto::FormatIcon(proto::IconCode::Outgoing, 0));
         ToController(proto::FormatDisp(
             7, "Calling\n" + (m_strCallName == "Unknown" ? m_strCallNumber : m_strCallName) + "\n" +
                    m_strCallNumber));
@@ -1095,9 +1053,9 @@ void Phone::PaintHome() {
         ToController(proto::FormatShowMute(true));
         break;
     case CallState::Connected:
-        ToController(proto::FormatIcon(m_bHeld    ? kIconHold
-                                       : m_bMuted ? kIconMuted
-                                                  : kIconConnected,
+        ToController(proto::FormatIcon(m_bHeld    ? proto::IconCode::Hold
+                                       : m_bMuted ? proto::IconCode::Muted
+                                                  : proto::IconCode::Connected,
                                        0));
         ToController(proto::FormatDisp(
             7, std::string(m_bHeld    ? "On hold"
@@ -1111,7 +1069,7 @@ void Phone::PaintHome() {
         ToController(proto::FormatShowMute(true));
         break;
     case CallState::Incoming:
-        ToController(proto::FormatIcon(kIconIncoming, 0));
+        ToController(proto::FormatIcon(proto::IconCode::Incoming, 0));
         ToController(
             proto::FormatDisp(7, "Incoming call\n" + m_strCallName + "\n" + m_strCallNumber));
         ToController(proto::FormatTextKey(1, "Answer"));
@@ -1143,13 +1101,14 @@ void Phone::SendPhonebookKeys() {
         ToController(proto::FormatTextKey(1, m_nBookCursor >= 0 ? "Dial" : ""));
         ToController(proto::FormatTextKey(2, ""));
     } else {
-        ToController(proto::FormatIconKey(1, m_nBookCursor >= 0 ? kIconKeyEdit : kIconKeyNew));
+        ToController(proto::FormatIconKey(1, m_nBookCursor >= 0 ? proto::KeyIcon::Edit
+                                                                : proto::KeyIcon::New));
         if (m_nBookCursor >= 0)
-            ToController(proto::FormatIconKey(2, kIconKeyDelete));
+            ToController(proto::FormatIconKey(2, proto::KeyIcon::Delete));
         else
             ToController(proto::FormatTextKey(2, ""));
     }
-    ToController(proto::FormatIconKey(3, kIconKeyBack));
+    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
 }
 
 void Phone::SendCallLog() {
@@ -1176,10 +1135,10 @@ void Phone::SendCallLog() {
 void Phone::SendCallLogKeys() {
     ToController(proto::FormatTextKey(1, m_nCallCursor >= 0 ? "Dial" : ""));
     if (m_nCallCursor >= 0)
-        ToController(proto::FormatIconKey(2, kIconKeyDelete));
+        ToController(proto::FormatIconKey(2, proto::KeyIcon::Delete));
     else
         ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, kIconKeyBack));
+    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
 }
 
 std::vector<std::string> Phone::MenuItems() const {
@@ -1200,14 +1159,15 @@ void Phone::SendMenu() {
     ToController(proto::FormatMenu(m_nMenuCursor, MenuItems()));
     ToController(proto::FormatTextKey(1, "Select"));
     ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, kIconKeyBack));
+    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
 }
 
 void Phone::SendVolume() {
     bool handset = m_call == CallState::Connected || m_call == CallState::Ringback;
-    ToController(proto::FormatVolReport(handset ? kVolHandset : kVolRinger,
-                                        handset ? m_nHandsetVolume : m_nRingerVolume,
-                                        handset ? "Handset volume" : "Ringer volume"));
+    ToController(
+        proto::FormatVolReport(handset ? proto::VolDevice::Handset : proto::VolDevice::Ringer,
+                               handset ? m_nHandsetVolume : m_nRingerVolume,
+                               handset ? "Handset volume" : "Ringer volume"));
 }
 
 void Phone::SendInfo(const std::string& block) {
@@ -1216,7 +1176,7 @@ void Phone::SendInfo(const std::string& block) {
     ToController(proto::FormatDisp(7, proto::Cut(block, proto::Width::BlockText)));
     ToController(proto::FormatTextKey(1, ""));
     ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, kIconKeyBack));
+    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
 }
 
 void Phone::ShowMessage(const std::string& text) {

@@ -18,8 +18,8 @@
 
 #include "Console.h"
 #include "Directory.h"
+#include "Protocol.h"
 #include "SimTypes.h"
-#include "protocol/Protocol.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,7 +1,7 @@
 // Small types shared by the emulated phone, its network loop and its tests.
 #pragma once
 
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "Escape.h"
+#include "Text.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -317,7 +318,7 @@ void Simulator::ReadControl() {
 }
 
 bool Simulator::Control(std::string_view line) {
-    if (line.find_first_not_of(" \t\r") == std::string_view::npos) return true;
+    if (text::Trim(line, " \t\r").empty()) return true;
     m_log.Line("*", "CONTROL", EscapeForLog(line, 200));
     ControlResult r = ParseControlLine(line);
     if (!r.command) {

@@ -1,8 +1,9 @@
 #include "CAboutDlg.h"
 
 #include "DialogUnits.h"
+#include "FaceIds.h"
 #include "Skin.h"
-#include "face/FaceIds.h"
+#include "ports.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +14,7 @@ CAboutDlg::CAboutDlg(const QString& versionLine, QWidget* parent)
     const QFont font = dialogfont::templateFont(8);
     setFont(font);
     const DialogUnits units(font);
-    setWindowTitle(QStringLiteral("About Orvane's SIP Dialer"));
+    setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(orvane::kWindowTitle));
     setWindowIcon(orvane::skin::Icon(orvane::Ico::App));
 
     // An icon static takes the icon's own size.

@@ -2,8 +2,8 @@
 // disabled); the picture for the key's state is stretched over the whole key.
 #pragma once
 
+#include "FaceModel.h"
 #include "FaceWidgets.h"
-#include "face/FaceModel.h"
 
 #include <QAbstractButton>
 

@@ -2,8 +2,8 @@
 
 #include "DialerWindow.h"
 #include "ModelText.h"
-#include "app/CDialerDlg.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "Protocol.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

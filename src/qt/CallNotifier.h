@@ -3,7 +3,7 @@
 // call is answered, rejected or missed; never shown while the dialer's window is active.
 #pragma once
 
-#include "app/IncomingCall.h"
+#include "IncomingCall.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
-#include "app/CVersionInfo.h"
-#include "app/DialLink.h"
-#include "link/UdpSocket.h"
+#include "CVersionInfo.h"
+#include "DialLink.h"
+#include "UdpSocket.h"
 
 namespace {
 

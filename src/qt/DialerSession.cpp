@@ -4,10 +4,10 @@
 #include "DialerWindow.h"
 #include "ListSearch.h"
 #include "ModelText.h"
-#include "app/CDialerDlg.h"
-#include "app/CRecentNumbers.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "CRecentNumbers.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>

@@ -1,12 +1,12 @@
 #include "DialerWindow.h"
 
+#include "CDialerDlg.h"
 #include "CMyButton.h"
+#include "FaceIds.h"
 #include "FaceListModel.h"
 #include "FaceWidgets.h"
 #include "ModelText.h"
 #include "Skin.h"
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
 
 #include <QAction>
 #include <QApplication>

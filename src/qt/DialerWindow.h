@@ -4,8 +4,8 @@
 #pragma once
 
 #include "DialogUnits.h"
+#include "FaceModel.h"
 #include "TwoLineRows.h"
-#include "face/FaceModel.h"
 
 #include <QDialog>
 #include <QFont>

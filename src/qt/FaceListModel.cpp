@@ -1,8 +1,8 @@
 #include "FaceListModel.h"
 
+#include "FaceIds.h"
 #include "ModelText.h"
 #include "Skin.h"
-#include "face/FaceIds.h"
 
 namespace {
 

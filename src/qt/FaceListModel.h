@@ -3,8 +3,8 @@
 // only when the list's reset counter moved, so a long list stays fast while it fills.
 #pragma once
 
+#include "FaceModel.h"
 #include "TwoLineRows.h"
-#include "face/FaceModel.h"
 
 #include <QAbstractTableModel>
 #include <cstdint>

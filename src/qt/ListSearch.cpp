@@ -2,9 +2,9 @@
 
 #include "DialerWindow.h"
 #include "ModelText.h"
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
-#include "face/ListFilter.h"
+#include "CDialerDlg.h"
+#include "FaceIds.h"
+#include "ListFilter.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,10 +1,11 @@
 #include "QtPorts.h"
 
 #include "CAboutDlg.h"
+#include "CDialerDlg.h"
 #include "CTextInputDlg.h"
 #include "DialerWindow.h"
 #include "ModelText.h"
-#include "app/CDialerDlg.h"
+#include "Text.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -44,33 +45,20 @@ constexpr std::size_t kMaxReadsPerNotice = 2 * kMaxQueued;
 // The system caps the request at its own maximum.
 constexpr int kReceiveBufferBytes = 4 << 20;
 
-std::string trimmed(const std::string& text) {
-    const auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isSpace(text[begin]))
-        ++begin;
-    while (end > begin && isSpace(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 // Dotted IPv4 text as it stands; anything else is looked up as a host name (blocking).
 // The address comes back in network byte order.
 bool resolveIPv4(const std::string& host, in_addr& address) {
-    const std::string text = trimmed(host);
-    if (text.empty()) return false;
-    if (::inet_pton(AF_INET, text.c_str(), &address) == 1) return true;
+    const std::string name(orvane::text::Trim(host));
+    if (name.empty()) return false;
+    if (::inet_pton(AF_INET, name.c_str(), &address) == 1) return true;
     // IPv6 text is refused: a host name never holds a colon, and the lookup would take an
     // IPv4-mapped address ("::ffff:a.b.c.d") as the IPv4 one.
-    if (text.find(':') != std::string::npos) return false;
+    if (name.find(':') != std::string::npos) return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(text.c_str(), nullptr, &hints, &found) != 0) return false;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) return false;
     bool ok = false;
     for (const addrinfo* ai = found; ai != nullptr; ai = ai->ai_next) {
         if (ai->ai_family == AF_INET && ai->ai_addr != nullptr &&

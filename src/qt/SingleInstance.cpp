@@ -1,6 +1,6 @@
 #include "SingleInstance.h"
 
-#include "app/DialLink.h"
+#include "DialLink.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,17 +1,11 @@
-// CDialerApp: the application object. It builds the one dialog and runs its window
+// orvane-dialer: reads its options, builds the one dialog (CDialerApp) and runs its window
 // modally; the program ends when the window closes.
+#include "CDialerApp.h"
 #include "CallNotifier.h"
 #include "CommandLine.h"
-#include "DialerSession.h"
-#include "DialerWindow.h"
-#include "QtPorts.h"
+#include "FaceIds.h"
 #include "SingleInstance.h"
 #include "Skin.h"
-#include "app/CDialRecordingPort.h"
-#include "app/CDialerDlg.h"
-#include "app/CRecentNumbers.h"
-#include "app/FileSettingsBackend.h"
-#include "face/FaceIds.h"
 
 #include <QApplication>
 #include <QDir>
@@ -122,23 +116,15 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    orvane::CRecentNumbers recent(recentNumbersPath());
-    recent.Load();
-
-    QtDatagramPort udp;
-    // Every number dialled goes to the recent numbers on its way out.
-    orvane::CDialRecordingPort socket(udp, recent);
-    QtTimerHost timers;
-    QtDialogs dialogs;
-    // The settings live in the per-login runtime directory, which goes at log-out.
-    orvane::FileSettingsBackend settings(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
-    QtPlatform platform;
-
-    orvane::CDialerDlg dialog({socket, timers, dialogs, settings, platform});
-    DialerWindow window(dialog);
-    udp.attach(&window);
-    timers.attach(&window);
-    dialogs.attach(&window);
+    // The settings live in the per-login runtime directory, which goes at log-out; the
+    // recent numbers in the user's data folder, which stays.
+    CDialerApp dialer({qEnvironmentVariable("XDG_RUNTIME_DIR"), nullptr, recentNumbersPath()});
+    orvane::CDialerDlg& dialog = dialer.dialog();
+    DialerWindow& window = dialer.window();
+    DialerSession& session = dialer.session();
+    QObject::connect(&instance, &SingleInstance::dialRequested, &session, &DialerSession::dial);
+    QObject::connect(&instance, &SingleInstance::activateRequested, &session,
+                     &DialerSession::activate);
 
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (!options.screenshot.isEmpty())
@@ -148,20 +134,15 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(options.quitAfterMs, &app, [&] {
             if (screenshot) screenshot->takeNow();
             // Closed as the user closes it; then no box may hold the program open.
-            dialogs.setQuitting(true);
+            dialer.qtDialogs().setQuitting(true);
             window.close();
             QCoreApplication::exit(0);
         });
     }
 
-    DialerSession session(window, recent);
-    QObject::connect(&instance, &SingleInstance::dialRequested, &session, &DialerSession::dial);
-    QObject::connect(&instance, &SingleInstance::activateRequested, &session,
-                     &DialerSession::activate);
-
     if (!options.connectAddress.isEmpty())
         dialog.SetStartAddress(options.connectAddress.toStdString());
-    window.initDialog(options.privateContacts.toStdString());
+    dialer.init(options.privateContacts.toStdString());
     if (!options.connectAddress.isEmpty() && dialog.m_nPrivateController != 0)
         std::fprintf(stderr,
                      "orvane-dialer: attached as private controller to %s; --connect %s is "
@@ -169,10 +150,6 @@ int main(int argc, char* argv[]) {
                      dialog.Socket().DeviceAddr().c_str(), qPrintable(options.connectAddress));
     // A link given at start waits for the phone the start takes.
     if (!options.dialNumber.isEmpty()) session.dial(options.dialNumber);
-    if (!dialog.IsEnded()) window.exec();
-
-    udp.attach(nullptr);
-    timers.attach(nullptr);
-    dialogs.attach(nullptr);
+    dialer.exec();
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "DialerAdapter.h"
 
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
 orvane::FaceModel& DialerAdapter::face() {
     return m_dialog.Face();

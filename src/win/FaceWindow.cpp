@@ -4,7 +4,7 @@
 #include "WinPorts.h"
 #include "WinSkin.h"
 #include "WinText.h"
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <commctrl.h>
 

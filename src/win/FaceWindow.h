@@ -4,7 +4,7 @@
 #pragma once
 
 #include "DialerAdapter.h"
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
 #include "WinApi.h"
 #include <commctrl.h>

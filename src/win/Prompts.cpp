@@ -3,7 +3,7 @@
 #include "DialogTemplate.h"
 #include "WinSkin.h"
 #include "WinText.h"
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 namespace {
 

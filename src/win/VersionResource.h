@@ -1,7 +1,7 @@
 // The version resource of a program file, read at run time as the About box reads it.
 #pragma once
 
-#include "app/CVersionInfo.h"
+#include "CVersionInfo.h"
 
 #include <string>
 

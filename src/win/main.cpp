@@ -4,8 +4,8 @@
 #include "FaceWindow.h"
 #include "RegistrySettingsBackend.h"
 #include "WinPorts.h"
-#include "app/CDialerDlg.h"
-#include "app/CVersionInfo.h"
+#include "CDialerDlg.h"
+#include "CVersionInfo.h"
 
 #include "WinApi.h"
 

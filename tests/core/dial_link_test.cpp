@@ -1,5 +1,5 @@
 // Click-to-dial links and the numbers they carry.
-#include "app/DialLink.h"
+#include "DialLink.h"
 
 #include <gtest/gtest.h>
 

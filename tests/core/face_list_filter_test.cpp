@@ -1,5 +1,5 @@
 // The search of the phonebook and the call log: which rows stay on view.
-#include "face/ListFilter.h"
+#include "ListFilter.h"
 
 #include <gtest/gtest.h>
 

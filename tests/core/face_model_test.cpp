@@ -1,5 +1,5 @@
-#include "face/FaceIds.h"
-#include "face/FaceModel.h"
+#include "FaceIds.h"
+#include "FaceModel.h"
 
 #include <gtest/gtest.h>
 

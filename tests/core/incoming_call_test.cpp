@@ -1,7 +1,7 @@
 // A call ringing on the controlled phone, as the dialer learns it from the phone's face.
 #include "FakePorts.h"
-#include "app/IncomingCall.h"
-#include "face/FaceIds.h"
+#include "IncomingCall.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Linux console: console mode (Alt+L) with its mark on the entry and its ways out, and
 // the answer: fragments collected between "LINUX_START:" and "LINUX_END:", shown in one
 // box, with the device's further messages handled while the box is open.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

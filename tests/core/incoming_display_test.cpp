@@ -1,7 +1,7 @@
 // What the device's display messages do to the phone face: the dispatcher, display lines,
 // soft keys, icon keys, status icons, the volume screen, the hook and the text prompt.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

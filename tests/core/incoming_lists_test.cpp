@@ -1,7 +1,7 @@
 // The device's phonebook, call log and menu in the list controls, and the messages that
 // show and hide the lists.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

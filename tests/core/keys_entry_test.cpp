@@ -1,6 +1,6 @@
 // Keypad keys, typing at the caret, the SEND action and the local backspace.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Call, volume, tab and soft keys: the key code each sends and what each does locally.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Clicks on the phonebook, call log and menu lists, and the contact editor.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

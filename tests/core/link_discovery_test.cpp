@@ -1,8 +1,8 @@
 // Finding phones: the discovery broadcast, the replies in the device table and list, the
 // end of a search, and the two column layouts of the device list.
+#include "CRegHelper.h"
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "app/CRegHelper.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Taking control of a phone: the pick from the device list with its take-over question and
 // password prompt, the automatic connect, "Set IP", "Release", the private attachment, the
 // login reply and the keep-alive.
+#include "CRegHelper.h"
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "app/CRegHelper.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Only the phone in use may drive the dialer: datagrams by sender, link state and keyword,
 // accepted or dropped; the trace of dropped datagrams; one box and one prompt at a time.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <gtest/gtest.h>
 

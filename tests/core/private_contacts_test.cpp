@@ -1,8 +1,8 @@
 // The private contact file, its upload to the device, and the menu item that switches
 // the device between its own phonebook and the private list.
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "app/PrivateContacts.h"
-#include "face/FaceIds.h"
+#include "PrivateContacts.h"
 
 #include <gtest/gtest.h>
 

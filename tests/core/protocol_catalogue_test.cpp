@@ -1,6 +1,6 @@
 // The dialer's side of the command catalogue: recognising what the device sends, reading
 // its arguments, and the texts of the commands the dialer sends.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The device's side of the command catalogue, and both directions end to end: what one side
 // formats, the other reads back unchanged.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,7 @@ TEST(DeviceMessages, ReadBackByTheDialer) {
     for (const std::string& kw :
          {std::string(kHookOn), std::string(kHookOff), std::string(kLinuxStart),
           std::string(kLinuxEnd), std::string(kUpdatePcList), std::string(kHideList),
-          std::string(kShowList), std::string(kShowNav), std::string(kShowDialpad)})
+          std::string("SHOW_LIST:"), std::string("SHOW_NAV:"), std::string(kShowDialpad)})
         EXPECT_STREQ(KeywordText(RecognizeIncoming(kw)), kw.c_str());
 
     const InputRequest req{"Enter the PIN", "OK", "Cancel", "1234"};
@@ -340,6 +340,43 @@ TEST(DialerCommandRoundTrip, DeviceReadsWhatTheDialerFormats) {
     EXPECT_EQ(ParseDialerCommand(kDispRequest).kind, OutKeyword::DispRequest);
     EXPECT_EQ(ParseDialerCommand(kUseOwnPhonebook).number, 1);
     EXPECT_EQ(ParseDialerCommand(kUsePrivatePhonebook).number, 2);
+}
+
+TEST(DialerCommandNames, EveryCommandIsNamedByTheKeywordItStartsWith) {
+    struct Case {
+        std::string msg;
+        OutKeyword kind;
+        const char* name; // as logs and traces show it
+    };
+    const std::vector<Case> cases = {
+        {FormatDiscovery(kMac), OutKeyword::Discovery, "ORVN:"},
+        {FormatLogin(kMac, "pw"), OutKeyword::Login, "LOGIN:"},
+        {kInit, OutKeyword::Init, "INIT:"},
+        {kAlive, OutKeyword::Alive, "ALIVE:"},
+        {kStop, OutKeyword::Stop, "STOP:"},
+        {FormatKeyCode(KeyCode::Send), OutKeyword::Key, "KEY:"},
+        {FormatDial("555"), OutKeyword::Dial, "DIAL:"},
+        {FormatLinux("ls"), OutKeyword::Linux, "LINUX:"},
+        {kDispRequest, OutKeyword::DispRequest, "DISP:"},
+        {FormatVolume(40), OutKeyword::Volume, "VOL:"},
+        {FormatSelect(3), OutKeyword::Select, "SELECT:"},
+        {FormatAdd("555", "Ann"), OutKeyword::Add, "ADD:"},
+        {FormatMod(2, "555", "Ann"), OutKeyword::Mod, "MOD:"},
+        {kUsePrivatePhonebook, OutKeyword::PbookMode, "PBOOK:"},
+        {std::string(kPrivateUploadPrefix) + "1 555 Ann;", OutKeyword::PrivateUpload,
+         "PBOOK: 2 upload"},
+        {FormatInputReply(1, "x"), OutKeyword::InputReply, "INPUT:"},
+        {"HELLO: 1", OutKeyword::None, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.msg);
+        const OutKeyword kind = ParseDialerCommand(c.msg).kind;
+        EXPECT_EQ(kind, c.kind);
+        EXPECT_STREQ(CommandName(kind), c.name);
+        // The keyword is what the command text starts with.
+        EXPECT_EQ(c.msg.rfind(KeywordText(kind), 0), 0u);
+    }
+    EXPECT_STREQ(KeywordText(OutKeyword::PrivateUpload), "PBOOK:");
 }
 
 TEST(DialerCommandRoundTrip, PrivateUploadReadsBackInOrder) {

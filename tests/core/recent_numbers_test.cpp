@@ -1,8 +1,8 @@
 // The numbers dialled from this computer: the file they live in and what is kept.
 #include "FakePorts.h"
-#include "app/CDialRecordingPort.h"
-#include "app/CRecentNumbers.h"
-#include "face/FaceIds.h"
+#include "CDialRecordingPort.h"
+#include "CRecentNumbers.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The screens of the face and what each shows, hides and enables.
 #include "FakePorts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

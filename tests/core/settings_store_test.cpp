@@ -1,7 +1,7 @@
 // The settings key: CRegHelper's reading and writing rules over the file store, and the
 // store file itself (creation, damage, atomic replacement, reopening).
-#include "app/CRegHelper.h"
-#include "app/FileSettingsBackend.h"
+#include "CRegHelper.h"
+#include "FileSettingsBackend.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The About box's version line: the version text as the build records it, composed
 // exactly (leading blank, blank before the special-build text, nothing trimmed).
-#include "app/CVersionInfo.h"
+#include "CVersionInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // path, closing.
 #include "FakePorts.h"
 
-#include "app/CRegHelper.h"
-#include "face/FaceIds.h"
+#include "CRegHelper.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // boxes, and helpers that wait for what the user sees and what the phone received.
 #pragma once
 
+#include "FaceIds.h"
 #include "LiveDialer.h"
 #include "ModalWatch.h"
 #include "PhoneSim.h"
 #include "Wait.h"
-#include "face/FaceIds.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

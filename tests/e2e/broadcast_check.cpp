@@ -6,6 +6,8 @@
 // namespace must hold exactly the interfaces lo, sn0 and sn1.
 //
 // usage: broadcast_check [PORT]   (default 8888)
+#include "SealedNet.h"
+
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -23,15 +25,7 @@
 
 namespace {
 
-bool InsideSealedNet() {
-    struct if_nameindex* list = if_nameindex();
-    if (list == nullptr) return false;
-    std::set<std::string> names;
-    for (struct if_nameindex* i = list; i->if_index != 0 && i->if_name != nullptr; ++i)
-        names.insert(i->if_name);
-    if_freenameindex(list);
-    return names == std::set<std::string>{"lo", "sn0", "sn1"};
-}
+using orvane::demo::InsideSealedNet;
 
 int Fail(const char* what) {
     std::fprintf(stderr, "broadcast_check: %s: %s\n", what, std::strerror(errno));

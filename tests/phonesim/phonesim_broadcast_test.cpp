@@ -1,8 +1,8 @@
 // Two phones of one program on two addresses, inside the sealed network namespace: one
 // broadcast discovery is answered by both, each from its own address, and unicast to
 // each address reaches only its phone. Refuses to run anywhere but in that namespace.
+#include "Protocol.h"
 #include "SimProcess.h"
-#include "protocol/Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -92,13 +92,50 @@ TEST(Options, BadInputIsRefusedWithAReason) {
     }
 }
 
+TEST(Options, GnuFormsAreReadAndAnythingElseIsRefused) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        std::string error; // the start of the reason, when refused
+    };
+    const std::vector<Case> cases = {
+        {{"--port=9999", "--log=-"}, true, ""},
+        {{"--no-broad", "--cont"}, true, ""}, // unambiguous abbreviations
+        {{"-h"}, true, ""},
+        {{"--phone", "addr=10.77.0.11", "stray"}, false, "unknown option 'stray'"},
+        {{"--p", "1"}, false, "unknown option '--p'"}, // --phone or --port
+        {{"--control=yes"}, false, "unknown option '--control=yes'"},
+        {{"-x"}, false, "unknown option '-x'"},
+        {{"--phone"}, false, "--phone needs a value"},
+        {{"--port"}, false, "--port needs 0 to 65535"},
+        {{"--ring"}, false, "--ring needs a number without blanks"},
+        {{"--log", ""}, false, "--log needs a file name"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const auto& a : c.args)
+            joined += a + " ";
+        SCOPED_TRACE(joined);
+        const OptionsResult r = Parse(c.args);
+        EXPECT_EQ(r.options.has_value(), c.ok) << r.error;
+        if (!c.ok) {
+            EXPECT_EQ(r.error.rfind(c.error, 0), 0u) << r.error;
+        }
+    }
+    // Read twice in one process, as the tests do: the second scan starts afresh.
+    const OptionsResult again = Parse({"--port=9999", "--log=-"});
+    ASSERT_TRUE(again.options) << again.error;
+    EXPECT_EQ(again.options->port, 9999);
+    EXPECT_EQ(again.options->logPath, "-");
+}
+
 TEST(Options, HelpNamesEveryOption) {
     const std::string help = HelpText();
     for (const char* word :
-         {"--phone",    "--port",    "--ring", "--no-broadcast", "--log",        "--control",
-          "--help",     "addr=",     "name=",  "type=",          "id=",          "busy=",
-          "password=",  "contacts=", "calls=", "model=",         "private-mac=", "ring=",
-          "answer-ms=", "ring-ms=",  "seed=",  "send-to",        "fault",        "flood",
+         {"--phone",    "--port",    "--ring",   "--no-broadcast", "--log",        "--control",
+          "--help",     "addr=",     "name=",    "type=",          "id=",          "busy=",
+          "password=",  "contacts=", "calls=",   "model=",         "private-mac=", "ring=",
+          "answer-ms=", "ring-ms=",  "seed=",    "send-to",        "fault",        "flood",
           "status",     "quit",      "--version"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
 }

@@ -2,7 +2,7 @@
 // back with the dialer's own parsers.
 #include "Control.h"
 #include "PhoneRig.h"
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // go stale: after any change a key or an edit shows exactly what one freshly made in that
 // state shows, and a look is painted once per state, not once per repaint.
 #include "CMyButton.h"
+#include "FaceIds.h"
 #include "FaceWidgets.h"
-#include "face/FaceIds.h"
 
 #include <QImage>
 #include <QPainter>

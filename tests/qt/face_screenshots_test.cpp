@@ -3,8 +3,8 @@
 // the controls that make the screen, then written as a PNG into ORVANE_SCREENSHOT_DIR
 // (default: "face-screenshots" in the working directory).
 #include "DialerWindow.h"
+#include "FaceIds.h"
 #include "FakePorts.h"
-#include "face/FaceIds.h"
 
 #include <QDir>
 #include <QTest>

@@ -2,12 +2,12 @@
 // model, and clicks, keys and menu commands reach the right handlers.
 #include "CMyButton.h"
 #include "DialerWindow.h"
+#include "FaceIds.h"
 #include "FaceWidgets.h"
 #include "FakePorts.h"
 #include "ModelText.h"
+#include "Protocol.h"
 #include "Skin.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // messages show, the delivery of datagrams into the dialog (also while a modal box is
 // open), and the timers.
 #include "DialerWindow.h"
+#include "FaceIds.h"
 #include "FakePorts.h"
 #include "QtPorts.h"
-#include "face/FaceIds.h"
 
 #include <QLabel>
 #include <QNetworkDatagram>
@@ -259,12 +259,14 @@ TEST(DatagramPort, AListBurstSentWhileTheWindowIsBusyArrivesWhole) {
     ASSERT_TRUE(port.Create());
     Peer peer;
     constexpr int kDatagrams = 48;
-    for (int i = 0; i < kDatagrams; ++i) peer.sendTo(port, QByteArray(4000, static_cast<char>('a' + i % 26)));
+    for (int i = 0; i < kDatagrams; ++i)
+        peer.sendTo(port, QByteArray(4000, static_cast<char>('a' + i % 26)));
     QTest::qWait(0); // nothing read yet: the socket's notice comes from the event loop
     int received = 0;
     std::vector<char> buffer(65536);
     std::string from;
-    while (Receive(port, buffer.data(), buffer.size(), from) == 4000) ++received;
+    while (Receive(port, buffer.data(), buffer.size(), from) == 4000)
+        ++received;
     EXPECT_EQ(received, kDatagrams);
 }
 

@@ -2,7 +2,7 @@
 // keyboard key and list turned into what the dialog sends.
 #include "WinRig.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "FakePorts.h"
 #include "WinPorts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <ws2tcpip.h>
 

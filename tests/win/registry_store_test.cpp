@@ -3,8 +3,8 @@
 #include "RegistrySettingsBackend.h"
 #include "WinRig.h"
 
-#include "app/CRegHelper.h"
-#include "face/FaceIds.h"
+#include "CRegHelper.h"
+#include "FaceIds.h"
 
 #include <gtest/gtest.h>
 

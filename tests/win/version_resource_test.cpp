@@ -3,7 +3,7 @@
 #include "VersionResource.h"
 #include "WinApi.h"
 
-#include "app/CVersionInfo.h"
+#include "CVersionInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/CDialRecordingPort.h"
+#include "CDialRecordingPort.h"
 
 #include <string_view>
 

@@ -3,7 +3,7 @@
 // recent numbers once it has been sent.
 #pragma once
 
-#include "app/CRecentNumbers.h"
+#include "CRecentNumbers.h"
 #include "ports.h"
 
 namespace orvane {

@@ -1,10 +1,10 @@
 // The dialog's life: construction, start-up, the routing of events to their handlers,
 // the send routine, and the end.
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
-#include "app/CRegHelper.h"
-#include "app/CVersionInfo.h"
-#include "face/FaceIds.h"
+#include "CRegHelper.h"
+#include "CVersionInfo.h"
+#include "FaceIds.h"
 
 #include <cstdio>
 #include <utility>
@@ -24,8 +24,6 @@ std::string FormatMac(const std::uint8_t (&mac)[6]) {
 // still gets a well-formed login.
 constexpr const char* kNoAdapterIdentity = "00:00:00:00:00:00";
 
-constexpr unsigned kConnectDelayMs = 500;
-constexpr unsigned kSearchEndMs = 3500;
 constexpr int kWideScreen = 1920;
 
 } // namespace
@@ -54,8 +52,8 @@ void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {
     ReadSettings();
     InitFace();
     LoadPrivateContacts(privateContactsPath);
-    m_ports.timers.SetTimer(Timer::Connect, kConnectDelayMs);
-    m_ports.timers.SetTimer(Timer::SearchEnd, kSearchEndMs);
+    m_ports.timers.SetTimer(Timer::Connect, Timer::ConnectMs);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::SearchEndMs);
     UpdateDevicesMenu();
     m_socket.m_pOwner = this;
 }
@@ -225,8 +223,8 @@ void CDialerDlg::OnListClick(int listId, int row) {
         // A click that hit no row picks nothing; -1 means "no click" to the pick itself.
         if (row >= 0) OnClickDeviceList(row);
         break;
-    case Ctl::PhonebookList: OnPhonebookClick(row); break;
-    case Ctl::CallLogList: OnCallLogClick(row); break;
+    case Ctl::PhonebookList:
+    case Ctl::CallLogList: OnNumberListClick(listId, row); break;
     case Ctl::MenuList: OnMenuListClick(row); break;
     default: break;
     }

@@ -2,12 +2,12 @@
 // turns window events into calls of the On... operations and draws Face() afterwards.
 #pragma once
 
-#include "app/RecordTable.h"
-#include "face/FaceModel.h"
-#include "link/CDropTrace.h"
-#include "link/UdpSocket.h"
+#include "CDropTrace.h"
+#include "FaceModel.h"
+#include "Protocol.h"
+#include "RecordTable.h"
+#include "UdpSocket.h"
 #include "ports.h"
-#include "protocol/Protocol.h"
 
 #include <array>
 #include <optional>
@@ -28,15 +28,20 @@ enum FaceMode {
 
 // Timers of the dialog window.
 namespace Timer {
-constexpr int KeepAlive = 1;  // 60000 ms, restarted by every SendCommand
-constexpr int VolumeDrag = 3; // 500 ms after the last slider move
-constexpr int Connect = 4;    // 500 ms at start; 10000 ms between private logins
-constexpr int SearchEnd = 5;  // 3500 ms after a search starts, 3000 after "Enumerate"
-constexpr int DropTrace = 6;  // 60000 ms while datagrams from strangers are being counted
-} // namespace Timer
+constexpr int KeepAlive = 1;
+constexpr int VolumeDrag = 3;
+constexpr int Connect = 4;
+constexpr int SearchEnd = 5;
+constexpr int DropTrace = 6; // its period is CDropTrace::kPeriodMs
 
-// The program's name: the window's title, and the caption of its own boxes.
-inline constexpr const char* kWindowTitle = "Orvane's SIP Dialer";
+// Their periods, in milliseconds.
+constexpr unsigned KeepAliveMs = 60000;    // restarted by every SendCommand
+constexpr unsigned VolumeDragMs = 500;     // after the last slider move
+constexpr unsigned ConnectMs = 500;        // at start, and before the search after a release
+constexpr unsigned PrivateLoginMs = 10000; // between private logins, until a reply comes
+constexpr unsigned SearchEndMs = 3500;     // after a search starts
+constexpr unsigned EnumerateEndMs = 3000;  // after "Enumerate"
+} // namespace Timer
 
 struct DeviceEntry {
     std::string szType; // at most 9 characters
@@ -62,7 +67,7 @@ struct CallLogEntry {
     std::string Duration; // at most 19
 };
 
-class CDialerDlg {
+class CDialerDlg : public DatagramSink {
   public:
     struct Ports {
         DatagramPort& socket;
@@ -122,7 +127,7 @@ class CDialerDlg {
     // One received datagram's text (up to its first NUL) from `sender` (dotted IPv4): the
     // one way datagrams enter the dialog. Only what the phone in use may send is handed
     // to OnDeviceMessage; the rest is dropped and traced.
-    void OnDatagram(std::string_view sender, std::string_view msg);
+    void OnDatagram(std::string_view sender, std::string_view msg) override;
     // One message to handle, as if the phone in use sent it.
     void OnDeviceMessage(std::string_view msg);
 
@@ -210,7 +215,7 @@ class CDialerDlg {
 
     // The keep-alive period. Only tests shorten it, to see "ALIVE:" without waiting a
     // minute; the program never changes it.
-    unsigned m_nKeepAliveMs = 60000;
+    unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
 
   private:
     // Follows console mode once an event's handler has ended, however it ended.
@@ -286,8 +291,8 @@ class CDialerDlg {
     // giveDisplayBack: the user left it, so the display lines return and the phone is
     // asked for its display; otherwise the phone's screen has already taken the place.
     void LeaveConsoleMode(bool giveDisplayBack);
-    void OnPhonebookClick(int row);
-    void OnCallLogClick(int row);
+    // A click on a row of the phonebook or the call log.
+    void OnNumberListClick(int listId, int row);
     void OnMenuListClick(int row);
     void OnUsePrivateContactList();
     void OnAbout();

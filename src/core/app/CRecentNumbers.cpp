@@ -1,6 +1,6 @@
-#include "app/CRecentNumbers.h"
+#include "CRecentNumbers.h"
 
-#include "app/DialLink.h"
+#include "DialLink.h"
 
 #include <algorithm>
 #include <cstdio>

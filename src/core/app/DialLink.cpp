@@ -1,4 +1,4 @@
-#include "app/DialLink.h"
+#include "DialLink.h"
 
 #include <array>
 #include <cstdio>

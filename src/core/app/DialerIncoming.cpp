@@ -1,10 +1,10 @@
 // Everything the device sends arrives in OnDeviceMessage: display lines, soft keys, icons,
 // the volume screen, the hook state, text prompts and the Linux console. The list
 // messages and screen switches are in DialerLists.cpp.
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
-#include "link/CSenderRule.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "CSenderRule.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -124,13 +124,14 @@ void CDialerDlg::OnHookOn() {
 
 void CDialerDlg::SetDisplayLine(int vp, std::string text) {
     ReadEntry();
-    text = proto::Cut(text, vp == 7 ? proto::Width::BlockText : proto::Width::DisplayText);
+    text = proto::Cut(text, vp == proto::Line::Block ? proto::Width::BlockText
+                                                     : proto::Width::DisplayText);
     const std::size_t brace = text.find('}');
     if (brace != std::string::npos) text[brace] = 'H';
 
     FaceModel& face = m_face;
     switch (vp) {
-    case 0: {
+    case proto::Line::Top: {
         const std::string& current = face.Text(Ctl::DisplayLine0);
         if (text != current) {
             // Font C while the text is long, font A otherwise; judged by the font the line
@@ -147,20 +148,20 @@ void CDialerDlg::SetDisplayLine(int vp, std::string text) {
         }
         break;
     }
-    case 1:
+    case proto::Line::Second:
         SetTextIfDifferent(face, Ctl::DisplayLine1, text);
         face.Show(Ctl::DisplayLine1, true);
         break;
-    case 2:
+    case proto::Line::Third:
         SetTextIfDifferent(face, Ctl::DisplayLine2, text);
         if (!text.empty()) ShowLines23HideLine0(face);
         SetTextIfDifferent(face, Ctl::DisplayLine3, std::string());
         break;
-    case 3:
+    case proto::Line::Fourth:
         SetTextIfDifferent(face, Ctl::DisplayLine3, text);
         if (!text.empty()) ShowLines23HideLine0(face);
         break;
-    case 7: {
+    case proto::Line::Block: {
         face.Show(Ctl::DisplayLine0, false);
         face.Show(Ctl::EntryEdit, false);
         face.Show(Ctl::DisplayLine1, true);
@@ -224,19 +225,23 @@ void CDialerDlg::OnIconKey(std::string_view msg) {
     if (!key) return;
     switch (key->slot) {
     case 1:
-        if (key->iconCode == 1) m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::Edit));
-        if (key->iconCode == 3) m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::New));
+        if (key->iconCode == proto::KeyIcon::Edit)
+            m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::Edit));
+        if (key->iconCode == proto::KeyIcon::New)
+            m_face.SetImages(Ctl::EditKey, NormalOnly(Bmp::New));
         m_face.Show(Ctl::F1, false);
         m_face.Redraw(Ctl::EditKey);
         m_face.Show(Ctl::EditKey, true);
         break;
     case 2:
-        if (key->iconCode == 2) m_face.SetImages(Ctl::DeleteKey, NormalOnly(Bmp::Delete));
+        if (key->iconCode == proto::KeyIcon::Delete)
+            m_face.SetImages(Ctl::DeleteKey, NormalOnly(Bmp::Delete));
         m_face.Show(Ctl::F2, false);
         m_face.Show(Ctl::DeleteKey, true);
         break;
     case 3:
-        if (key->iconCode == 0) m_face.SetImages(Ctl::BackKey, NormalOnly(Bmp::Back));
+        if (key->iconCode == proto::KeyIcon::Back)
+            m_face.SetImages(Ctl::BackKey, NormalOnly(Bmp::Back));
         m_face.Show(Ctl::F3, false);
         m_face.Show(Ctl::BackKey, true);
         break;
@@ -248,12 +253,12 @@ void CDialerDlg::OnClr(std::string_view msg) {
     const std::optional<int> what = proto::ParseClr(msg);
     if (!what) return;
     switch (*what) {
-    case 4:
+    case proto::Clear::SmallIcons:
         m_face.Show(Ctl::UsbIcon, false);
         m_face.Show(Ctl::HdIcon, false);
         m_face.Show(Ctl::DndIcon, false);
         break;
-    case 5:
+    case proto::Clear::StatusAndVolume:
         m_face.Show(Ctl::StatusIcon, false);
         m_face.Show(Ctl::VolumeSlider, false);
         break;
@@ -265,19 +270,19 @@ void CDialerDlg::OnIcon(std::string_view msg) {
     const std::optional<proto::IconMsg> icon = proto::ParseIcon(msg);
     if (!icon) return;
     switch (icon->icon) {
-    case 100: m_face.Show(Ctl::UsbIcon, true); break;
-    case 101: m_face.Show(Ctl::UsbIcon, false); break;
-    case 102:
+    case proto::IconCode::UsbOn: m_face.Show(Ctl::UsbIcon, true); break;
+    case proto::IconCode::UsbOff: m_face.Show(Ctl::UsbIcon, false); break;
+    case proto::IconCode::Registered:
         m_face.Show(Ctl::PhoneIcon, true);
         m_face.Show(Ctl::PhoneOffIcon, false);
         break;
-    case 103:
+    case proto::IconCode::Unregistered:
         m_face.Show(Ctl::PhoneIcon, false);
         m_face.Show(Ctl::PhoneOffIcon, true);
         break;
-    case 105: m_face.Show(Ctl::DndIcon, true); break;
-    case 106: m_face.Show(Ctl::HdIcon, true); break;
-    case 107: m_face.Show(Ctl::HdIcon, false); break;
+    case proto::IconCode::DndOn: m_face.Show(Ctl::DndIcon, true); break;
+    case proto::IconCode::HdOn: m_face.Show(Ctl::HdIcon, true); break;
+    case proto::IconCode::HdOff: m_face.Show(Ctl::HdIcon, false); break;
     default:
         // Any other code is a status picture; an unknown one keeps the picture it has.
         m_face.Show(Ctl::StatusIcon, true);

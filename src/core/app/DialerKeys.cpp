@@ -1,8 +1,8 @@
 // What the user's keys and clicks do: the keypad and the entry edit, the call, volume,
 // tab and soft keys, list selections and the contact editor.
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +13,6 @@ namespace orvane {
 namespace {
 
 constexpr const char* kCaption = kWindowTitle;
-constexpr unsigned kVolumeDragMs = 500;
 // The entry edit's mark while SEND sends its line to the phone's console.
 constexpr const char* kConsoleTag = "console";
 
@@ -255,40 +254,28 @@ void CDialerDlg::OnVolumeSlider() {
     // Flag and timer first: the device's volume reports must not move the thumb back
     // even while the send below is busy (a failed send opens a box).
     m_bVolumeDrag = true;
-    m_ports.timers.SetTimer(Timer::VolumeDrag, kVolumeDragMs);
+    m_ports.timers.SetTimer(Timer::VolumeDrag, Timer::VolumeDragMs);
     SendCommand(proto::FormatVolume(percent));
 }
 
 // --- Lists and the contact editor ----------------------------------------------------------
 
-void CDialerDlg::OnPhonebookClick(int row) {
+void CDialerDlg::OnNumberListClick(int listId, int row) {
+    const bool phonebook = listId == Ctl::PhonebookList;
+    int& selection = phonebook ? m_nContactSel : m_nCallSel;
     // Any row the list shows counts, also one past the count after the device resent lower
     // numbers (rows are only ever appended); each row shows the record of its number.
-    const int count =
-        std::min(m_face.ListRowCount(Ctl::PhonebookList), static_cast<int>(m_Phonebook.size()));
+    const std::size_t stored = phonebook ? m_Phonebook.size() : m_CallLog.size();
+    const int count = std::min(m_face.ListRowCount(listId), static_cast<int>(stored));
     if (row < 0 || row >= count) {
         // A click below the last row selects nothing, so a later "MOD:" is ignored.
-        m_nContactSel = -1;
+        selection = -1;
         return;
     }
-    m_nContactSel = row;
-    m_strEntry = std::as_const(m_Phonebook)[static_cast<std::size_t>(row)].number;
-    WriteEntry();
-    m_face.Show(Ctl::End, true);
-    m_face.Show(Ctl::Send, true);
-    m_face.Enable(Ctl::Send, true);
-    SendCommand(proto::FormatSelect(row));
-}
-
-void CDialerDlg::OnCallLogClick(int row) {
-    const int count =
-        std::min(m_face.ListRowCount(Ctl::CallLogList), static_cast<int>(m_CallLog.size()));
-    if (row < 0 || row >= count) {
-        m_nCallSel = -1;
-        return;
-    }
-    m_nCallSel = row;
-    m_strEntry = std::as_const(m_CallLog)[static_cast<std::size_t>(row)].Number;
+    selection = row;
+    const auto i = static_cast<std::size_t>(row);
+    m_strEntry =
+        phonebook ? std::as_const(m_Phonebook)[i].number : std::as_const(m_CallLog)[i].Number;
     WriteEntry();
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);

@@ -1,10 +1,11 @@
 // Finding and controlling a phone: the discovery broadcast and the device list, the pick
 // of a device with its take-over question and password prompt, "Set IP", "Release", the
 // private attachment and the login reply.
-#include "app/CDialerDlg.h"
-#include "app/CRegHelper.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "CRegHelper.h"
+#include "FaceIds.h"
+#include "Protocol.h"
+#include "Text.h"
 
 #include <string>
 #include <utility>
@@ -62,14 +63,6 @@ void EndPasswordEntry(CDialerDlg& dlg) {
     dlg.Face().SetLimitText(Ctl::EntryEdit, 0);
 }
 
-// Trims blanks and tabs around a typed address.
-std::string Trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    const auto last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
-}
-
 } // namespace
 
 // --- Discovery -----------------------------------------------------------------------------
@@ -108,7 +101,7 @@ void CDialerDlg::SetLinkPrompt(const std::string& text) {
 void CDialerDlg::OnEnumerate() {
     m_nDeviceCount = 0;
     SearchDevices();
-    m_ports.timers.SetTimer(Timer::SearchEnd, 3000);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::EnumerateEndMs);
 }
 
 void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
@@ -369,7 +362,7 @@ void CDialerDlg::EndApplyKey() {
 
 void CDialerDlg::OnApplyAddress() {
     ReadEntry();
-    const std::string addr = Trimmed(m_strEntry);
+    const std::string addr(text::Trim(m_strEntry, " \t")); // blanks and tabs around it
     // A text the address field cannot hold would be cut into another address: asked
     // again (the edit limits what is typed, so only text put there otherwise gets here).
     // So is a host name: the phone answers from its address, which a name never equals.
@@ -433,7 +426,7 @@ void CDialerDlg::OnReleasePrivate() {
         }
     }
     SetLinkPrompt("");
-    m_ports.timers.SetTimer(Timer::Connect, 500); // a search follows
+    m_ports.timers.SetTimer(Timer::Connect, Timer::ConnectMs); // a search follows
 }
 
 void CDialerDlg::UpdateDevicesMenu() {
@@ -453,13 +446,13 @@ void CDialerDlg::OnConnectTimer() {
         m_bSearchOpen = false;
         SetLinkPrompt("Connecting ...");
         SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
-        m_ports.timers.SetTimer(Timer::Connect, 10000); // again until a reply comes
+        m_ports.timers.SetTimer(Timer::Connect, Timer::PrivateLoginMs);
         return;
     }
     m_ports.timers.KillTimer(Timer::Connect);
     // Only the first search asks the address named at start; a later one is a real search.
     SearchDevices(std::exchange(m_strStartAddr, std::string()));
-    m_ports.timers.SetTimer(Timer::SearchEnd, 3500);
+    m_ports.timers.SetTimer(Timer::SearchEnd, Timer::SearchEndMs);
 }
 
 void CDialerDlg::OnLoginReply(std::string_view msg) {

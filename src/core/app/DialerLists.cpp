@@ -1,9 +1,9 @@
 // The device's lists: phonebook, call log and menu, and the messages that show and hide
 // them. Long phonebooks and call logs arrive in several datagrams; rows are only ever
 // appended, so a continuation never rebuilds a list of thousands of rows.
-#include "app/CDialerDlg.h"
-#include "face/FaceIds.h"
-#include "protocol/Protocol.h"
+#include "CDialerDlg.h"
+#include "FaceIds.h"
+#include "Protocol.h"
 
 #include <cstddef>
 #include <string>
@@ -49,7 +49,8 @@ void CDialerDlg::OnPbook(std::string_view msg) {
 
     if (last > 0) {
         for (int k = m_nPhonebookCount + 1; k <= last; ++k) {
-            const PhonebookEntry& entry = std::as_const(m_Phonebook)[static_cast<std::size_t>(k - 1)];
+            const PhonebookEntry& entry =
+                std::as_const(m_Phonebook)[static_cast<std::size_t>(k - 1)];
             const int rows = m_face.ListRowCount(Ctl::PhonebookList);
             const int r = m_face.ListInsertRow(Ctl::PhonebookList, rows, std::to_string(rows + 1));
             m_face.ListSetItemText(Ctl::PhonebookList, r, 1, entry.name);

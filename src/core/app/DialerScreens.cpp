@@ -1,8 +1,8 @@
 // The screens of the phone face: the dial pad, the three list screens, and the tab
 // highlight that goes with them.
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 namespace orvane {
 

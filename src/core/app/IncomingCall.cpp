@@ -1,9 +1,9 @@
-#include "app/IncomingCall.h"
+#include "IncomingCall.h"
 
-#include "app/DialLink.h"
-#include "face/FaceIds.h"
-#include "face/ListFilter.h"
-#include "protocol/Protocol.h"
+#include "DialLink.h"
+#include "FaceIds.h"
+#include "ListFilter.h"
+#include "Protocol.h"
 
 namespace orvane {
 

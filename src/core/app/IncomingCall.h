@@ -2,7 +2,7 @@
 // picture, and the caller on the display lines below the heading.
 #pragma once
 
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,9 @@
 // The private contact list: read once from its file at start, handed to the device on
 // request, and switched on and off from the Devices menu.
-#include "app/PrivateContacts.h"
+#include "PrivateContacts.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
+#include "Text.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,25 +14,6 @@
 #include <utility>
 
 namespace orvane {
-
-namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The first whitespace-delimited word of `text`; empty when there is none.
-std::string FirstWord(const std::string& text) {
-    std::size_t begin = 0;
-    while (begin < text.size() && IsSpace(text[begin]))
-        ++begin;
-    std::size_t end = begin;
-    while (end < text.size() && !IsSpace(text[end]))
-        ++end;
-    return text.substr(begin, end - begin);
-}
-
-} // namespace
 
 std::vector<PhonebookEntry> ParsePrivateContacts(std::istream& in) {
     using namespace PrivateContactLimits;
@@ -60,7 +42,7 @@ std::vector<PhonebookEntry> ParsePrivateContacts(std::istream& in) {
             text.clear();
             field = Number;
         } else if (c == ' ' && field == Number) {
-            number = proto::Cut(FirstWord(text), proto::Width::PbookNumber);
+            number = proto::Cut(text::FirstWord(text), proto::Width::PbookNumber);
             text.clear();
             field = Name;
         } else if (c == ';') {

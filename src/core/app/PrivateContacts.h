@@ -2,7 +2,7 @@
 // nothing but what follows each ";".
 #pragma once
 
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 
 #include <cstddef>
 #include <istream>

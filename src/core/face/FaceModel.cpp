@@ -1,6 +1,6 @@
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
-#include "face/FaceIds.h"
+#include "FaceIds.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,4 +1,4 @@
-#include "face/ListFilter.h"
+#include "ListFilter.h"
 
 namespace orvane {
 

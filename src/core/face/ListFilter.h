@@ -2,7 +2,7 @@
 // column, ignoring case.
 #pragma once
 
-#include "face/FaceModel.h"
+#include "FaceModel.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "link/CDropTrace.h"
+#include "CDropTrace.h"
 
 namespace orvane {
 

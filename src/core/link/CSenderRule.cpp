@@ -1,6 +1,6 @@
-#include "link/CSenderRule.h"
+#include "CSenderRule.h"
 
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 namespace orvane {
 

@@ -1,7 +1,6 @@
-#include "link/UdpSocket.h"
+#include "UdpSocket.h"
 
-#include "app/CDialerDlg.h"
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <cstring>
 
@@ -21,7 +20,7 @@ bool IsTransientReceiveError(int error) {
 UdpSocket::UdpSocket(DatagramPort& port, Dialogs& dialogs) : m_port(port), m_dialogs(dialogs) {
     if (!m_port.Create()) {
         m_dialogs.MessageBox("Socket Create() failed: " + std::to_string(m_port.LastError()),
-                             "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+                             kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
     }
 }
 
@@ -69,7 +68,7 @@ bool UdpSocket::Send(const void* data, std::size_t length) {
                                  MsgButtons::Ok, MsgIcon::Warning, false);
         } else {
             m_dialogs.MessageBox("Server Socket failed to send: " + std::to_string(error),
-                                 "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+                                 kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
         }
         return false;
     }
@@ -77,15 +76,15 @@ bool UdpSocket::Send(const void* data, std::size_t length) {
 }
 
 void UdpSocket::ShowLastingFailure(const std::string& text) {
-    m_dialogs.MessageBox(text, "Orvane's SIP Dialer", MsgButtons::Ok, MsgIcon::Warning, true);
+    m_dialogs.MessageBox(text, kWindowTitle, MsgButtons::Ok, MsgIcon::Warning, true);
 }
 
 void UdpSocket::OnReceive(int) {
     if (m_bClosed) return;
     m_strSenderAddr.clear();
-    m_nSenderPort = 0;
+    unsigned senderPort = 0; // the device is known by its address alone
     const int n =
-        m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr, m_nSenderPort);
+        m_port.ReceiveFrom(m_buffer, proto::kMaxReceiveLength, m_strSenderAddr, senderPort);
     if (n < 0) {
         const int error = m_port.LastError();
         if (error == SockErr::WouldBlock || IsTransientReceiveError(error)) return;

@@ -6,10 +6,19 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
-class CDialerDlg;
+// Who handles each datagram the socket reads: the dialog.
+class DatagramSink {
+  public:
+    // `msg` is the datagram's text up to its first NUL.
+    virtual void OnDatagram(std::string_view sender, std::string_view msg) = 0;
+
+  protected:
+    ~DatagramSink() = default;
+};
 
 class UdpSocket {
   public:
@@ -36,9 +45,8 @@ class UdpSocket {
     bool IsClosed() const { return m_bClosed; }
 
     bool m_bReadyToSend = false;
-    CDialerDlg* m_pOwner = nullptr;
+    DatagramSink* m_pOwner = nullptr;
     std::string m_strSenderAddr;
-    unsigned m_nSenderPort = 0;
     bool m_bBroadcast = false;
     // The value last given to the socket's broadcast option, so the option is only
     // touched when it has to change. Starts at 1, so the first unicast clears it.

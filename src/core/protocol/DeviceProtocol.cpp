@@ -1,7 +1,8 @@
 // The device's half of the command protocol: reading what the dialer sends and formatting
 // what a device sends. The emulated phone is built on it.
-#include "protocol/ListItems.h"
-#include "protocol/Protocol.h"
+#include "ListItems.h"
+#include "Protocol.h"
+#include "Text.h"
 
 #include <algorithm>
 
@@ -23,9 +24,7 @@ std::optional<int> WholeInt(std::string_view s) {
     return static_cast<int>(v.number);
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+using text::IsSpace;
 
 // A list item text: ";" would end the item early, so it travels as ",".
 std::string ItemText(std::string_view s, std::size_t width) {
@@ -74,7 +73,25 @@ void AddItem(std::vector<std::string>& out, std::string& text, const std::string
     text += item;
 }
 
+// Dialer command keywords by OutKeyword.
+constexpr const char* kOutgoing[] = {
+    "ORVN:", "LOGIN:", "INIT:",   "ALIVE:", "STOP:", "KEY:",   "DIAL:",  "LINUX:",
+    "DISP:", "VOL:",   "SELECT:", "ADD:",   "MOD:",  "PBOOK:", "PBOOK:", "INPUT:",
+};
+static_assert(sizeof(kOutgoing) / sizeof(kOutgoing[0]) ==
+                  static_cast<std::size_t>(OutKeyword::None),
+              "one keyword text per dialer command");
+
 } // namespace
+
+const char* KeywordText(OutKeyword k) {
+    const auto i = static_cast<std::size_t>(k);
+    return i < sizeof(kOutgoing) / sizeof(kOutgoing[0]) ? kOutgoing[i] : "";
+}
+
+const char* CommandName(OutKeyword k) {
+    return k == OutKeyword::PrivateUpload ? "PBOOK: 2 upload" : KeywordText(k);
+}
 
 // ---------------------------------------------------------------------------------------
 // Dialer to device: parsing.

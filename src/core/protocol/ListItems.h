@@ -2,7 +2,7 @@
 // to the protocol library.
 #pragma once
 
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
 #include <string_view>
 #include <vector>

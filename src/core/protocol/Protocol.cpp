@@ -1,8 +1,9 @@
 // The dialer's half of the command protocol: reading what the device sends and formatting
 // what the dialer sends. Shared reading rules (Scan, TextAfterBlank, Cut) live here too.
-#include "protocol/Protocol.h"
+#include "Protocol.h"
 
-#include "protocol/ListItems.h"
+#include "ListItems.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,12 +15,7 @@ namespace orvane::proto {
 
 namespace {
 
-// White space as scanf sees it: blank, tab, line feed, vertical tab, form feed, return.
-// Most characters are above the blank, so one comparison settles them.
-inline bool IsSpace(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u <= ' ' && (u == ' ' || (u >= '\t' && u <= '\r'));
-}
+using text::IsSpace;
 
 void SkipSpace(std::string_view s, std::size_t& pos) {
     while (pos < s.size() && IsSpace(s[pos]))

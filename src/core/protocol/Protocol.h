@@ -39,7 +39,6 @@ constexpr std::size_t DevIP = 15;
 constexpr std::size_t DevName = 31;
 constexpr std::size_t DevID = 33;
 constexpr std::size_t Password = 29;
-constexpr std::size_t DeviceAddr = 59;
 } // namespace Width
 
 constexpr int kPhonebookCapacity = 1000; // items 1..999
@@ -228,6 +227,32 @@ constexpr int F1 = 12, F2 = 13, F3 = 14, Menu = 15, Mute = 16, VolUp = 17, VolDo
               End = 20, Contacts = 23, CallLogs = 24, Dialpad = 25;
 }
 
+// Numbers that the device's messages carry.
+// "DISP:" lines: 0 to 3 one line each, 7 the block over lines 1 to 3 ("\n" between them).
+// "CLR:" clears one of these lines, or a group of icons.
+namespace Line {
+constexpr int Top = 0, Second = 1, Third = 2, Fourth = 3, Block = 7;
+}
+namespace Clear {
+constexpr int SmallIcons = 4;      // USB, HD and do-not-disturb icons
+constexpr int StatusAndVolume = 5; // the status picture and the volume slider
+} // namespace Clear
+// "ICON:" codes: the small icons from 100 up; any other code is a status picture.
+namespace IconCode {
+constexpr int Connected = 0, Outgoing = 20, Incoming = 21, Idle = 33, Missed = 42, Hold = 43,
+              Muted = 44, DndSign = 47;
+constexpr int UsbOn = 100, UsbOff = 101, Registered = 102, Unregistered = 103, DndOn = 105,
+              HdOn = 106, HdOff = 107;
+} // namespace IconCode
+// "ICON_KEY:" pictures of the three soft keys.
+namespace KeyIcon {
+constexpr int Back = 0, Edit = 1, Delete = 2, New = 3;
+}
+// "VOL:" device codes.
+namespace VolDevice {
+constexpr int Ringer = 1, Handset = 2;
+}
+
 // ---------------------------------------------------------------------------------------
 // Dialer to device: parsing, for the device side.
 
@@ -261,6 +286,12 @@ struct DialerCommand {
     std::vector<PbookItem> upload; // PrivateUpload
 };
 DialerCommand ParseDialerCommand(std::string_view msg);
+// The keyword a dialer command starts with ("PBOOK:" for both the list switch and the
+// private upload); "" for None.
+const char* KeywordText(OutKeyword k);
+// How logs and traces name a command: its keyword, but "PBOOK: 2 upload" for a batch of
+// the private list, so it is not counted with the list switches; "" for None.
+const char* CommandName(OutKeyword k);
 
 // ---------------------------------------------------------------------------------------
 // Device to dialer: formatting, for the device side.
@@ -283,8 +314,6 @@ constexpr const char* kLinuxStart = "LINUX_START:";
 constexpr const char* kLinuxEnd = "LINUX_END:";
 constexpr const char* kUpdatePcList = "UPDATE_PCLIST:";
 constexpr const char* kHideList = "HIDE_LIST:";
-constexpr const char* kShowList = "SHOW_LIST:";
-constexpr const char* kShowNav = "SHOW_NAV:";
 constexpr const char* kShowDialpad = "SHOW_DIALPAD:";
 
 // Lists split into datagrams of at most maxBytes characters each (items never split);

@@ -1,6 +1,6 @@
 #include "SkinDrawing.h"
 
-#include "../../core/face/FaceIds.h"
+#include "FaceIds.h"
 #include "SkinShapes.h"
 
 #include <QImage>

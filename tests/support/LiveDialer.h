@@ -1,13 +1,10 @@
-// The real dialer in this process, put together exactly as orvane-dialer's main does (Qt
-// socket, timers, dialogs, the settings file in a runtime folder, the machine), with its
-// real window, and driven the way a user drives it: clicks on the face's widgets, typing,
-// menu commands, list clicks. It also reads back what the window shows.
+// The real dialer in this process, put together by CDialerApp exactly as orvane-dialer's
+// main does (Qt socket, timers, dialogs, the settings file in a runtime folder, the
+// machine), with its real window, and driven the way a user drives it: clicks on the face's
+// widgets, typing, menu commands, list clicks. It also reads back what the window shows.
 #pragma once
 
-#include "DialerWindow.h"
-#include "QtPorts.h"
-#include "app/CDialerDlg.h"
-#include "app/FileSettingsBackend.h"
+#include "CDialerApp.h"
 
 #include <QImage>
 #include <QKeySequence>
@@ -45,7 +42,7 @@ class LiveDialer {
 
     DialerWindow& window() { return *m_window; }
     CDialerDlg& dialog() { return *m_dialog; }
-    QtDatagramPort& socket() { return m_socket; }
+    QtDatagramPort& socket() { return m_app->socket(); }
 
     // --- What the user sees ------------------------------------------------------------
     // The text a control shows: a label, a soft key's caption, an edit's contents.
@@ -95,13 +92,9 @@ class LiveDialer {
   private:
     QTreeView* tree(int listId) const;
 
-    std::unique_ptr<FileSettingsBackend> m_settings;
-    QtDatagramPort m_socket;
-    QtTimerHost m_timers;
-    QtDialogs m_dialogs;
-    QtPlatform m_platform;
-    std::unique_ptr<CDialerDlg> m_dialog;
-    std::unique_ptr<DialerWindow> m_window;
+    std::unique_ptr<CDialerApp> m_app;
+    CDialerDlg* m_dialog;   // m_app's
+    DialerWindow* m_window; // m_app's
     Options m_options;
 };
 

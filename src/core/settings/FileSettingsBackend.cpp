@@ -1,4 +1,4 @@
-#include "app/FileSettingsBackend.h"
+#include "FileSettingsBackend.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // and a dialer rig that wires them to a CDialerDlg.
 #pragma once
 
-#include "app/CDialerDlg.h"
+#include "CDialerDlg.h"
 #include "ports.h"
 
 #include <deque>

@@ -1,4 +1,4 @@
-#include "app/CVersionInfo.h"
+#include "CVersionInfo.h"
 
 #include "BuildVersion.h"
 

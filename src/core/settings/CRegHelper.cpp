@@ -1,4 +1,4 @@
-#include "app/CRegHelper.h"
+#include "CRegHelper.h"
 
 #include <cstddef>
 #include <vector>

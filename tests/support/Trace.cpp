@@ -1,24 +1,16 @@
 #include "Trace.h"
 
+#include "Protocol.h"
+
 #include <QSet>
 
 namespace orvane::demo {
 
 QString KeywordOf(const QString& text, bool fromDialer) {
-    qsizetype end = 0;
-    while (end < text.size() && (text[end].isUpper() || text[end] == QLatin1Char('_')))
-        ++end;
-    if (end == 0 || end >= text.size() || text[end] != QLatin1Char(':'))
-        return QStringLiteral("(other)");
-    QString keyword = text.left(end + 1);
-    if (keyword == QLatin1String("HOOK:"))
-        return text.startsWith(QLatin1String("HOOK: ON")) ? QStringLiteral("HOOK: ON")
-                                                          : QStringLiteral("HOOK: OFF");
-    // The private list goes to the phone in "PBOOK: 2 " batches; "PBOOK: 1" and "PBOOK: 2"
-    // alone switch lists.
-    if (fromDialer && text.startsWith(QLatin1String("PBOOK: 2 ")))
-        return QStringLiteral("PBOOK: 2 upload");
-    return keyword;
+    const std::string bytes = text.toStdString();
+    const char* keyword = fromDialer ? proto::CommandName(proto::ParseDialerCommand(bytes).kind)
+                                     : proto::KeywordText(proto::RecognizeIncoming(bytes));
+    return *keyword != '\0' ? QString::fromLatin1(keyword) : QStringLiteral("(other)");
 }
 
 int TraceCounts::totalToPhones() const {

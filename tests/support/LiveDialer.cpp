@@ -1,8 +1,8 @@
 #include "LiveDialer.h"
 
 #include "CMyButton.h"
+#include "FaceIds.h"
 #include "FaceWidgets.h"
-#include "face/FaceIds.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -17,27 +17,19 @@
 
 namespace orvane::demo {
 
-LiveDialer::LiveDialer(const Options& options) : m_options(options) {
-    m_settings = std::make_unique<FileSettingsBackend>(options.runtimeDir.toStdString());
-    m_dialog = std::make_unique<CDialerDlg>(
-        CDialerDlg::Ports{m_socket, m_timers, m_dialogs, *m_settings, m_platform});
-    m_window = std::make_unique<DialerWindow>(*m_dialog);
-    m_socket.attach(m_window.get());
-    m_timers.attach(m_window.get());
-    m_dialogs.attach(m_window.get());
+LiveDialer::LiveDialer(const Options& options)
+    : m_app(std::make_unique<CDialerApp>(CDialerApp::Options{options.runtimeDir, nullptr, {}})),
+      m_dialog(&m_app->dialog()), m_window(&m_app->window()), m_options(options) {
     if (options.keepAliveMs > 0) m_dialog->m_nKeepAliveMs = options.keepAliveMs;
 }
 
 LiveDialer::~LiveDialer() {
-    m_dialogs.setQuitting(true);
-    m_socket.attach(nullptr);
-    m_timers.attach(nullptr);
-    m_dialogs.attach(nullptr);
+    m_app->qtDialogs().setQuitting(true);
     m_window->hide();
 }
 
 void LiveDialer::start() {
-    m_window->initDialog(m_options.privateContacts.toStdString());
+    m_app->init(m_options.privateContacts.toStdString());
     if (m_dialog->IsEnded()) return;
     m_window->show();
     activate();
@@ -46,7 +38,7 @@ void LiveDialer::start() {
 bool LiveDialer::activate() {
     // As a desktop does with a new window, or a click on it: it gets the keyboard.
     m_window->activateWindow();
-    return QTest::qWaitForWindowActive(m_window.get(), 2000);
+    return QTest::qWaitForWindowActive(m_window, 2000);
 }
 
 bool LiveDialer::close() {
@@ -68,7 +60,7 @@ QString LiveDialer::text(int id) const {
 
 bool LiveDialer::visible(int id) const {
     QWidget* w = m_window->control(id);
-    return w != nullptr && m_window->isVisible() && w->isVisibleTo(m_window.get());
+    return w != nullptr && m_window->isVisible() && w->isVisibleTo(m_window);
 }
 
 bool LiveDialer::enabled(int id) const {
@@ -91,7 +83,7 @@ bool LiveDialer::masked(int id) const {
 
 QString LiveDialer::tag(int id) const {
     auto* edit = qobject_cast<QLineEdit*>(m_window->control(id));
-    if (edit == nullptr || !edit->isVisibleTo(m_window.get())) return {};
+    if (edit == nullptr || !edit->isVisibleTo(m_window)) return {};
     auto* label = edit->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
     return label != nullptr && label->isVisibleTo(edit) ? label->text() : QString();
 }
@@ -218,14 +210,14 @@ bool LiveDialer::type(int id, const QString& text) {
 
 bool LiveDialer::shortcut(const QKeySequence& keys) {
     if (!activate()) return false;
-    QWidget* target = m_window->focusWidget() != nullptr ? m_window->focusWidget() : m_window.get();
+    QWidget* target = m_window->focusWidget() != nullptr ? m_window->focusWidget() : m_window;
     QTest::keySequence(target, keys);
     return true;
 }
 
 void LiveDialer::pressEnter(int focusId) {
     if (QWidget* w = m_window->control(focusId)) w->setFocus(Qt::OtherFocusReason);
-    QWidget* target = m_window->focusWidget() != nullptr ? m_window->focusWidget() : m_window.get();
+    QWidget* target = m_window->focusWidget() != nullptr ? m_window->focusWidget() : m_window;
     QTest::keyClick(target, Qt::Key_Return);
 }
 

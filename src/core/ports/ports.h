@@ -10,6 +10,9 @@
 
 namespace orvane {
 
+// The program's name: the window's title, and the caption of its own boxes.
+inline constexpr const char* kWindowTitle = "Orvane's SIP Dialer";
+
 // Socket error numbers as Windows Sockets numbers them, so every message reads the same
 // on every platform. Ports map their platform's errors onto these.
 namespace SockErr {
