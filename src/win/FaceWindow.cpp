@@ -412,6 +412,11 @@ void FaceWindow::applyList(View& view, const Control& c) {
     const orvane::ListData& l = c.list;
     HWND w = view.hwnd;
     const bool rebuilt = l.resetCount != view.listReset || l.columns.size() != view.columns;
+    // New rows, columns or widths: the view would repaint (and redo its scroll bar) at each
+    // step. It takes them all with its drawing off and paints once.
+    const bool quiet = (rebuilt || static_cast<int>(l.rows.size()) != view.rows) &&
+                       (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (quiet) SendMessageW(w, WM_SETREDRAW, FALSE, 0);
     if (rebuilt) {
         view.listReset = l.resetCount;
         while (ListView_DeleteColumn(w, 0) != FALSE) {
@@ -474,6 +479,10 @@ void FaceWindow::applyList(View& view, const Control& c) {
     if (rebuilt || l.scrollTo != view.shownScroll) {
         if (l.scrollTo >= 0 && l.scrollTo < rows) ListView_EnsureVisible(w, l.scrollTo, FALSE);
         view.shownScroll = l.scrollTo;
+    }
+    if (quiet) {
+        SendMessageW(w, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(w, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 }
 
@@ -565,16 +574,40 @@ void FaceWindow::applyWindow() {
 void FaceWindow::sync() {
     if (m_hwnd == nullptr || m_face.Version() == m_syncedVersion) return;
     m_syncing = true;
+    bool listsBehind = false;
     for (View& view : m_views) {
         const Control& c = m_face.Get(view.id);
         if (c.version == view.version) continue;
+        // A list view repaints itself (rows, scroll bar) at every change: within a burst it
+        // waits for the last datagram. A list the face has never shown has no window yet.
+        if (m_deferLists && view.kind == ControlKind::List && view.hwnd != nullptr) {
+            listsBehind = true;
+            continue;
+        }
         apply(view, c);
         view.version = c.version;
     }
     m_syncing = false;
     if (m_face.WindowVersion() != m_windowVersion) applyWindow();
-    m_syncedVersion = m_face.Version();
+    if (listsBehind) {
+        // The next sync looks at the controls again.
+        if (!m_listsBehind) m_listsBehindSince = GetTickCount64();
+        m_listsBehind = true;
+    } else {
+        m_syncedVersion = m_face.Version();
+        m_listsBehind = false;
+    }
     if (!m_layoutFile.empty()) writeLayout();
+}
+
+void FaceWindow::flushLists() {
+    if (m_listsBehind) sync();
+}
+
+unsigned FaceWindow::listsWaitingMs() const {
+    if (!m_listsBehind) return 0;
+    const ULONGLONG waited = GetTickCount64() - m_listsBehindSince;
+    return static_cast<unsigned>(std::clamp<ULONGLONG>(waited, 1, 0xffffffffu));
 }
 
 void FaceWindow::copyBack() {
@@ -609,6 +642,17 @@ void FaceWindow::callCore(const std::function<void()>& handler) {
     copyBack();
     handler();
     sync();
+    if (m_dialog.ended()) finish();
+}
+
+void FaceWindow::callCoreInBurst(const std::function<void()>& handler) {
+    if (m_ended) return;
+    copyBack();
+    handler();
+    // Only this sync: a modal box the handler ran has synced everything in its own calls.
+    m_deferLists = true;
+    sync();
+    m_deferLists = false;
     if (m_dialog.ended()) finish();
 }
 
@@ -661,7 +705,14 @@ bool FaceWindow::onNotify(NMHDR* header, LRESULT& result) {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         const orvane::ListData& l = m_face.List(id);
         const int row = info->item.iItem;
-        if (row < 0 || row >= static_cast<int>(l.rows.size())) return true;
+        if (row < 0 || row >= static_cast<int>(l.rows.size())) {
+            // A row the model has dropped while the view still counts it: shown empty.
+            if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr &&
+                info->item.cchTextMax > 0)
+                info->item.pszText[0] = L'\0';
+            if ((info->item.mask & LVIF_IMAGE) != 0) info->item.iImage = I_IMAGENONE;
+            return true;
+        }
         const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
         const auto column = static_cast<std::size_t>(info->item.iSubItem);
         if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr &&

@@ -41,6 +41,14 @@ class FaceWindow {
     // is copied into the face model first, the window is brought in step afterwards, and the
     // window closes once the dialog has ended. Safe to nest (modal boxes run message loops).
     void callCore(const std::function<void()>& handler);
+    // The same for a datagram of a burst: the lists are left as they are until
+    // flushLists(), so a list filled by many datagrams is counted and painted once.
+    void callCoreInBurst(const std::function<void()>& handler);
+    // Brings the lists left behind by a burst in step. Any other call into the dialog does
+    // so as well.
+    void flushLists();
+    // How long a list has waited for the end of a burst, in milliseconds (0: none waits).
+    unsigned listsWaitingMs() const;
     // Brings the controls in step with the face model: only controls whose version moved.
     void sync();
 
@@ -112,6 +120,9 @@ class FaceWindow {
     std::uint64_t m_windowVersion = ~std::uint64_t{0};
     bool m_ended = false;
     bool m_syncing = false;
+    bool m_deferLists = false;        // this sync leaves the lists for the burst's end
+    bool m_listsBehind = false;       // a list view is behind the model
+    ULONGLONG m_listsBehindSince = 0; // since then
     bool m_dropBackspaceChar = false;
     std::wstring m_layoutFile;
     std::wstring m_dispText; // the text a list view asked for last
