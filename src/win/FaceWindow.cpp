@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 using orvane::Control;
 using orvane::ControlKind;
@@ -19,6 +20,8 @@ namespace {
 constexpr int kNoEditLimit = 32767;
 // Column widths are fitted to the first rows' texts, not to all of a long list.
 constexpr int kFitSampleRows = 64;
+// A text is made no smaller than this to fit its place (then it is cut after all).
+constexpr int kSmallestFittedPx = 8;
 
 DWORD alignStyle(orvane::Align align, DWORD left, DWORD center, DWORD right) {
     switch (align) {
@@ -62,6 +65,8 @@ FaceWindow::~FaceWindow() {
     if (m_hwnd != nullptr) DestroyWindow(m_hwnd);
     for (auto& [height, font] : m_cellFonts)
         DeleteObject(font);
+    for (auto& [key, font] : m_fittedFonts)
+        if (font != nullptr) DeleteObject(font);
     for (auto& [id, images] : m_imageLists)
         ImageList_Destroy(images);
 }
@@ -164,6 +169,8 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         std::map<int, HFONT> old;
         old.swap(m_cellFonts);
+        std::map<std::pair<HFONT, int>, HFONT> oldFitted;
+        oldFitted.swap(m_fittedFonts);
         for (View& view : m_views) {
             if (view.hwnd == nullptr) continue; // placed when it is made
             const RECT r = placeOf(view.id);
@@ -175,6 +182,8 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         for (auto& [height, font] : old)
             DeleteObject(font);
+        for (auto& [key, font] : oldFitted)
+            if (font != nullptr) DeleteObject(font);
         InvalidateRect(m_hwnd, nullptr, TRUE);
         return TRUE;
     }
@@ -310,6 +319,124 @@ RECT FaceWindow::placeOf(int id) const {
     return r;
 }
 
+namespace {
+
+// An edit's tag: a small word in a green box at the edit's right end, the colour of the
+// SEND key whose action it names; the edit's text keeps clear of it.
+constexpr COLORREF kTagGround = RGB(0x1f, 0x7a, 0x2e);
+constexpr int kTagInset = 1; // from the edit's right end, inside its sunken frame
+constexpr int kTagPadding = 4;
+
+SIZE tagSize(HDC dc, const std::wstring& tag) {
+    SIZE text{};
+    GetTextExtentPoint32W(dc, tag.c_str(), static_cast<int>(tag.size()), &text);
+    return {text.cx + 2 * kTagPadding, text.cy};
+}
+
+} // namespace
+
+LRESULT CALLBACK FaceWindow::editTagProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &FaceWindow::editTagProc, 1);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    // Over what the edit has painted: the edit draws its text within its margins only.
+    if (message == WM_PAINT) {
+        auto* self = reinterpret_cast<FaceWindow*>(data);
+        if (const View* view = self->viewOfWindow(hwnd); view != nullptr && !view->shownTag.empty())
+            self->paintEditTag(hwnd, view->shownTag);
+    }
+    return result;
+}
+
+void FaceWindow::paintEditTag(HWND edit, const std::wstring& tag) {
+    HDC dc = GetDC(edit);
+    if (dc == nullptr) return;
+    const HFONT font = fontFor(orvane::FontId::Dialog);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    const SIZE size = tagSize(dc, tag);
+    RECT client{};
+    GetClientRect(edit, &client);
+    RECT box{client.right - kTagInset - size.cx, (client.bottom - size.cy) / 2,
+             client.right - kTagInset, (client.bottom - size.cy) / 2 + size.cy};
+    HBRUSH ground = CreateSolidBrush(kTagGround);
+    HGDIOBJ oldBrush = SelectObject(dc, ground);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    // A null pen leaves the right and bottom edge: one pixel more each.
+    RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, 6, 6);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(ground);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0xff, 0xff, 0xff));
+    DrawTextW(dc, tag.c_str(), static_cast<int>(tag.size()), &box,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    ReleaseDC(edit, dc);
+}
+
+void FaceWindow::showEditTag(View& view, const std::wstring& tag) {
+    HWND edit = view.hwnd;
+    if (view.shownTag.empty() && !tag.empty()) {
+        SetWindowSubclass(edit, &FaceWindow::editTagProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        // The edit's own margin comes back with the tag's going.
+        view.plainMargin = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    }
+    view.shownTag = tag;
+    int margin = view.plainMargin;
+    if (!tag.empty()) {
+        HDC dc = GetDC(edit);
+        HGDIOBJ old = SelectObject(dc, fontFor(orvane::FontId::Dialog));
+        margin = tagSize(dc, tag).cx + kTagInset + 1;
+        SelectObject(dc, old);
+        ReleaseDC(edit, dc);
+    }
+    SendMessageW(edit, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, margin));
+    InvalidateRect(edit, nullptr, TRUE);
+}
+
+HFONT FaceWindow::fitting(HFONT font, HWND control, const std::wstring& text) {
+    RECT client{};
+    GetClientRect(control, &client);
+    const int room = client.right - client.left - 2;
+    if (text.empty() || room <= 0) return font;
+    HDC dc = GetDC(control);
+    if (dc == nullptr) return font;
+    HGDIOBJ before = SelectObject(dc, font);
+    auto fits = [&](HFONT f) {
+        SelectObject(dc, f);
+        SIZE need{};
+        return GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &need) ==
+                   FALSE ||
+               need.cx <= room;
+    };
+    HFONT chosen = font;
+    LOGFONTW look{};
+    if (!fits(font) && GetObjectW(font, sizeof look, &look) == sizeof look) {
+        // The same font a pixel smaller at a time, down to a size still read (then cut).
+        const int sign = look.lfHeight < 0 ? -1 : 1;
+        int px = look.lfHeight != 0 ? std::abs(look.lfHeight) : 13;
+        while (px > kSmallestFittedPx) {
+            --px;
+            auto key = std::make_pair(font, px);
+            auto it = m_fittedFonts.find(key);
+            if (it == m_fittedFonts.end()) {
+                look.lfHeight = sign * px;
+                look.lfWidth = 0;
+                it = m_fittedFonts.emplace(key, CreateFontIndirectW(&look)).first;
+            }
+            if (it->second == nullptr) break;
+            chosen = it->second;
+            if (fits(chosen)) break;
+        }
+    }
+    SelectObject(dc, before);
+    ReleaseDC(control, dc);
+    return chosen;
+}
+
 HFONT FaceWindow::fontFor(orvane::FontId font) {
     if (font == orvane::FontId::Dialog)
         return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
@@ -339,6 +466,8 @@ void FaceWindow::apply(View& view, const Control& c) {
     HWND w = view.hwnd;
     if (w == nullptr) return;
     HFONT font = fontFor(c.font);
+    // A one-line text wider than its line is written smaller, whole, not cut at its ends.
+    if (c.kind == ControlKind::Text && c.vcenter) font = fitting(font, w, wintext::ToWide(c.text));
     if (view.font != font) {
         SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), view.font != nullptr);
         view.font = font;
@@ -387,6 +516,8 @@ void FaceWindow::apply(View& view, const Control& c) {
         SendMessageW(w, EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
         if (windowText(w) != text) SetWindowTextW(w, text.c_str());
         view.pushedText = text;
+        const std::wstring tag = wintext::ToWide(c.tag);
+        if (tag != view.shownTag) showEditTag(view, tag);
         const int length = static_cast<int>(text.size());
         const int start = std::clamp(c.selStart, 0, length);
         const int end = std::clamp(c.selEnd, 0, length);
@@ -412,6 +543,11 @@ void FaceWindow::applyList(View& view, const Control& c) {
     const orvane::ListData& l = c.list;
     HWND w = view.hwnd;
     const bool rebuilt = l.resetCount != view.listReset || l.columns.size() != view.columns;
+    // New rows, columns or widths: the view would repaint (and redo its scroll bar) at each
+    // step. It takes them all with its drawing off and paints once.
+    const bool quiet = (rebuilt || static_cast<int>(l.rows.size()) != view.rows) &&
+                       (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (quiet) SendMessageW(w, WM_SETREDRAW, FALSE, 0);
     if (rebuilt) {
         view.listReset = l.resetCount;
         while (ListView_DeleteColumn(w, 0) != FALSE) {
@@ -474,6 +610,10 @@ void FaceWindow::applyList(View& view, const Control& c) {
     if (rebuilt || l.scrollTo != view.shownScroll) {
         if (l.scrollTo >= 0 && l.scrollTo < rows) ListView_EnsureVisible(w, l.scrollTo, FALSE);
         view.shownScroll = l.scrollTo;
+    }
+    if (quiet) {
+        SendMessageW(w, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(w, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 }
 
@@ -565,16 +705,40 @@ void FaceWindow::applyWindow() {
 void FaceWindow::sync() {
     if (m_hwnd == nullptr || m_face.Version() == m_syncedVersion) return;
     m_syncing = true;
+    bool listsBehind = false;
     for (View& view : m_views) {
         const Control& c = m_face.Get(view.id);
         if (c.version == view.version) continue;
+        // A list view repaints itself (rows, scroll bar) at every change: within a burst it
+        // waits for the last datagram. A list the face has never shown has no window yet.
+        if (m_deferLists && view.kind == ControlKind::List && view.hwnd != nullptr) {
+            listsBehind = true;
+            continue;
+        }
         apply(view, c);
         view.version = c.version;
     }
     m_syncing = false;
     if (m_face.WindowVersion() != m_windowVersion) applyWindow();
-    m_syncedVersion = m_face.Version();
+    if (listsBehind) {
+        // The next sync looks at the controls again.
+        if (!m_listsBehind) m_listsBehindSince = GetTickCount64();
+        m_listsBehind = true;
+    } else {
+        m_syncedVersion = m_face.Version();
+        m_listsBehind = false;
+    }
     if (!m_layoutFile.empty()) writeLayout();
+}
+
+void FaceWindow::flushLists() {
+    if (m_listsBehind) sync();
+}
+
+unsigned FaceWindow::listsWaitingMs() const {
+    if (!m_listsBehind) return 0;
+    const ULONGLONG waited = GetTickCount64() - m_listsBehindSince;
+    return static_cast<unsigned>(std::clamp<ULONGLONG>(waited, 1, 0xffffffffu));
 }
 
 void FaceWindow::copyBack() {
@@ -609,6 +773,17 @@ void FaceWindow::callCore(const std::function<void()>& handler) {
     copyBack();
     handler();
     sync();
+    if (m_dialog.ended()) finish();
+}
+
+void FaceWindow::callCoreInBurst(const std::function<void()>& handler) {
+    if (m_ended) return;
+    copyBack();
+    handler();
+    // Only this sync: a modal box the handler ran has synced everything in its own calls.
+    m_deferLists = true;
+    sync();
+    m_deferLists = false;
     if (m_dialog.ended()) finish();
 }
 
@@ -661,7 +836,14 @@ bool FaceWindow::onNotify(NMHDR* header, LRESULT& result) {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         const orvane::ListData& l = m_face.List(id);
         const int row = info->item.iItem;
-        if (row < 0 || row >= static_cast<int>(l.rows.size())) return true;
+        if (row < 0 || row >= static_cast<int>(l.rows.size())) {
+            // A row the model has dropped while the view still counts it: shown empty.
+            if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr &&
+                info->item.cchTextMax > 0)
+                info->item.pszText[0] = L'\0';
+            if ((info->item.mask & LVIF_IMAGE) != 0) info->item.iImage = I_IMAGENONE;
+            return true;
+        }
         const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
         const auto column = static_cast<std::size_t>(info->item.iSubItem);
         if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr &&

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class WinDatagramPort;
@@ -41,6 +42,14 @@ class FaceWindow {
     // is copied into the face model first, the window is brought in step afterwards, and the
     // window closes once the dialog has ended. Safe to nest (modal boxes run message loops).
     void callCore(const std::function<void()>& handler);
+    // The same for a datagram of a burst: the lists are left as they are until
+    // flushLists(), so a list filled by many datagrams is counted and painted once.
+    void callCoreInBurst(const std::function<void()>& handler);
+    // Brings the lists left behind by a burst in step. Any other call into the dialog does
+    // so as well.
+    void flushLists();
+    // How long a list has waited for the end of a burst, in milliseconds (0: none waits).
+    unsigned listsWaitingMs() const;
     // Brings the controls in step with the face model: only controls whose version moved.
     void sync();
 
@@ -65,6 +74,8 @@ class FaceWindow {
         HWND hwnd = nullptr;
         std::uint64_t version = 0;
         std::wstring pushedText; // edits: the text last written from the model
+        std::wstring shownTag;   // edits: the tag word drawn at the right end
+        int plainMargin = 0;     // edits: the right margin without a tag
         HFONT font = nullptr;
         // Lists.
         std::uint64_t listReset = ~std::uint64_t{0};
@@ -95,6 +106,12 @@ class FaceWindow {
     bool onNotify(NMHDR* header, LRESULT& result);
     void drawItem(const DRAWITEMSTRUCT& item);
     HFONT fontFor(orvane::FontId font);
+    void showEditTag(View& view, const std::wstring& tag);
+    void paintEditTag(HWND edit, const std::wstring& tag);
+    static LRESULT CALLBACK editTagProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR data);
+    // `font`, or the largest smaller size of it at which `text` fits the control's width.
+    HFONT fitting(HFONT font, HWND control, const std::wstring& text);
     View* viewOf(int id);
     const View* viewOf(int id) const;
     View* viewOfWindow(HWND hwnd);
@@ -106,12 +123,16 @@ class FaceWindow {
     HMENU m_menu = nullptr;
     std::vector<View> m_views;
     std::map<int, std::size_t> m_viewIndex;
-    std::map<int, HFONT> m_cellFonts; // by cell height
+    std::map<int, HFONT> m_cellFonts;                     // by cell height
+    std::map<std::pair<HFONT, int>, HFONT> m_fittedFonts; // smaller sizes: by font and pixels
     std::map<orvane::ImageListId, HIMAGELIST> m_imageLists;
     std::uint64_t m_syncedVersion = 0;
     std::uint64_t m_windowVersion = ~std::uint64_t{0};
     bool m_ended = false;
     bool m_syncing = false;
+    bool m_deferLists = false;        // this sync leaves the lists for the burst's end
+    bool m_listsBehind = false;       // a list view is behind the model
+    ULONGLONG m_listsBehindSince = 0; // since then
     bool m_dropBackspaceChar = false;
     std::wstring m_layoutFile;
     std::wstring m_dispText; // the text a list view asked for last

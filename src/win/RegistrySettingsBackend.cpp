@@ -12,9 +12,8 @@ bool RegistrySettingsBackend::OpenKey(const std::string& path) {
     // give back exactly those bytes, as the program has always read them.
     HKEY key = nullptr;
     DWORD disposition = 0;
-    const LSTATUS status =
-        RegCreateKeyExA(m_root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, &disposition);
+    const LSTATUS status = RegCreateKeyExA(m_root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                           KEY_ALL_ACCESS, nullptr, &key, &disposition);
     if (status != ERROR_SUCCESS) return false;
     m_key = key;
     return true;

@@ -24,6 +24,8 @@ constexpr std::size_t kMaxReadsPerNotice = 2 * kMaxQueued;
 // A phone sends a long call log as one burst of 4 KB datagrams; the default buffer would
 // lose rows while the window is busy for a moment.
 constexpr int kReceiveBufferBytes = 4 << 20;
+// Under an endless stream a list still shows what came at this pace.
+constexpr unsigned kMaxListWaitMs = 100;
 
 std::string trimmed(const std::string& text) {
     const auto isSpace = [](char c) {
@@ -266,17 +268,27 @@ void WinDatagramPort::readAll() {
 
 void WinDatagramPort::onDrain() {
     m_drainQueued = false;
-    while (m_socket != INVALID_SOCKET && m_window != nullptr && !m_inbox.empty()) {
+    FaceWindow* const window = m_window;
+    if (window == nullptr) return;
+    // The datagrams of a burst change the lists once: a list view shows its rows when the
+    // socket holds no more (or has kept it waiting long enough).
+    bool reading = true;
+    while (m_socket != INVALID_SOCKET && m_window == window && !m_inbox.empty()) {
         const unsigned before = m_reads;
-        FaceWindow* window = m_window;
-        window->callCore([window] { window->adapter().socketReadable(); });
+        window->callCoreInBurst([window] { window->adapter().socketReadable(); });
         // The dialog has stopped reading (its socket is closed, or it has ended).
-        if (m_reads == before) return;
+        if (m_reads == before) {
+            reading = false;
+            break;
+        }
     }
     // What arrived while the dialog was busy is taken now, not when the socket's next
     // notice comes round (Wine's come late, a burst would wait for each): a bounded read
     // that hands over through the message loop again.
-    if (m_socket != INVALID_SOCKET && m_window != nullptr) readAll();
+    if (reading && m_socket != INVALID_SOCKET && m_window == window) readAll();
+    const bool more = reading && m_drainQueued && !m_inbox.empty();
+    if (m_window == window && (!more || window->listsWaitingMs() >= kMaxListWaitMs))
+        window->flushLists();
 }
 
 // ---------------------------------------------------------------------------------------

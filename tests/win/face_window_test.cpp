@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace orvane::test {
 namespace {
 
@@ -214,6 +216,131 @@ TEST(FaceWindow, EscapeEndsTheDialogAndClosesTheWindow) {
     const std::vector<std::string> sent = rig.Sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back().rfind("STOP:", 0), 0u) << sent.back();
+}
+
+} // namespace
+} // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+// The font a control writes with, its pixel height, and how wide `text` comes out in it.
+struct Written {
+    int px = 0;
+    int width = 0;
+};
+Written WrittenIn(HWND hwnd, const std::string& text) {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    LOGFONTW look{};
+    GetObjectW(font, sizeof look, &look);
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ before = SelectObject(dc, font);
+    const std::wstring wide = wintext::ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, before);
+    ReleaseDC(hwnd, dc);
+    return {std::abs(look.lfHeight), size.cx};
+}
+
+TEST(FaceWindow, AOneLineTextWiderThanItsLineIsWrittenSmallerAndWhole) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    for (int id : {Ctl::DisplayLine1, Ctl::DisplayLine0}) {
+        HWND line = rig.control(id);
+        rig.window->callCore([&] { rig.face().SetText(id, "5"); });
+        const int full = WrittenIn(line, "5").px;
+        RECT client{};
+        GetClientRect(line, &client);
+        const int room = client.right - 2;
+        // Just too wide for the line in its own size.
+        std::string wide = "Transferred to 0301234567";
+        while (WrittenIn(line, wide).width <= room)
+            wide += " Front";
+        struct Case {
+            std::string text;
+            bool smaller; // written in a smaller size than the line's own
+            bool whole;   // fits the line (a text too long for the smallest size is cut)
+        };
+        const Case cases[] = {
+            {"Line 1", false, true}, {wide, true, true},    {std::string(300, 'W'), true, false},
+            {"", false, true},       {"Back", false, true}, // a short text again: the line's own
+                                                            // size
+        };
+        for (const Case& c : cases) {
+            rig.window->callCore([&] { rig.face().SetText(id, c.text); });
+            EXPECT_EQ(WinRig::Text(line), c.text) << id;
+            const Written w = WrittenIn(line, c.text);
+            EXPECT_EQ(w.px < full, c.smaller) << id << " " << c.text << ": " << w.px;
+            EXPECT_EQ(w.width <= room, c.whole) << id << " " << c.text << ": " << w.width;
+            if (!c.whole) {
+                EXPECT_EQ(w.px, 8) << id << " " << c.text; // as small as it is made, no smaller
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+// Pixels of the tag's green along the edit's middle row, as painted on the screen.
+int TagGreenPixels(HWND edit) {
+    RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    GdiFlush();
+    RECT client{};
+    GetClientRect(edit, &client);
+    HDC dc = GetDC(edit);
+    int green = 0;
+    for (int x = 0; x < client.right; ++x)
+        if (GetPixel(dc, x, client.bottom / 2 + 2) == RGB(0x1f, 0x7a, 0x2e)) ++green;
+    ReleaseDC(edit, dc);
+    return green;
+}
+
+TEST(FaceWindow, TheEntryInConsoleModeCarriesItsTag) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    ShowWindow(rig.window->hwnd(), SW_SHOWNA);
+    int plain = 0;
+    {
+        // Shown without the console: no tag, the text has the whole width.
+        HWND edit = rig.control(Ctl::EntryEdit);
+        rig.window->callCore([&] { rig.face().Show(Ctl::EntryEdit, true); });
+        plain = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+        EXPECT_EQ(TagGreenPixels(edit), 0);
+        rig.window->callCore([&] { rig.face().Show(Ctl::EntryEdit, false); });
+    }
+    struct Step {
+        const char* what;
+        std::function<void(WinRig&)> act;
+        bool tagged;
+    };
+    const Step steps[] = {
+        {"console on (Alt+L)", [](WinRig& r) { r.adapter->command(Ctl::LinuxSecret); }, true},
+        {"a line typed",
+         [](WinRig& r) { r.face().UserSetText(Ctl::EntryEdit, std::string(80, 'x')); }, true},
+        {"console off", [](WinRig& r) { r.adapter->command(Ctl::LinuxSecret); }, false},
+        {"console on again", [](WinRig& r) { r.adapter->command(Ctl::LinuxSecret); }, true},
+    };
+    for (const Step& s : steps) {
+        rig.window->callCore([&] { s.act(rig); });
+        HWND edit = rig.control(Ctl::EntryEdit);
+        // Off, the display comes back over a hidden entry; a tag left on it would show
+        // the next time the entry does.
+        ASSERT_EQ(WinRig::Shown(edit), s.tagged) << s.what;
+        const auto margins = static_cast<DWORD>(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+        const int right = HIWORD(margins);
+        if (s.tagged) {
+            // The text keeps clear of a tag wide enough for its word, drawn at the right end.
+            EXPECT_GT(right, plain + 20) << s.what;
+            EXPECT_GT(TagGreenPixels(edit), 4) << s.what;
+        } else {
+            EXPECT_EQ(right, plain) << s.what;
+        }
+    }
 }
 
 } // namespace

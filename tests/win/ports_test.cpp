@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace orvane::test {
 namespace {
@@ -103,6 +106,123 @@ struct LiveRig {
     }
     int Rows() { return ListView_GetItemCount(window.control(Ctl::PhonebookList)); }
 };
+
+// Counts the row counts a list view is given, as it gets them.
+struct CountWatch {
+    static inline WNDPROC original = nullptr;
+    static inline int counts = 0;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == LVM_SETITEMCOUNT) ++counts;
+        return CallWindowProcW(original, hwnd, message, wParam, lParam);
+    }
+    HWND list;
+    explicit CountWatch(HWND watched) : list(watched) {
+        counts = 0;
+        original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~CountWatch() { SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original)); }
+};
+
+std::string Cell(HWND list, int row, int column) {
+    wchar_t buffer[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    std::string out;
+    for (const wchar_t* c = buffer; *c != 0; ++c)
+        out += static_cast<char>(*c);
+    return out;
+}
+
+TEST(DatagramPort, ABurstOfListDatagramsIsShownAsOneChange) {
+    // Datagrams waiting in the socket together reach the list view as one row count, the
+    // view visible and every row's text the model's; a single datagram as well.
+    struct Case {
+        int datagrams;
+        int rowsEach;
+    };
+    const Case cases[] = {{1, 3}, {12, 40}};
+    for (const Case& c : cases) {
+        LiveRig rig;
+        ASSERT_NE(rig.window.hwnd(), nullptr);
+        ShowWindow(rig.window.hwnd(), SW_SHOWNA);
+        HWND list = rig.window.control(Ctl::PhonebookList);
+        ASSERT_TRUE(IsWindowVisible(list));
+        CountWatch watch(list);
+        int number = 0;
+        for (int d = 0; d < c.datagrams; ++d) {
+            std::string text = "PBOOK: -1 ";
+            for (int r = 0; r < c.rowsEach; ++r) {
+                ++number;
+                text += std::to_string(number) + " 0" + std::to_string(301234000 + number) +
+                        " Contact^" + std::to_string(number) + ";";
+            }
+            ASSERT_TRUE(rig.SendFrom("127.0.0.1", text));
+        }
+        const int all = c.datagrams * c.rowsEach;
+        EXPECT_TRUE(rig.PumpUntil([&] { return rig.Rows() == all; }, 5000))
+            << c.datagrams << ": " << rig.Rows();
+        rig.PumpUntil([] { return false; }, 100);
+        EXPECT_EQ(CountWatch::counts, 1) << c.datagrams;
+        EXPECT_TRUE(IsWindowVisible(list)) << c.datagrams;
+        const ListData& model = rig.dialog.Face().List(Ctl::PhonebookList);
+        ASSERT_EQ(static_cast<int>(model.rows.size()), all);
+        for (int row : {0, all / 2, all - 1})
+            for (std::size_t col = 0; col < model.columns.size(); ++col)
+                EXPECT_EQ(Cell(list, row, static_cast<int>(col)),
+                          model.rows[static_cast<std::size_t>(row)].texts.size() > col
+                              ? model.rows[static_cast<std::size_t>(row)].texts[col]
+                              : std::string())
+                    << c.datagrams << " row " << row << " column " << col;
+    }
+}
+
+TEST(DatagramPort, AListLeftForTheBurstsEndIsShownByAnyOtherCall) {
+    // A datagram handled as part of a burst leaves the list view behind; the burst's end,
+    // or any other call into the dialog first (a key, a timer), brings it in step.
+    struct Case {
+        const char* what;
+        std::function<void(FaceWindow&)> then;
+    };
+    const Case cases[] = {
+        {"burst ends", [](FaceWindow& w) { w.flushLists(); }},
+        {"another call", [](FaceWindow& w) { w.callCore([] {}); }},
+    };
+    for (const Case& c : cases) {
+        FakeDatagramPort socket;
+        FakeTimerHost timers;
+        FakeDialogs dialogs;
+        FakeSettings settings;
+        FakePlatform platform;
+        CDialerDlg dialog{CDialerDlg::Ports{socket, timers, dialogs, settings, platform}};
+        DialerAdapter adapter{dialog};
+        FaceWindow window{adapter};
+        ASSERT_TRUE(window.create());
+        window.initDialog("C:\\nonexistent\\PrivateContacts.txt");
+        window.callCore([&] {
+            adapter.socketWritable();
+            dialog.Socket().SetDeviceAddr("10.77.0.11");
+            dialog.ShowPhonebookScreen();
+        });
+        HWND list = window.control(Ctl::PhonebookList);
+        socket.inbox.push_back(
+            {"PBOOK: -1 1 0301234 Front^Desk;2 0305678 Lobby;", "10.77.0.11", 8888, 0});
+        window.callCoreInBurst([&] { adapter.socketReadable(); });
+        EXPECT_EQ(ListView_GetItemCount(list), 0) << c.what;
+        EXPECT_GT(window.listsWaitingMs(), 0u) << c.what;
+        c.then(window);
+        EXPECT_EQ(ListView_GetItemCount(list), 2) << c.what;
+        EXPECT_EQ(window.listsWaitingMs(), 0u) << c.what;
+        const ListData& model = dialog.Face().List(Ctl::PhonebookList);
+        ASSERT_EQ(model.rows.size(), 2u) << c.what;
+        for (std::size_t col = 0; col < model.rows[1].texts.size(); ++col)
+            EXPECT_EQ(Cell(list, 1, static_cast<int>(col)), model.rows[1].texts[col]) << c.what;
+        EXPECT_NE(model.rows[1].texts.size(), 0u) << c.what;
+    }
+}
 
 TEST(DatagramPort, PhonesDatagramReachesTheFaceAndAStrangersDoesNot) {
     LiveRig rig;
