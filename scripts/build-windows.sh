@@ -49,13 +49,13 @@ fi
 # The skin's pictures, drawn on this machine by the Linux build's own tool, and the
 # emulated phones the end-to-end test talks to.
 cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_BUILD_PHONESIM=ON \
+    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCHMARKS=OFF -DORVANE_BUILD_PHONESIM=ON \
     -DORVANE_BUILD_DEMO=OFF "${launcher[@]}" >/dev/null
 cmake --build "$out/host" -j"$jobs" --target src/qt/SkinBaked.cpp orvane-phonesim
 
 configure=(-S "$root" -B "$out/win" -G Ninja -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
-    -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF
+    -DORVANE_BUILD_QT=OFF -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCHMARKS=OFF
     -DORVANE_BUILD_PHONESIM=OFF -DORVANE_BUILD_DEMO=OFF
     -DORVANE_SKIN_BAKED="$out/host/src/qt/SkinBaked.cpp"
     -DORVANE_HOST_PHONESIM="$out/host/src/phonesim/orvane-phonesim" "${launcher[@]}")
