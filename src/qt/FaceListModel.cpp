@@ -85,7 +85,7 @@ QVariant FaceListModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole: return static_cast<int>(toQt(l.columns[column].align));
     case Qt::DecorationRole: {
         if (column != 0) return {};
-        const int icon = iconFor(l.imageList, row.image);
+        const int icon = orvane::ListIcon(l.imageList, row.image);
         if (icon == 0) return {};
         return orvane::skin::Icon(icon);
     }
@@ -102,21 +102,4 @@ QVariant FaceListModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole) return modeltext::toQt(column.heading);
     if (role == Qt::TextAlignmentRole) return static_cast<int>(toQt(column.align));
     return {};
-}
-
-int FaceListModel::iconFor(orvane::ImageListId images, int image) {
-    using namespace orvane;
-    switch (images) {
-    case ImageListId::Devices:
-        if (image == 0) return Ico::DeviceFree;
-        if (image == 1) return Ico::DeviceBusy;
-        return 0;
-    case ImageListId::CallLog:
-        if (image == 0) return Ico::CallIncoming;
-        if (image == 1) return Ico::CallOutgoing;
-        if (image == 2) return Ico::CallMissed;
-        return 0;
-    case ImageListId::None: break;
-    }
-    return 0;
 }

@@ -28,9 +28,6 @@ class FaceListModel : public QAbstractTableModel {
     // texts too tells them all to a screen reader and in its tip.
     void setTwoLinePlan(SharedPlan plan) { m_twoLines = std::move(plan); }
 
-    // The icon id shown for an image index of a list's image list; 0 for none.
-    static int iconFor(orvane::ImageListId images, int image);
-
   private:
     const orvane::ListData& list() const { return m_face.List(m_listId); }
 

@@ -1,10 +1,10 @@
 #include "FaceWindow.h"
 
 #include "DialogTemplate.h"
+#include "FaceIds.h"
 #include "WinPorts.h"
 #include "WinSkin.h"
 #include "WinText.h"
-#include "FaceIds.h"
 
 #include <commctrl.h>
 
@@ -30,23 +30,6 @@ DWORD alignStyle(orvane::Align align, DWORD left, DWORD center, DWORD right) {
     case orvane::Align::Left: break;
     }
     return left;
-}
-
-int listIcon(orvane::ImageListId images, int image) {
-    using namespace orvane;
-    switch (images) {
-    case ImageListId::Devices:
-        if (image == 0) return Ico::DeviceFree;
-        if (image == 1) return Ico::DeviceBusy;
-        return 0;
-    case ImageListId::CallLog:
-        if (image == 0) return Ico::CallIncoming;
-        if (image == 1) return Ico::CallOutgoing;
-        if (image == 2) return Ico::CallMissed;
-        return 0;
-    case ImageListId::None: break;
-    }
-    return 0;
 }
 
 std::wstring windowText(HWND hwnd) {
@@ -574,7 +557,7 @@ void FaceWindow::applyList(View& view, const Control& c) {
             if (it == m_imageLists.end()) {
                 images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
                 for (int i = 0; i < 3; ++i) {
-                    const int icon = listIcon(l.imageList, i);
+                    const int icon = orvane::ListIcon(l.imageList, i);
                     if (icon != 0) ImageList_AddIcon(images, winskin::Icon(icon, 16));
                 }
                 it = m_imageLists.emplace(l.imageList, images).first;

@@ -480,4 +480,20 @@ TabImages TabImagesFor(TabState state) {
     return {};
 }
 
+int ListIcon(ImageListId images, int image) {
+    switch (images) {
+    case ImageListId::Devices:
+        if (image == 0) return Ico::DeviceFree;
+        if (image == 1) return Ico::DeviceBusy;
+        return 0;
+    case ImageListId::CallLog:
+        if (image == 0) return Ico::CallIncoming;
+        if (image == 1) return Ico::CallOutgoing;
+        if (image == 2) return Ico::CallMissed;
+        return 0;
+    case ImageListId::None: break;
+    }
+    return 0;
+}
+
 } // namespace orvane

@@ -45,6 +45,9 @@ int ChooseButtonImage(const ImageSet& set, bool pressed, bool focused, bool disa
 
 enum class ImageListId { None, Devices, CallLog };
 
+// The icon id a list row shows for an image index of its list's image list; 0 for none.
+int ListIcon(ImageListId images, int image);
+
 struct ListColumn {
     std::string heading;
     int width = 0; // pixels
