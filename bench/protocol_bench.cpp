@@ -18,22 +18,22 @@ using namespace orvane::proto;
 std::size_t RecognizeAndParse(std::string_view msg) {
     switch (RecognizeIncoming(msg)) {
     case InKeyword::Disp: {
-        const auto d = ParseDisp(msg);
+        const auto d = Read<InKeyword::Disp>(msg);
         return d ? d->text.size() : 0;
     }
-    case InKeyword::TextKey: return ParseTextKey(msg) ? 1 : 0;
-    case InKeyword::IconKey: return ParseIconKey(msg) ? 1 : 0;
-    case InKeyword::Clr: return ParseClr(msg).value_or(0) > 0 ? 1 : 0;
-    case InKeyword::Icon: return ParseIcon(msg) ? 1 : 0;
-    case InKeyword::Vol: return ParseVol(msg) ? 1 : 0;
-    case InKeyword::ShowMute: return ParseShowMute(msg) ? 1 : 0;
-    case InKeyword::Linux: return LinuxFragment(msg).size();
-    case InKeyword::Pbook: return ParsePbook(msg).items.size();
-    case InKeyword::Calls: return ParseCalls(msg).items.size();
-    case InKeyword::Menu: return ParseMenu(msg).items.size();
-    case InKeyword::Input: return ParseInputRequest(msg).prompt.size();
-    case InKeyword::Orvn: return ParseDiscoveryReply(msg) ? 1 : 0;
-    case InKeyword::Login: return ParseLoginReply(msg) ? 1 : 0;
+    case InKeyword::TextKey: return Read<InKeyword::TextKey>(msg) ? 1 : 0;
+    case InKeyword::IconKey: return Read<InKeyword::IconKey>(msg) ? 1 : 0;
+    case InKeyword::Clr: return Read<InKeyword::Clr>(msg).value_or(0) > 0 ? 1 : 0;
+    case InKeyword::Icon: return Read<InKeyword::Icon>(msg) ? 1 : 0;
+    case InKeyword::Vol: return Read<InKeyword::Vol>(msg) ? 1 : 0;
+    case InKeyword::ShowMute: return Read<InKeyword::ShowMute>(msg) ? 1 : 0;
+    case InKeyword::Linux: return Read<InKeyword::Linux>(msg).size();
+    case InKeyword::Pbook: return Read<InKeyword::Pbook>(msg).value().items.size();
+    case InKeyword::Calls: return Read<InKeyword::Calls>(msg).value().items.size();
+    case InKeyword::Menu: return Read<InKeyword::Menu>(msg).value().items.size();
+    case InKeyword::Input: return Read<InKeyword::Input>(msg).value().prompt.size();
+    case InKeyword::Orvn: return Read<InKeyword::Orvn>(msg) ? 1 : 0;
+    case InKeyword::Login: return Read<InKeyword::Login>(msg) ? 1 : 0;
     case InKeyword::None: return 0;
     default: return 2; // keywords without arguments
     }
@@ -50,14 +50,14 @@ std::string CallsDatagram(std::size_t maxBytes) {
         c.time = "10:" + std::to_string(10 + k % 50);
         c.duration = "0:0" + std::to_string(k % 10);
     }
-    return FormatCalls(-1, calls, maxBytes).front();
+    return Write<InKeyword::Calls>(-1, calls, maxBytes).front();
 }
 
 std::string PbookDatagram(std::size_t maxBytes) {
     std::vector<Contact> contacts;
     for (int k = 0; k < 50; ++k)
         contacts.push_back({"0301555" + std::to_string(k), "Contact number " + std::to_string(k)});
-    return FormatPbook(0, contacts, maxBytes).front();
+    return Write<InKeyword::Pbook>(0, contacts, maxBytes).front();
 }
 
 struct Sample {
@@ -115,7 +115,7 @@ void BM_DeviceParse(benchmark::State& state, const std::string* msg) {
     for (auto _ : state) {
         std::string_view view(*msg);
         benchmark::DoNotOptimize(view.data());
-        benchmark::DoNotOptimize(ParseDialerCommand(view).kind);
+        benchmark::DoNotOptimize(RecognizeOutgoing(view));
     }
 }
 
@@ -129,13 +129,13 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("floor/" + label).c_str(), BM_Floor, &s.msg);
     }
     static const std::vector<Sample> commands = {
-        {"key", FormatKeyCode(KeyCode::Send)},
-        {"login", FormatLogin("00:1A:2B:3C:4D:5E", "secret")},
-        {"add", FormatAdd("0301555123", "Ann Lee")},
+        {"key", Write<OutKeyword::Key>(KeyCode::Send)},
+        {"login", Write<OutKeyword::Login>("00:1A:2B:3C:4D:5E", "secret")},
+        {"add", Write<OutKeyword::Add>("0301555123", "Ann Lee")},
         {"upload_chunk",
          [] {
              std::vector<Contact> contacts(40, Contact{"0301555123", "Contact with a long name"});
-             return FormatPrivateUpload(contacts).front();
+             return Write<OutKeyword::PrivateUpload>(contacts).front();
          }()},
     };
     for (const Sample& s : commands) {

@@ -477,7 +477,7 @@ std::vector<proto::Contact> SampleContacts() {
 // `count` datagrams.
 std::size_t SplitFor(const std::vector<proto::CallItem>& calls, std::size_t count) {
     for (std::size_t max = proto::kMaxReceiveLength; max > 200; max -= 100)
-        if (proto::FormatCalls(0, calls, max).size() >= count) return max;
+        if (proto::Write<proto::InKeyword::Calls>(0, calls, max).size() >= count) return max;
     return 200;
 }
 
@@ -569,16 +569,20 @@ void BenchLists(Rig& rig) {
     ListCase callLog{"2999-item call log",
                      Ctl::CallLogList,
                      static_cast<int>(calls.size()),
-                     proto::FormatCalls(0, calls, split),
+                     proto::Write<proto::InKeyword::Calls>(0, calls, split),
                      "CALLS: 0",
-                     [](std::string_view d) { return proto::ParseCalls(d).items.size(); },
+                     [](std::string_view d) {
+                         return proto::Read<proto::InKeyword::Calls>(d).value().items.size();
+                     },
                      30};
     ListCase phonebook{"999-contact phonebook",
                        Ctl::PhonebookList,
                        proto::kPhonebookCapacity - 1,
-                       proto::FormatPbook(0, SampleContacts(), split),
+                       proto::Write<proto::InKeyword::Pbook>(0, SampleContacts(), split),
                        "PBOOK: 0",
-                       [](std::string_view d) { return proto::ParsePbook(d).items.size(); },
+                       [](std::string_view d) {
+                           return proto::Read<proto::InKeyword::Pbook>(d).value().items.size();
+                       },
                        10};
     BenchList(rig, callLog);
     BenchList(rig, phonebook);

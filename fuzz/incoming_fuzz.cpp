@@ -87,7 +87,8 @@ void CheckBounds(test::DialerRig& rig) {
     if (d.Socket().DeviceAddr().size() > UdpSocket::kAddrCapacity) std::abort();
     for (const test::SentDatagram& sent : rig.socket.sent) {
         const std::string text = sent.Text();
-        const bool upload = text.rfind(proto::kPrivateUploadPrefix, 0) == 0;
+        const bool upload =
+            text.rfind(proto::Outgoing<proto::OutKeyword::PrivateUpload>::kPrefix, 0) == 0;
         const bool probe = text.rfind("ORVN: ", 0) == 0;
         if (!upload && !probe && text.size() > proto::kMaxCommandLength) std::abort();
         if (upload && text.size() > 1007) std::abort();

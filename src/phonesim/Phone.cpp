@@ -161,8 +161,7 @@ void Phone::OnDatagram(const Endpoint& from, std::string_view bytes, bool broadc
         return;
     }
     if (broadcast) {
-        proto::DialerCommand cmd = proto::ParseDialerCommand(text);
-        if (cmd.kind != proto::OutKeyword::Discovery) {
+        if (proto::RecognizeOutgoing(text) != proto::OutKeyword::Discovery) {
             Note("ignored: broadcast other than discovery from " + from.ToString());
             return;
         }
@@ -172,11 +171,13 @@ void Phone::OnDatagram(const Endpoint& from, std::string_view bytes, bool broadc
 
 void Phone::HandleCommand(const Endpoint& from, std::string_view text) {
     using K = proto::OutKeyword;
-    proto::DialerCommand cmd = proto::ParseDialerCommand(text);
-    switch (cmd.kind) {
-    case K::None:
+    const std::optional<proto::DialerCommand> read = proto::ReadDialerCommand(text);
+    if (!read) {
         Note("ignored: not understood from " + from.ToString() + ": " + EscapeForLog(text, 80));
         return;
+    }
+    const proto::DialerCommand& cmd = *read;
+    switch (cmd.kind) {
     case K::Discovery: AnswerDiscovery(from, cmd.mac); return;
     case K::Login: HandleLogin(from, cmd.mac, cmd.hasPassword, cmd.text); return;
     case K::Init:
@@ -250,7 +251,7 @@ void Phone::AnswerDiscovery(const Endpoint& from, const std::string& mac) {
     r.busy = BusyFor(mac, from) ? 1 : 0;
     r.passwordRequired = m_config.password.empty() ? 0 : 1;
     r.initOnly = m_config.oldModel;
-    Send(from, proto::FormatDiscoveryReply(r));
+    Send(from, proto::Write<proto::InKeyword::Orvn>(r));
 }
 
 void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withPassword,
@@ -266,7 +267,7 @@ void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withP
     if (withPassword) {
         if (!m_config.password.empty() && password != m_config.password) {
             Note("login refused: wrong password from " + Shown(mac) + " at " + from.ToString());
-            Send(from, proto::FormatDisp(0, "Wrong password"));
+            Send(from, proto::Write<proto::InKeyword::Disp>(0, "Wrong password"));
             return;
         }
         m_strRememberedMac = mac;
@@ -276,12 +277,12 @@ void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withP
         if (!isPrivate) {
             Note("login refused: " + Shown(mac) + " at " + from.ToString() +
                  " is not the private controller");
-            Send(from, proto::FormatDisp(0, "Not the private controller"));
+            Send(from, proto::Write<proto::InKeyword::Disp>(0, "Not the private controller"));
             return;
         }
     }
     TakeControl(from, mac);
-    if (m_controller) Send(from, proto::FormatLoginReply(1));
+    if (m_controller) Send(from, proto::Write<proto::InKeyword::Login>(1));
     PaintScreen();
 }
 
@@ -290,7 +291,7 @@ void Phone::TakeControl(const Endpoint& from, const std::string& mac) {
                                                        : SameMac(m_controller->mac, mac));
     if (m_controller && !sameController) {
         Note("taken over from " + m_controller->endpoint.ToString() + " by " + from.ToString());
-        Send(m_controller->endpoint, proto::FormatDisp(0, "Control taken over"));
+        Send(m_controller->endpoint, proto::Write<proto::InKeyword::Disp>(0, "Control taken over"));
     }
     if (!sameController) {
         // The private list and an open prompt belong to the controller that goes.
@@ -396,7 +397,7 @@ void Phone::OnDigit(char digit) {
         m_strDtmf += digit;
         if (m_strDtmf.size() > 16) m_strDtmf.erase(0, m_strDtmf.size() - 16);
         m_screen = Screen::Home;
-        ToController(proto::FormatDisp(1, "DTMF " + m_strDtmf));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, "DTMF " + m_strDtmf));
         return;
     case CallState::Dialing:
         if (m_strDialBuffer.size() < kMaxDialDigits) m_strDialBuffer += digit;
@@ -404,7 +405,7 @@ void Phone::OnDigit(char digit) {
             m_screen = Screen::Home;
             PaintHome();
         } else {
-            ToController(proto::FormatDisp(1, m_strDialBuffer));
+            ToController(proto::Write<proto::InKeyword::Disp>(1, m_strDialBuffer));
         }
         return;
     case CallState::Idle: GoOffHookToDial(std::string(1, digit)); return;
@@ -430,13 +431,13 @@ void Phone::OnSoftKey(int slot) {
         case CallState::Dialing:
             if (slot == 1) {
                 if (m_strDialBuffer.empty())
-                    ToController(proto::FormatDisp(1, "Enter number"));
+                    ToController(proto::Write<proto::InKeyword::Disp>(1, "Enter number"));
                 else
                     PlaceCall(m_strDialBuffer);
             } else if (slot == 2 && !m_strDialBuffer.empty()) {
                 m_strDialBuffer.pop_back();
-                ToController(proto::FormatDisp(1, m_strDialBuffer.empty() ? "Enter number"
-                                                                          : m_strDialBuffer));
+                ToController(proto::Write<proto::InKeyword::Disp>(
+                    1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
             } else if (slot == 3) {
                 HangUp();
             }
@@ -649,15 +650,15 @@ void Phone::OpenMenuItem(int item) {
         req.secondCaption = "Cancel";
         req.initialText = m_config.name;
         m_prompt = Prompt::PhoneName;
-        ToController(proto::FormatInputRequest(req));
+        ToController(proto::Write<proto::InKeyword::Input>(req));
         break;
     }
     case kMenuDnd:
         m_bDnd = !m_bDnd;
         Note(m_bDnd ? "do not disturb on" : "do not disturb off");
-        ToController(proto::FormatClr(proto::Clear::SmallIcons));
-        ToController(proto::FormatIcon(proto::IconCode::HdOn, 0));
-        if (m_bDnd) ToController(proto::FormatIcon(proto::IconCode::DndOn, 0));
+        ToController(proto::Write<proto::InKeyword::Clr>(proto::Clear::SmallIcons));
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::HdOn, 0));
+        if (m_bDnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
         SendMenu();
         break;
     case kMenuRinger:
@@ -715,14 +716,14 @@ void Phone::OnInputReply(int button, const std::string& text) {
     Note("phone name set to " + name);
     m_screen = Screen::Home;
     PaintHome();
-    ToController(proto::FormatDisp(1, "Name saved"));
+    ToController(proto::Write<proto::InKeyword::Disp>(1, "Name saved"));
 }
 
 void Phone::SwitchPrivate(bool on) {
     m_bUsePrivate = on;
     m_nBookCursor = -1;
     Note(on ? "using the controller's private contact list" : "using the own phonebook");
-    if (on) ToController(proto::kUpdatePcList);
+    if (on) ToController(proto::Write<proto::InKeyword::UpdatePcList>());
 }
 
 void Phone::StorePrivateUpload(const std::vector<proto::PbookItem>& items) {
@@ -760,7 +761,7 @@ void Phone::RunConsole(const std::string& line) {
     Note("console: " + EscapeForLog(line, 80));
     std::string output = m_console.Run(line, ctx);
 
-    ToController(proto::kLinuxStart);
+    ToController(proto::Write<proto::InKeyword::LinuxStart>());
     std::size_t pos = 0;
     while (pos < output.size()) {
         std::size_t len = std::min(kConsoleFragment, output.size() - pos);
@@ -769,10 +770,10 @@ void Phone::RunConsole(const std::string& line) {
             std::size_t nl = output.rfind('\n', pos + len - 1);
             if (nl != std::string::npos && nl >= pos) len = nl - pos + 1;
         }
-        ToController(proto::FormatLinuxFragment(output.substr(pos, len)));
+        ToController(proto::Write<proto::InKeyword::Linux>(output.substr(pos, len)));
         pos += len;
     }
-    ToController(proto::kLinuxEnd);
+    ToController(proto::Write<proto::InKeyword::LinuxEnd>());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -781,7 +782,8 @@ void Phone::RunConsole(const std::string& line) {
 void Phone::SetOffHook(bool on) {
     if (m_bOffHook == on) return;
     m_bOffHook = on;
-    ToController(on ? proto::kHookOn : proto::kHookOff);
+    ToController(on ? proto::Write<proto::InKeyword::HookOn>()
+                    : proto::Write<proto::InKeyword::HookOff>());
 }
 
 void Phone::GoOffHookToDial(std::string digits) {
@@ -860,7 +862,8 @@ void Phone::HangUp() {
     SetOffHook(false);
     PaintHome();
     if (was == CallState::Ringback || was == CallState::Connected)
-        ToController(proto::FormatDisp(1, "Call ended " + Clock(int64_t{seconds} * 1000)));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, "Call ended " +
+                                                                 Clock(int64_t{seconds} * 1000)));
 }
 
 bool Phone::Ring(const std::string& rawNumber) {
@@ -967,7 +970,7 @@ void Phone::OnTimer() {
     }
     if (ShowsIdleClock() && IdleLine() != m_strShownIdleLine) {
         m_strShownIdleLine = IdleLine();
-        ToController(proto::FormatDisp(1, m_strShownIdleLine));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, m_strShownIdleLine));
     }
     if (m_screen == Screen::Volume && now >= m_nVolumeUntilMs) {
         m_screen = m_volumeReturn;
@@ -1014,74 +1017,75 @@ std::string Phone::IdleLine() const {
 
 void Phone::PaintHome() {
     if (!m_controller) return;
-    ToController(proto::kShowDialpad);
+    ToController(proto::Write<proto::InKeyword::ShowDialpad>());
     switch (m_call) {
     case CallState::Idle:
-        ToController(proto::FormatClr(proto::Clear::SmallIcons));
-        ToController(proto::FormatIcon(proto::IconCode::Registered, 0));
-        ToController(proto::FormatIcon(proto::IconCode::HdOn, 0));
-        if (m_bDnd) ToController(proto::FormatIcon(proto::IconCode::DndOn, 0));
-        ToController(proto::FormatIcon(m_bDnd          ? proto::IconCode::DndSign
-                                       : m_nMissed > 0 ? proto::IconCode::Missed
-                                                       : proto::IconCode::Idle,
-                                       0));
-        ToController(proto::FormatDisp(0, m_config.name));
+        ToController(proto::Write<proto::InKeyword::Clr>(proto::Clear::SmallIcons));
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Registered, 0));
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::HdOn, 0));
+        if (m_bDnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
+        ToController(proto::Write<proto::InKeyword::Icon>(m_bDnd          ? proto::IconCode::DndSign
+                                                          : m_nMissed > 0 ? proto::IconCode::Missed
+                                                                          : proto::IconCode::Idle,
+                                                          0));
+        ToController(proto::Write<proto::InKeyword::Disp>(0, m_config.name));
         m_strShownIdleLine = IdleLine();
-        ToController(proto::FormatDisp(1, m_strShownIdleLine));
-        ToController(proto::FormatTextKey(1, m_strLastDialed.empty() ? "" : "Redial"));
-        ToController(proto::FormatTextKey(2, m_bDnd ? "DND off" : "DND"));
-        ToController(proto::FormatTextKey(3, "Menu"));
-        ToController(proto::FormatShowMute(false));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, m_strShownIdleLine));
+        ToController(
+            proto::Write<proto::InKeyword::TextKey>(1, m_strLastDialed.empty() ? "" : "Redial"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, m_bDnd ? "DND off" : "DND"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(3, "Menu"));
+        ToController(proto::Write<proto::InKeyword::ShowMute>(false));
         break;
     case CallState::Dialing:
-        ToController(proto::FormatIcon(proto::IconCode::Outgoing, 0));
-        ToController(
-            proto::FormatDisp(1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
-        ToController(proto::FormatTextKey(1, "Dial"));
-        ToController(proto::FormatTextKey(2, "Delete"));
-        ToController(proto::FormatTextKey(3, "Cancel"));
-        ToController(proto::FormatShowMute(false));
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Outgoing, 0));
+        ToController(proto::Write<proto::InKeyword::Disp>(
+            1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, "Dial"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, "Delete"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(3, "Cancel"));
+        ToController(proto::Write<proto::InKeyword::ShowMute>(false));
         break;
     case CallState::Ringback:
-        ToController(proto::FormatIcon(proto::IconCode::Outgoing, 0));
-        ToController(proto::FormatDisp(
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Outgoing, 0));
+        ToController(proto::Write<proto::InKeyword::Disp>(
             7, "Calling\n" + (m_strCallName == "Unknown" ? m_strCallNumber : m_strCallName) + "\n" +
                    m_strCallNumber));
-        ToController(proto::FormatTextKey(1, ""));
-        ToController(proto::FormatTextKey(2, ""));
-        ToController(proto::FormatTextKey(3, "End"));
-        ToController(proto::FormatShowMute(true));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(3, "End"));
+        ToController(proto::Write<proto::InKeyword::ShowMute>(true));
         break;
     case CallState::Connected:
-        ToController(proto::FormatIcon(m_bHeld    ? proto::IconCode::Hold
-                                       : m_bMuted ? proto::IconCode::Muted
-                                                  : proto::IconCode::Connected,
-                                       0));
-        ToController(proto::FormatDisp(
+        ToController(proto::Write<proto::InKeyword::Icon>(m_bHeld    ? proto::IconCode::Hold
+                                                          : m_bMuted ? proto::IconCode::Muted
+                                                                     : proto::IconCode::Connected,
+                                                          0));
+        ToController(proto::Write<proto::InKeyword::Disp>(
             7, std::string(m_bHeld    ? "On hold"
                            : m_bMuted ? "Muted"
                                       : "Connected") +
                    "\n" + (m_strCallName == "Unknown" ? m_strCallNumber : m_strCallName) + "\n" +
                    Clock(Now() - m_nConnectedMs)));
-        ToController(proto::FormatTextKey(1, m_bHeld ? "Resume" : "Hold"));
-        ToController(proto::FormatTextKey(2, ""));
-        ToController(proto::FormatTextKey(3, "End"));
-        ToController(proto::FormatShowMute(true));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_bHeld ? "Resume" : "Hold"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(3, "End"));
+        ToController(proto::Write<proto::InKeyword::ShowMute>(true));
         break;
     case CallState::Incoming:
-        ToController(proto::FormatIcon(proto::IconCode::Incoming, 0));
-        ToController(
-            proto::FormatDisp(7, "Incoming call\n" + m_strCallName + "\n" + m_strCallNumber));
-        ToController(proto::FormatTextKey(1, "Answer"));
-        ToController(proto::FormatTextKey(2, ""));
-        ToController(proto::FormatTextKey(3, "Reject"));
-        ToController(proto::FormatShowMute(false));
+        ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Incoming, 0));
+        ToController(proto::Write<proto::InKeyword::Disp>(7, "Incoming call\n" + m_strCallName +
+                                                                 "\n" + m_strCallNumber));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, "Answer"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(3, "Reject"));
+        ToController(proto::Write<proto::InKeyword::ShowMute>(false));
         break;
     }
 }
 
 void Phone::PaintCallTimer() {
-    ToController(proto::FormatDisp(3, Clock(Now() - m_nConnectedMs)));
+    ToController(proto::Write<proto::InKeyword::Disp>(3, Clock(Now() - m_nConnectedMs)));
 }
 
 void Phone::SendPhonebook() {
@@ -1091,24 +1095,25 @@ void Phone::SendPhonebook() {
     items.reserve(book.size());
     for (const ContactRecord& c : book)
         items.push_back(proto::Contact{c.number, c.name});
-    for (const std::string& d : proto::FormatPbook(m_nBookCursor, items, kListDatagramText))
+    for (const std::string& d :
+         proto::Write<proto::InKeyword::Pbook>(m_nBookCursor, items, kListDatagramText))
         ToController(d);
     SendPhonebookKeys();
 }
 
 void Phone::SendPhonebookKeys() {
     if (m_bUsePrivate) {
-        ToController(proto::FormatTextKey(1, m_nBookCursor >= 0 ? "Dial" : ""));
-        ToController(proto::FormatTextKey(2, ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_nBookCursor >= 0 ? "Dial" : ""));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
     } else {
-        ToController(proto::FormatIconKey(1, m_nBookCursor >= 0 ? proto::KeyIcon::Edit
-                                                                : proto::KeyIcon::New));
+        ToController(proto::Write<proto::InKeyword::IconKey>(
+            1, m_nBookCursor >= 0 ? proto::KeyIcon::Edit : proto::KeyIcon::New));
         if (m_nBookCursor >= 0)
-            ToController(proto::FormatIconKey(2, proto::KeyIcon::Delete));
+            ToController(proto::Write<proto::InKeyword::IconKey>(2, proto::KeyIcon::Delete));
         else
-            ToController(proto::FormatTextKey(2, ""));
+            ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
     }
-    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
+    ToController(proto::Write<proto::InKeyword::IconKey>(3, proto::KeyIcon::Back));
 }
 
 void Phone::SendCallLog() {
@@ -1127,18 +1132,19 @@ void Phone::SendCallLog() {
         item.duration = DurationText(c.durationSec);
         items.push_back(std::move(item));
     }
-    for (const std::string& d : proto::FormatCalls(m_nCallCursor, items, kListDatagramText))
+    for (const std::string& d :
+         proto::Write<proto::InKeyword::Calls>(m_nCallCursor, items, kListDatagramText))
         ToController(d);
     SendCallLogKeys();
 }
 
 void Phone::SendCallLogKeys() {
-    ToController(proto::FormatTextKey(1, m_nCallCursor >= 0 ? "Dial" : ""));
+    ToController(proto::Write<proto::InKeyword::TextKey>(1, m_nCallCursor >= 0 ? "Dial" : ""));
     if (m_nCallCursor >= 0)
-        ToController(proto::FormatIconKey(2, proto::KeyIcon::Delete));
+        ToController(proto::Write<proto::InKeyword::IconKey>(2, proto::KeyIcon::Delete));
     else
-        ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+    ToController(proto::Write<proto::InKeyword::IconKey>(3, proto::KeyIcon::Back));
 }
 
 std::vector<std::string> Phone::MenuItems() const {
@@ -1156,31 +1162,32 @@ std::vector<std::string> Phone::MenuItems() const {
 }
 
 void Phone::SendMenu() {
-    ToController(proto::FormatMenu(m_nMenuCursor, MenuItems()));
-    ToController(proto::FormatTextKey(1, "Select"));
-    ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
+    ToController(proto::Write<proto::InKeyword::Menu>(m_nMenuCursor, MenuItems()));
+    ToController(proto::Write<proto::InKeyword::TextKey>(1, "Select"));
+    ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+    ToController(proto::Write<proto::InKeyword::IconKey>(3, proto::KeyIcon::Back));
 }
 
 void Phone::SendVolume() {
     bool handset = m_call == CallState::Connected || m_call == CallState::Ringback;
-    ToController(
-        proto::FormatVolReport(handset ? proto::VolDevice::Handset : proto::VolDevice::Ringer,
-                               handset ? m_nHandsetVolume : m_nRingerVolume,
-                               handset ? "Handset volume" : "Ringer volume"));
+    ToController(proto::Write<proto::InKeyword::Vol>(handset ? proto::VolDevice::Handset
+                                                             : proto::VolDevice::Ringer,
+                                                     handset ? m_nHandsetVolume : m_nRingerVolume,
+                                                     handset ? "Handset volume" : "Ringer volume"));
 }
 
 void Phone::SendInfo(const std::string& block) {
     m_screen = Screen::Info;
-    ToController(proto::kHideList);
-    ToController(proto::FormatDisp(7, proto::Cut(block, proto::Width::BlockText)));
-    ToController(proto::FormatTextKey(1, ""));
-    ToController(proto::FormatTextKey(2, ""));
-    ToController(proto::FormatIconKey(3, proto::KeyIcon::Back));
+    ToController(proto::Write<proto::InKeyword::HideList>());
+    ToController(
+        proto::Write<proto::InKeyword::Disp>(7, proto::Cut(block, proto::Width::BlockText)));
+    ToController(proto::Write<proto::InKeyword::TextKey>(1, ""));
+    ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
+    ToController(proto::Write<proto::InKeyword::IconKey>(3, proto::KeyIcon::Back));
 }
 
 void Phone::ShowMessage(const std::string& text) {
-    ToController(proto::FormatDisp(0, text));
+    ToController(proto::Write<proto::InKeyword::Disp>(0, text));
 }
 
 std::string Phone::StatusLine() const {

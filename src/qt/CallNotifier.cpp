@@ -1,8 +1,8 @@
 #include "CallNotifier.h"
 
+#include "CDialerDlg.h"
 #include "DialerWindow.h"
 #include "ModelText.h"
-#include "CDialerDlg.h"
 #include "Protocol.h"
 
 #include <QDBusConnection>
@@ -163,6 +163,7 @@ void CallNotifier::pressKey(bool answer) {
     if (!m_ringing || !dialog.IsControlling()) return;
     m_window.callCore([&dialog, answer] {
         const orvane::CallKeys keys = orvane::IncomingCallKeys(dialog.Face());
-        dialog.SendCommand(orvane::proto::FormatKeyCode(answer ? keys.answer : keys.reject));
+        dialog.SendCommand(orvane::proto::Write<orvane::proto::OutKeyword::Key>(
+            answer ? keys.answer : keys.reject));
     });
 }

@@ -14,7 +14,7 @@ struct ListsRig : DialerRig {
     }
     // The device shows its phonebook with these contacts; nothing sent so far.
     void Phonebook(const std::vector<proto::Contact>& contacts) {
-        for (const std::string& msg : proto::FormatPbook(-1, contacts))
+        for (const std::string& msg : proto::Write<proto::InKeyword::Pbook>(-1, contacts))
             Receive(msg);
         Sent();
     }
@@ -61,7 +61,8 @@ TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
     call.date = "2024-05-01";
     call.time = "10:00";
     call.duration = "00:42";
-    for (const std::string& msg : proto::FormatCalls(-1, {call, call}))
+    for (const std::string& msg :
+         proto::Write<proto::InKeyword::Calls>(-1, std::vector<proto::CallItem>{call, call}))
         rig.Receive(msg);
     rig.Sent();
 
@@ -80,7 +81,8 @@ TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
 
 TEST(KeysLists, MenuClickSendsOnlyTheRow) {
     ListsRig rig;
-    rig.Receive(proto::FormatMenu(0, {"Settings", "Status", "Reboot"}));
+    rig.Receive(proto::Write<proto::InKeyword::Menu>(
+        0, std::vector<std::string>{"Settings", "Status", "Reboot"}));
     rig.Sent();
     rig.face().UserSetText(Ctl::EntryEdit, "typed");
     const std::uint64_t version = rig.face().Version();
@@ -241,9 +243,11 @@ TEST(KeysLists, ActivatingARowDoesWhatAClickDoesThenDials) {
         call.callType = 1;
         call.number = "0301234";
         call.name = "Dora";
-        for (const std::string& msg : proto::FormatCalls(-1, {call}))
+        for (const std::string& msg :
+             proto::Write<proto::InKeyword::Calls>(-1, std::vector<proto::CallItem>{call}))
             rig.Receive(msg);
-        rig.Receive(proto::FormatMenu(-1, {"Settings", "Status"}));
+        rig.Receive(proto::Write<proto::InKeyword::Menu>(
+            -1, std::vector<std::string>{"Settings", "Status"}));
         rig.Sent();
         rig->OnListActivate(c.list, c.row, false);
         EXPECT_EQ(rig.Sent(), c.sent) << c.list << " " << c.row;
@@ -258,7 +262,8 @@ TEST(KeysLists, DoubleClickDialsTheRowItsFirstClickPicked) {
     rig->OnListActivate(Ctl::PhonebookList, 2, true);
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"DISP:", "DIAL: +4930123"}));
     // A menu row is chosen once by a double click.
-    rig.Receive(proto::FormatMenu(-1, {"Settings", "Status"}));
+    rig.Receive(
+        proto::Write<proto::InKeyword::Menu>(-1, std::vector<std::string>{"Settings", "Status"}));
     rig.Sent();
     rig->OnListClick(Ctl::MenuList, 1);
     rig->OnListActivate(Ctl::MenuList, 1, true);

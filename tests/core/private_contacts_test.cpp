@@ -237,7 +237,8 @@ TEST(PrivateContacts, MenuItemSwitchesTheListAndRefreshesThePhonebook) {
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"PBOOK: 2"});
     EXPECT_TRUE(rig.face().IsMenuChecked(Menu::UsePrivateContacts));
 
-    rig.Receive(proto::FormatPbook(-1, {{"1", "A"}})[0]);
+    rig.Receive(
+        proto::Write<proto::InKeyword::Pbook>(-1, std::vector<proto::Contact>{{"1", "A"}})[0]);
     rig.Sent();
     rig->OnCommand(Menu::UsePrivateContacts);
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"PBOOK: 1", "KEY: 23"}));

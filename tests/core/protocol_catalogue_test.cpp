@@ -144,7 +144,7 @@ TEST(Disp, TextIsTheRestAfterTheSecondBlank) {
         {"DISP: 7 " + Repeat('y', 250), true, 7, Repeat('y', Width::BlockText)},
     };
     for (const Case& c : cases) {
-        const auto d = ParseDisp(c.msg);
+        const auto d = Read<InKeyword::Disp>(c.msg);
         ASSERT_EQ(d.has_value(), c.ok) << c.msg;
         if (!d) continue;
         EXPECT_EQ(d->line, c.line) << c.msg;
@@ -169,7 +169,7 @@ TEST(TextKey, SlotAloneGivesAnEmptyLabel) {
         {"TEXT_KEY: 1 " + Repeat('L', 300), true, 1, Repeat('L', Width::DisplayText)},
     };
     for (const Case& c : cases) {
-        const auto k = ParseTextKey(c.msg);
+        const auto k = Read<InKeyword::TextKey>(c.msg);
         ASSERT_EQ(k.has_value(), c.ok) << c.msg;
         if (!k) continue;
         EXPECT_EQ(k->slot, c.slot) << c.msg;
@@ -178,49 +178,50 @@ TEST(TextKey, SlotAloneGivesAnEmptyLabel) {
 }
 
 TEST(NumericMessages, NeedTheirValues) {
-    EXPECT_EQ(ParseIconKey("ICON_KEY: 1 3")->iconCode, 3);
-    EXPECT_EQ(ParseIconKey("ICON_KEY: 2 2")->slot, 2);
-    EXPECT_FALSE(ParseIconKey("ICON_KEY: 1"));
+    EXPECT_EQ(Read<InKeyword::IconKey>("ICON_KEY: 1 3")->iconCode, 3);
+    EXPECT_EQ(Read<InKeyword::IconKey>("ICON_KEY: 2 2")->slot, 2);
+    EXPECT_FALSE(Read<InKeyword::IconKey>("ICON_KEY: 1"));
 
-    EXPECT_EQ(ParseClr("CLR: 4"), 4);
-    EXPECT_EQ(ParseClr("CLR:2"), 2); // no blank: read the same
-    EXPECT_EQ(ParseClr("CLR:"), std::nullopt);
-    EXPECT_EQ(ParseClr("CLR: a"), std::nullopt);
+    EXPECT_EQ(Read<InKeyword::Clr>("CLR: 4"), 4);
+    EXPECT_EQ(Read<InKeyword::Clr>("CLR:2"), 2); // no blank: read the same
+    EXPECT_EQ(Read<InKeyword::Clr>("CLR:"), std::nullopt);
+    EXPECT_EQ(Read<InKeyword::Clr>("CLR: a"), std::nullopt);
 
-    EXPECT_EQ(ParseIcon("ICON: 22 0")->icon, 22);
-    EXPECT_EQ(ParseIcon("ICON: 22 5")->pos, 5);
-    EXPECT_FALSE(ParseIcon("ICON: 22"));
+    EXPECT_EQ(Read<InKeyword::Icon>("ICON: 22 0")->icon, 22);
+    EXPECT_EQ(Read<InKeyword::Icon>("ICON: 22 5")->pos, 5);
+    EXPECT_FALSE(Read<InKeyword::Icon>("ICON: 22"));
 
-    EXPECT_EQ(ParseShowMute("SHOW_MUTE: 0"), 0);
-    EXPECT_EQ(ParseShowMute("SHOW_MUTE: 7"), 7);
-    EXPECT_EQ(ParseShowMute("SHOW_MUTE:"), std::nullopt);
+    EXPECT_EQ(Read<InKeyword::ShowMute>("SHOW_MUTE: 0"), 0);
+    EXPECT_EQ(Read<InKeyword::ShowMute>("SHOW_MUTE: 7"), 7);
+    EXPECT_EQ(Read<InKeyword::ShowMute>("SHOW_MUTE:"), std::nullopt);
 
-    EXPECT_EQ(ParseLoginReply("LOGIN: 0"), 0); // accepted like any other number
-    EXPECT_EQ(ParseLoginReply("LOGIN: 1"), 1);
-    EXPECT_EQ(ParseLoginReply("LOGIN: -3"), -3);
-    EXPECT_EQ(ParseLoginReply("LOGIN:"), std::nullopt);
-    EXPECT_EQ(ParseLoginReply("LOGIN: ok"), std::nullopt);
+    EXPECT_EQ(Read<InKeyword::Login>("LOGIN: 0"), 0); // accepted like any other number
+    EXPECT_EQ(Read<InKeyword::Login>("LOGIN: 1"), 1);
+    EXPECT_EQ(Read<InKeyword::Login>("LOGIN: -3"), -3);
+    EXPECT_EQ(Read<InKeyword::Login>("LOGIN:"), std::nullopt);
+    EXPECT_EQ(Read<InKeyword::Login>("LOGIN: ok"), std::nullopt);
 }
 
 TEST(Vol, TextIsTheRestAfterTheThirdBlank) {
-    const auto v = ParseVol("VOL: 1 65 Ring volume");
+    const auto v = Read<InKeyword::Vol>("VOL: 1 65 Ring volume");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->deviceCode, 1);
     EXPECT_EQ(v->percent, 65);
     EXPECT_EQ(v->text, "Ring volume");
-    EXPECT_EQ(ParseVol("VOL: 1 65")->text, "");
-    EXPECT_EQ(ParseVol("VOL: 1 65  two")->text, " two");
-    EXPECT_EQ(ParseVol("VOL: 1 65 " + Repeat('v', 260))->text.size(), Width::DisplayText);
-    EXPECT_FALSE(ParseVol("VOL: 1 loud"));
-    EXPECT_FALSE(ParseVol("VOL:"));
+    EXPECT_EQ(Read<InKeyword::Vol>("VOL: 1 65")->text, "");
+    EXPECT_EQ(Read<InKeyword::Vol>("VOL: 1 65  two")->text, " two");
+    EXPECT_EQ(Read<InKeyword::Vol>("VOL: 1 65 " + Repeat('v', 260))->text.size(),
+              Width::DisplayText);
+    EXPECT_FALSE(Read<InKeyword::Vol>("VOL: 1 loud"));
+    EXPECT_FALSE(Read<InKeyword::Vol>("VOL:"));
 }
 
 TEST(Linux, FragmentIsEverythingAfterTheKeywordAndBlank) {
-    EXPECT_EQ(LinuxFragment("LINUX: ls -l"), "ls -l");
-    EXPECT_EQ(LinuxFragment("LINUX:  two"), " two");
-    EXPECT_EQ(LinuxFragment("LINUX: line\n"), "line\n");
-    EXPECT_EQ(LinuxFragment("LINUX: "), "");
-    EXPECT_EQ(LinuxFragment("LINUX:"), "");
+    EXPECT_EQ(Read<InKeyword::Linux>("LINUX: ls -l"), "ls -l");
+    EXPECT_EQ(Read<InKeyword::Linux>("LINUX:  two"), " two");
+    EXPECT_EQ(Read<InKeyword::Linux>("LINUX: line\n"), "line\n");
+    EXPECT_EQ(Read<InKeyword::Linux>("LINUX: "), "");
+    EXPECT_EQ(Read<InKeyword::Linux>("LINUX:"), "");
 }
 
 TEST(Pbook, ReadsItemsUntilTheFirstUnusableOne) {
@@ -273,7 +274,7 @@ TEST(Pbook, ReadsItemsUntilTheFirstUnusableOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PbookMsg m = ParsePbook(c.msg);
+        const PbookMsg m = Read<InKeyword::Pbook>(c.msg).value();
         EXPECT_EQ(m.selectedItem, c.selected);
         EXPECT_EQ(m.shortEmpty, c.shortEmpty);
         ASSERT_EQ(m.items.size(), c.items.size());
@@ -334,7 +335,7 @@ TEST(Calls, ReadsSevenWordItemsAndRestoresBlanks) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const CallsMsg m = ParseCalls(c.msg);
+        const CallsMsg m = Read<InKeyword::Calls>(c.msg).value();
         EXPECT_EQ(m.selectedItem, -1);
         EXPECT_EQ(m.shortEmpty, c.shortEmpty);
         ASSERT_EQ(m.items.size(), c.items.size());
@@ -368,7 +369,7 @@ TEST(Menu, AppendsTextsAndDropsAnItemWithoutItsSemicolon) {
         {"MENU: 3", 3, {}},
     };
     for (const Case& c : cases) {
-        const MenuMsg m = ParseMenu(c.msg);
+        const MenuMsg m = Read<InKeyword::Menu>(c.msg).value();
         EXPECT_EQ(m.selectedItem, c.selected) << c.msg;
         EXPECT_EQ(m.items, c.items) << c.msg;
     }
@@ -395,7 +396,7 @@ TEST(InputRequest, FourFieldsEndAtSemicolonWidthOrEnd) {
         {"INPUT:", {}},
     };
     for (const Case& c : cases) {
-        const InputRequest r = ParseInputRequest(c.msg);
+        const InputRequest r = Read<InKeyword::Input>(c.msg).value();
         EXPECT_EQ(r.prompt, c.want.prompt) << c.msg;
         EXPECT_EQ(r.firstCaption, c.want.firstCaption) << c.msg;
         EXPECT_EQ(r.secondCaption, c.want.secondCaption) << c.msg;
@@ -404,7 +405,7 @@ TEST(InputRequest, FourFieldsEndAtSemicolonWidthOrEnd) {
 }
 
 TEST(DiscoveryReply, ReadsBothFormsAndLocatesTheName) {
-    const auto longForm = ParseDiscoveryReply("ORVN: T1 192.168.1.20 A0B1C2 0 1 Front Desk");
+    const auto longForm = Read<InKeyword::Orvn>("ORVN: T1 192.168.1.20 A0B1C2 0 1 Front Desk");
     ASSERT_TRUE(longForm);
     EXPECT_EQ(longForm->type, "T1");
     EXPECT_EQ(longForm->ip, "192.168.1.20");
@@ -414,25 +415,25 @@ TEST(DiscoveryReply, ReadsBothFormsAndLocatesTheName) {
     EXPECT_EQ(longForm->name, "Front Desk");
     EXPECT_FALSE(longForm->initOnly);
 
-    const auto shortForm = ParseDiscoveryReply("ORVN: T1 192.168.1.21 A0B1C3 1 Lobby phone");
+    const auto shortForm = Read<InKeyword::Orvn>("ORVN: T1 192.168.1.21 A0B1C3 1 Lobby phone");
     ASSERT_TRUE(shortForm);
     EXPECT_EQ(shortForm->busy, 1);
     EXPECT_EQ(shortForm->passwordRequired, 0);
     EXPECT_EQ(shortForm->name, "Lobby phone");
     EXPECT_TRUE(shortForm->initOnly);
 
-    EXPECT_FALSE(ParseDiscoveryReply("ORVN: T1 192.168.1.22 A0B1C4"));   // three fields
-    EXPECT_FALSE(ParseDiscoveryReply("ORVN: T1 192.168.1.22 A0B1C4 0")); // no name
-    EXPECT_FALSE(ParseDiscoveryReply("ORVN: T1 192.168.1.22 A0B1C4 x Desk"));
+    EXPECT_FALSE(Read<InKeyword::Orvn>("ORVN: T1 192.168.1.22 A0B1C4"));   // three fields
+    EXPECT_FALSE(Read<InKeyword::Orvn>("ORVN: T1 192.168.1.22 A0B1C4 0")); // no name
+    EXPECT_FALSE(Read<InKeyword::Orvn>("ORVN: T1 192.168.1.22 A0B1C4 x Desk"));
 
     // Fields separated by tabs: the blanks run out, so the name is the word read.
-    const auto tabs = ParseDiscoveryReply("ORVN: T1\t10.0.0.2\tID\t0\t1\tDesk two");
+    const auto tabs = Read<InKeyword::Orvn>("ORVN: T1\t10.0.0.2\tID\t0\t1\tDesk two");
     ASSERT_TRUE(tabs);
     EXPECT_EQ(tabs->name, "Desk");
     EXPECT_EQ(tabs->ip, "10.0.0.2");
 
-    const auto wide = ParseDiscoveryReply("ORVN: " + Repeat('T', 12) + " " + Repeat('1', 20) + " " +
-                                          Repeat('I', 40) + " 0 0 " + Repeat('N', 40));
+    const auto wide = Read<InKeyword::Orvn>("ORVN: " + Repeat('T', 12) + " " + Repeat('1', 20) +
+                                            " " + Repeat('I', 40) + " 0 0 " + Repeat('N', 40));
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->type, Repeat('T', Width::DevType));
     EXPECT_EQ(wide->ip, Repeat('1', Width::DevIP));
@@ -443,44 +444,50 @@ TEST(DiscoveryReply, ReadsBothFormsAndLocatesTheName) {
 TEST(DialerCommands, AreFormattedAsTheDeviceExpects) {
     const std::string mac = "00:1A:2B:3C:4D:5E";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {FormatDiscovery(mac), "ORVN: 00:1A:2B:3C:4D:5E\n"},
-        {FormatLogin(mac, "secret"), "LOGIN: 00:1A:2B:3C:4D:5E secret"},
-        {FormatLogin(mac, ""), "LOGIN: 00:1A:2B:3C:4D:5E "},
-        {FormatPrivateLogin(mac), "LOGIN: 00:1A:2B:3C:4D:5E"},
-        {FormatKeyName("5"), "KEY: 5"},
-        {FormatKeyName("10"), "KEY: 10"},
-        {FormatKeyCode(KeyCode::Send), "KEY: 19"},
-        {FormatKeyCode(KeyCode::Dialpad), "KEY: 25"},
-        {FormatDial("0301555"), "DIAL: 0301555"},
-        {FormatLinux("ls -l /tmp"), "LINUX: ls -l /tmp"},
-        {FormatVolume(65), "VOL: 65"},
-        {FormatSelect(0), "SELECT: 0"},
-        {FormatAdd("555", "Ann Lee"), "ADD: 555 Ann Lee"},
-        {FormatAdd("", ""), "ADD:  "},
-        {FormatMod(3, "555", "Bo"), "MOD: 3 555 Bo"},
-        {FormatInputReply(1, "1234"), "INPUT: 1 1234"},
-        {FormatInputReply(1, ""), "INPUT: 1 "},
-        {FormatInputReply(2, Repeat('t', 45)), "INPUT: 2 " + Repeat('t', kMaxInputReplyText)},
+        {Write<OutKeyword::Discovery>(mac), "ORVN: 00:1A:2B:3C:4D:5E\n"},
+        {Write<OutKeyword::Login>(mac, "secret"), "LOGIN: 00:1A:2B:3C:4D:5E secret"},
+        {Write<OutKeyword::Login>(mac, ""), "LOGIN: 00:1A:2B:3C:4D:5E "},
+        {Write<OutKeyword::Login>(mac), "LOGIN: 00:1A:2B:3C:4D:5E"},
+        {Write<OutKeyword::Key>("5"), "KEY: 5"},
+        {Write<OutKeyword::Key>("10"), "KEY: 10"},
+        {Write<OutKeyword::Key>(KeyCode::Send), "KEY: 19"},
+        {Write<OutKeyword::Key>(KeyCode::Dialpad), "KEY: 25"},
+        {Write<OutKeyword::Dial>("0301555"), "DIAL: 0301555"},
+        {Write<OutKeyword::Linux>("ls -l /tmp"), "LINUX: ls -l /tmp"},
+        {Write<OutKeyword::Volume>(65), "VOL: 65"},
+        {Write<OutKeyword::Select>(0), "SELECT: 0"},
+        {Write<OutKeyword::Add>("555", "Ann Lee"), "ADD: 555 Ann Lee"},
+        {Write<OutKeyword::Add>("", ""), "ADD:  "},
+        {Write<OutKeyword::Mod>(3, "555", "Bo"), "MOD: 3 555 Bo"},
+        {Write<OutKeyword::InputReply>(1, "1234"), "INPUT: 1 1234"},
+        {Write<OutKeyword::InputReply>(1, ""), "INPUT: 1 "},
+        {Write<OutKeyword::InputReply>(2, Repeat('t', 45)),
+         "INPUT: 2 " + Repeat('t', kMaxInputReplyText)},
     };
     for (const auto& [got, want] : cases)
         EXPECT_EQ(got, want);
-    EXPECT_LE(FormatInputReply(2, Repeat('t', 100)).size(), 39u) << "fits its 40-byte area";
+    EXPECT_LE(Write<OutKeyword::InputReply>(2, Repeat('t', 100)).size(), 39u)
+        << "fits its 40-byte area";
 }
 
 TEST(PrivateUpload, RecordsFollowThePrefixDirectly) {
-    EXPECT_EQ(FormatPrivateUpload({}), std::vector<std::string>{"PBOOK: 2 "});
-    EXPECT_EQ(FormatPrivateUpload({{"555", "Ann Lee"}, {"777", "Bo"}}),
-              std::vector<std::string>{"PBOOK: 2 1 555 Ann Lee;2 777 Bo;"});
-    EXPECT_EQ(FormatPrivateUpload({{Repeat('5', 25), Repeat('n', 40)}}).front(),
-              "PBOOK: 2 1 " + Repeat('5', Width::PbookNumber) + " " +
-                  Repeat('n', Width::PbookName) + ";");
+    EXPECT_EQ(Write<OutKeyword::PrivateUpload>(std::vector<Contact>{}),
+              std::vector<std::string>{"PBOOK: 2 "});
+    EXPECT_EQ(
+        Write<OutKeyword::PrivateUpload>(std::vector<Contact>{{"555", "Ann Lee"}, {"777", "Bo"}}),
+        std::vector<std::string>{"PBOOK: 2 1 555 Ann Lee;2 777 Bo;"});
+    EXPECT_EQ(
+        Write<OutKeyword::PrivateUpload>(std::vector<Contact>{{Repeat('5', 25), Repeat('n', 40)}})
+            .front(),
+        "PBOOK: 2 1 " + Repeat('5', Width::PbookNumber) + " " + Repeat('n', Width::PbookName) +
+            ";");
 }
 
 TEST(PrivateUpload, ChunkClosesAfterTheRecordThatPassesTheLimit) {
     std::vector<Contact> contacts;
     for (int k = 0; k < 200; ++k)
         contacts.push_back({"0301555" + std::to_string(k), "Name " + std::to_string(k)});
-    const std::vector<std::string> chunks = FormatPrivateUpload(contacts);
+    const std::vector<std::string> chunks = Write<OutKeyword::PrivateUpload>(contacts);
     ASSERT_GE(chunks.size(), 2u);
     std::size_t position = 1;
     for (std::size_t c = 0; c < chunks.size(); ++c) {

@@ -77,7 +77,7 @@ TEST(DialerCommandParse, RecognisesEveryDialerCommand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE('"' + c.msg + '"');
-        const DialerCommand d = ParseDialerCommand(c.msg);
+        const DialerCommand d = ReadDialerCommand(c.msg).value_or(DialerCommand{});
         EXPECT_EQ(d.kind, c.kind);
         if (d.kind == OutKeyword::None) continue;
         EXPECT_EQ(d.number, c.number);
@@ -90,7 +90,7 @@ TEST(DialerCommandParse, RecognisesEveryDialerCommand) {
 }
 
 TEST(DialerCommandParse, PrivateUploadKeepsItemsUpToTheFirstBrokenOne) {
-    const DialerCommand d = ParseDialerCommand("PBOOK: 2 1 555 Ann Lee;2 777 Bo;3 888");
+    const DialerCommand d = ReadDialerCommand("PBOOK: 2 1 555 Ann Lee;2 777 Bo;3 888").value();
     ASSERT_EQ(d.kind, OutKeyword::PrivateUpload);
     ASSERT_EQ(d.upload.size(), 2u);
     EXPECT_EQ(d.upload[0].index, 1);
@@ -100,38 +100,41 @@ TEST(DialerCommandParse, PrivateUploadKeepsItemsUpToTheFirstBrokenOne) {
 }
 
 TEST(DeviceMessages, ReadBackByTheDialer) {
-    const auto disp = ParseDisp(FormatDisp(0, "Anna  Berger calling"));
+    const auto disp = Read<InKeyword::Disp>(Write<InKeyword::Disp>(0, "Anna  Berger calling"));
     ASSERT_TRUE(disp);
     EXPECT_EQ(disp->line, 0);
     EXPECT_EQ(disp->text, "Anna  Berger calling");
-    EXPECT_EQ(ParseDisp(FormatDisp(7, "one\ntwo\nthree"))->text, "one\ntwo\nthree");
+    EXPECT_EQ(Read<InKeyword::Disp>(Write<InKeyword::Disp>(7, "one\ntwo\nthree"))->text,
+              "one\ntwo\nthree");
 
-    const auto key = ParseTextKey(FormatTextKey(2, "Hold on"));
+    const auto key = Read<InKeyword::TextKey>(Write<InKeyword::TextKey>(2, "Hold on"));
     ASSERT_TRUE(key);
     EXPECT_EQ(key->slot, 2);
     EXPECT_EQ(key->label, "Hold on");
-    EXPECT_EQ(ParseTextKey(FormatTextKey(3, ""))->label, "");
+    EXPECT_EQ(Read<InKeyword::TextKey>(Write<InKeyword::TextKey>(3, ""))->label, "");
 
-    EXPECT_EQ(ParseIconKey(FormatIconKey(3, 0))->slot, 3);
-    EXPECT_EQ(ParseClr(FormatClr(4)), 4);
-    EXPECT_EQ(ParseIcon(FormatIcon(47, 2))->icon, 47);
-    const auto vol = ParseVol(FormatVolReport(1, 80, "Ring volume"));
+    EXPECT_EQ(Read<InKeyword::IconKey>(Write<InKeyword::IconKey>(3, 0))->slot, 3);
+    EXPECT_EQ(Read<InKeyword::Clr>(Write<InKeyword::Clr>(4)), 4);
+    EXPECT_EQ(Read<InKeyword::Icon>(Write<InKeyword::Icon>(47, 2))->icon, 47);
+    const auto vol = Read<InKeyword::Vol>(Write<InKeyword::Vol>(1, 80, "Ring volume"));
     ASSERT_TRUE(vol);
     EXPECT_EQ(vol->percent, 80);
     EXPECT_EQ(vol->text, "Ring volume");
-    EXPECT_EQ(ParseShowMute(FormatShowMute(true)), 1);
-    EXPECT_EQ(ParseShowMute(FormatShowMute(false)), 0);
-    EXPECT_EQ(ParseLoginReply(FormatLoginReply(0)), 0);
-    EXPECT_EQ(LinuxFragment(FormatLinuxFragment("total 4\n")), "total 4\n");
+    EXPECT_EQ(Read<InKeyword::ShowMute>(Write<InKeyword::ShowMute>(true)), 1);
+    EXPECT_EQ(Read<InKeyword::ShowMute>(Write<InKeyword::ShowMute>(false)), 0);
+    EXPECT_EQ(Read<InKeyword::Login>(Write<InKeyword::Login>(0)), 0);
+    EXPECT_EQ(Read<InKeyword::Linux>(Write<InKeyword::Linux>("total 4\n")), "total 4\n");
 
     for (const std::string& kw :
-         {std::string(kHookOn), std::string(kHookOff), std::string(kLinuxStart),
-          std::string(kLinuxEnd), std::string(kUpdatePcList), std::string(kHideList),
-          std::string("SHOW_LIST:"), std::string("SHOW_NAV:"), std::string(kShowDialpad)})
+         {std::string(Write<InKeyword::HookOn>()), std::string(Write<InKeyword::HookOff>()),
+          std::string(Write<InKeyword::LinuxStart>()), std::string(Write<InKeyword::LinuxEnd>()),
+          std::string(Write<InKeyword::UpdatePcList>()), std::string(Write<InKeyword::HideList>()),
+          std::string("SHOW_LIST:"), std::string("SHOW_NAV:"),
+          std::string(Write<InKeyword::ShowDialpad>())})
         EXPECT_STREQ(KeywordText(RecognizeIncoming(kw)), kw.c_str());
 
     const InputRequest req{"Enter the PIN", "OK", "Cancel", "1234"};
-    const InputRequest got = ParseInputRequest(FormatInputRequest(req));
+    const InputRequest got = Read<InKeyword::Input>(Write<InKeyword::Input>(req)).value();
     EXPECT_EQ(got.prompt, req.prompt);
     EXPECT_EQ(got.firstCaption, req.firstCaption);
     EXPECT_EQ(got.secondCaption, req.secondCaption);
@@ -139,7 +142,7 @@ TEST(DeviceMessages, ReadBackByTheDialer) {
 
     // A full-width field and a ";" inside a field do not shift the fields after them.
     const InputRequest edge{Repeat('p', 50), "Yes;No", "", "x"};
-    const InputRequest edgeGot = ParseInputRequest(FormatInputRequest(edge));
+    const InputRequest edgeGot = Read<InKeyword::Input>(Write<InKeyword::Input>(edge)).value();
     EXPECT_EQ(edgeGot.prompt, Repeat('p', 39));
     EXPECT_EQ(edgeGot.firstCaption, "Yes,No");
     EXPECT_EQ(edgeGot.secondCaption, "");
@@ -156,9 +159,9 @@ TEST(DeviceMessages, DiscoveryRepliesReadBackInBothForms) {
         r.passwordRequired = initOnly ? 0 : 1;
         r.initOnly = initOnly;
         r.name = "Front  Desk 2";
-        const std::string msg = FormatDiscoveryReply(r);
+        const std::string msg = Write<InKeyword::Orvn>(r);
         ASSERT_EQ(RecognizeIncoming(msg), InKeyword::Orvn) << msg;
-        const auto got = ParseDiscoveryReply(msg);
+        const auto got = Read<InKeyword::Orvn>(msg);
         ASSERT_TRUE(got) << msg;
         EXPECT_EQ(got->type, r.type);
         EXPECT_EQ(got->ip, r.ip);
@@ -172,7 +175,7 @@ TEST(DeviceMessages, DiscoveryRepliesReadBackInBothForms) {
 
 TEST(DeviceMessages, MenuReadsBackWithCutAndSanitisedTexts) {
     const std::vector<std::string> items = {"Call history", "Phone; book", Repeat('m', 45)};
-    const MenuMsg m = ParseMenu(FormatMenu(1, items));
+    const MenuMsg m = Read<InKeyword::Menu>(Write<InKeyword::Menu>(1, items)).value();
     EXPECT_EQ(m.selectedItem, 1);
     EXPECT_EQ(m.items, (std::vector<std::string>{"Call history", "Phone, book", Repeat('m', 39)}));
 }
@@ -182,13 +185,13 @@ TEST(PhonebookDatagrams, FullPhonebookSplitsAndReadsBack) {
     for (int k = 0; k < 999; ++k)
         contacts.push_back(
             {"0301" + std::to_string(555000 + k), "Contact " + std::to_string(k) + " Lastname"});
-    const std::vector<std::string> datagrams = FormatPbook(4, contacts);
+    const std::vector<std::string> datagrams = Write<InKeyword::Pbook>(4, contacts);
     ASSERT_GT(datagrams.size(), 1u);
     std::vector<PbookItem> all;
     for (const std::string& d : datagrams) {
         EXPECT_LE(d.size(), kMaxReceiveLength);
         ASSERT_EQ(RecognizeIncoming(d), InKeyword::Pbook);
-        const PbookMsg m = ParsePbook(d);
+        const PbookMsg m = Read<InKeyword::Pbook>(d).value();
         EXPECT_EQ(m.selectedItem, 4);
         ASSERT_FALSE(m.items.empty());
         // Each datagram continues where the one before ended.
@@ -204,20 +207,27 @@ TEST(PhonebookDatagrams, FullPhonebookSplitsAndReadsBack) {
 }
 
 TEST(PhonebookDatagrams, EdgesOfTheFormat) {
-    EXPECT_EQ(FormatPbook(-1, {}), std::vector<std::string>{"PBOOK: -1 "});
-    EXPECT_TRUE(ParsePbook(FormatPbook(-1, {}).front()).shortEmpty);
+    EXPECT_EQ(Write<InKeyword::Pbook>(-1, std::vector<Contact>{}),
+              std::vector<std::string>{"PBOOK: -1 "});
+    EXPECT_TRUE(Read<InKeyword::Pbook>(Write<InKeyword::Pbook>(-1, std::vector<Contact>{}).front())
+                    .value()
+                    .shortEmpty);
 
     // A thousandth contact has no place in the dialer's store: it does not travel.
     const std::vector<Contact> many(1000, Contact{"555", "A"});
     std::size_t sent = 0;
-    for (const std::string& d : FormatPbook(-1, many))
-        sent += ParsePbook(d).items.size();
+    for (const std::string& d : Write<InKeyword::Pbook>(-1, many))
+        sent += Read<InKeyword::Pbook>(d).value().items.size();
     EXPECT_EQ(sent, 999u);
 
     // Texts that would break the item travel in a form the dialer can read.
-    const PbookMsg m = ParsePbook(
-        FormatPbook(-1, {{"030 1555", "Ann; Lee"}, {Repeat('5', 30), Repeat('n', 40)}, {"", ""}})
-            .front());
+    const PbookMsg m =
+        Read<InKeyword::Pbook>(
+            Write<InKeyword::Pbook>(-1, std::vector<Contact>{{"030 1555", "Ann; Lee"},
+                                                             {Repeat('5', 30), Repeat('n', 40)},
+                                                             {"", ""}})
+                .front())
+            .value();
     ASSERT_EQ(m.items.size(), 3u);
     EXPECT_EQ(m.items[0].number, "0301555");
     EXPECT_EQ(m.items[0].name, "Ann, Lee");
@@ -230,11 +240,11 @@ TEST(PhonebookDatagrams, EdgesOfTheFormat) {
     std::vector<Contact> ten;
     for (int k = 0; k < 10; ++k)
         ten.push_back({"555" + std::to_string(k), "Name"});
-    const auto small = FormatPbook(0, ten, 40);
+    const auto small = Write<InKeyword::Pbook>(0, ten, 40);
     std::size_t items = 0;
     for (const std::string& d : small) {
         EXPECT_LE(d.size(), 40u) << d;
-        items += ParsePbook(d).items.size();
+        items += Read<InKeyword::Pbook>(d).value().items.size();
     }
     EXPECT_EQ(items, 10u);
 }
@@ -251,13 +261,13 @@ TEST(CallLogDatagrams, FullCallLogSplitsAndReadsBack) {
         c.duration = "0:" + std::to_string(10 + k % 50);
         calls.push_back(c);
     }
-    const std::vector<std::string> datagrams = FormatCalls(-1, calls);
+    const std::vector<std::string> datagrams = Write<InKeyword::Calls>(-1, calls);
     ASSERT_GT(datagrams.size(), 1u);
     std::vector<CallItem> all;
     for (const std::string& d : datagrams) {
         EXPECT_LE(d.size(), kMaxReceiveLength);
         ASSERT_EQ(RecognizeIncoming(d), InKeyword::Calls);
-        const CallsMsg m = ParseCalls(d);
+        const CallsMsg m = Read<InKeyword::Calls>(d).value();
         ASSERT_FALSE(m.items.empty());
         EXPECT_EQ(m.items.front().index, static_cast<int>(all.size()) + 1);
         all.insert(all.end(), m.items.begin(), m.items.end());
@@ -277,7 +287,9 @@ TEST(CallLogDatagrams, FullCallLogSplitsAndReadsBack) {
 }
 
 TEST(CallLogDatagrams, EmptyAndAwkwardFieldsStayReadable) {
-    EXPECT_TRUE(ParseCalls(FormatCalls(-1, {}).front()).shortEmpty);
+    EXPECT_TRUE(Read<InKeyword::Calls>(Write<InKeyword::Calls>(-1, std::vector<CallItem>{}).front())
+                    .value()
+                    .shortEmpty);
     CallItem odd;
     odd.callType = 1;
     odd.number = "030 555";
@@ -291,7 +303,9 @@ TEST(CallLogDatagrams, EmptyAndAwkwardFieldsStayReadable) {
     next.date = "d";
     next.time = "t";
     next.duration = "u";
-    const CallsMsg m = ParseCalls(FormatCalls(-1, {odd, next}).front());
+    const CallsMsg m = Read<InKeyword::Calls>(
+                           Write<InKeyword::Calls>(-1, std::vector<CallItem>{odd, next}).front())
+                           .value();
     ASSERT_EQ(m.items.size(), 2u); // the next item is not lost
     EXPECT_EQ(m.items[0].number, "030555");
     EXPECT_EQ(m.items[0].name, " ");
@@ -302,44 +316,47 @@ TEST(CallLogDatagrams, EmptyAndAwkwardFieldsStayReadable) {
 }
 
 TEST(DialerCommandRoundTrip, DeviceReadsWhatTheDialerFormats) {
-    DialerCommand d = ParseDialerCommand(FormatDiscovery(kMac));
+    DialerCommand d = ReadDialerCommand(Write<OutKeyword::Discovery>(kMac)).value();
     EXPECT_EQ(d.kind, OutKeyword::Discovery);
     EXPECT_EQ(d.mac, kMac);
 
-    d = ParseDialerCommand(FormatLogin(kMac, "pass word"));
+    d = ReadDialerCommand(Write<OutKeyword::Login>(kMac, "pass word")).value();
     EXPECT_EQ(d.kind, OutKeyword::Login);
     EXPECT_TRUE(d.hasPassword);
     EXPECT_EQ(d.text, "pass word");
-    d = ParseDialerCommand(FormatLogin(kMac, ""));
+    d = ReadDialerCommand(Write<OutKeyword::Login>(kMac, "")).value();
     EXPECT_TRUE(d.hasPassword);
     EXPECT_EQ(d.text, "");
-    d = ParseDialerCommand(FormatPrivateLogin(kMac));
+    d = ReadDialerCommand(Write<OutKeyword::Login>(kMac)).value();
     EXPECT_EQ(d.kind, OutKeyword::Login);
     EXPECT_FALSE(d.hasPassword);
     EXPECT_EQ(d.mac, kMac);
 
-    EXPECT_EQ(ParseDialerCommand(FormatKeyName("11")).number, 11);
-    EXPECT_EQ(ParseDialerCommand(FormatKeyCode(KeyCode::CallLogs)).number, 24);
-    EXPECT_EQ(ParseDialerCommand(FormatDial("+4930555")).text, "+4930555");
-    EXPECT_EQ(ParseDialerCommand(FormatLinux("cat /proc/uptime")).text, "cat /proc/uptime");
-    EXPECT_EQ(ParseDialerCommand(FormatVolume(0)).kind, OutKeyword::Volume);
-    EXPECT_EQ(ParseDialerCommand(FormatSelect(998)).number, 998);
-    d = ParseDialerCommand(FormatAdd("555", "Ann  Lee"));
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Key>("11")).value().number, 11);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Key>(KeyCode::CallLogs)).value().number, 24);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Dial>("+4930555")).value().text, "+4930555");
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Linux>("cat /proc/uptime")).value().text,
+              "cat /proc/uptime");
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Volume>(0)).value().kind, OutKeyword::Volume);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Select>(998)).value().number, 998);
+    d = ReadDialerCommand(Write<OutKeyword::Add>("555", "Ann  Lee")).value();
     EXPECT_EQ(d.contactNumber, "555");
     EXPECT_EQ(d.contactName, "Ann  Lee");
-    d = ParseDialerCommand(FormatMod(7, "", ""));
+    d = ReadDialerCommand(Write<OutKeyword::Mod>(7, "", "")).value();
     EXPECT_EQ(d.kind, OutKeyword::Mod);
     EXPECT_EQ(d.number, 7);
     EXPECT_EQ(d.contactNumber, "");
-    d = ParseDialerCommand(FormatInputReply(2, ""));
+    d = ReadDialerCommand(Write<OutKeyword::InputReply>(2, "")).value();
     EXPECT_EQ(d.kind, OutKeyword::InputReply);
     EXPECT_EQ(d.number, 2);
-    EXPECT_EQ(ParseDialerCommand(kInit).kind, OutKeyword::Init);
-    EXPECT_EQ(ParseDialerCommand(kAlive).kind, OutKeyword::Alive);
-    EXPECT_EQ(ParseDialerCommand(kStop).kind, OutKeyword::Stop);
-    EXPECT_EQ(ParseDialerCommand(kDispRequest).kind, OutKeyword::DispRequest);
-    EXPECT_EQ(ParseDialerCommand(kUseOwnPhonebook).number, 1);
-    EXPECT_EQ(ParseDialerCommand(kUsePrivatePhonebook).number, 2);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Init>()).value().kind, OutKeyword::Init);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Alive>()).value().kind, OutKeyword::Alive);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::Stop>()).value().kind, OutKeyword::Stop);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::DispRequest>()).value().kind,
+              OutKeyword::DispRequest);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::PbookMode>(PbookMode::Own)).value().number, 1);
+    EXPECT_EQ(ReadDialerCommand(Write<OutKeyword::PbookMode>(PbookMode::Private)).value().number,
+              2);
 }
 
 TEST(DialerCommandNames, EveryCommandIsNamedByTheKeywordItStartsWith) {
@@ -349,28 +366,28 @@ TEST(DialerCommandNames, EveryCommandIsNamedByTheKeywordItStartsWith) {
         const char* name; // as logs and traces show it
     };
     const std::vector<Case> cases = {
-        {FormatDiscovery(kMac), OutKeyword::Discovery, "ORVN:"},
-        {FormatLogin(kMac, "pw"), OutKeyword::Login, "LOGIN:"},
-        {kInit, OutKeyword::Init, "INIT:"},
-        {kAlive, OutKeyword::Alive, "ALIVE:"},
-        {kStop, OutKeyword::Stop, "STOP:"},
-        {FormatKeyCode(KeyCode::Send), OutKeyword::Key, "KEY:"},
-        {FormatDial("555"), OutKeyword::Dial, "DIAL:"},
-        {FormatLinux("ls"), OutKeyword::Linux, "LINUX:"},
-        {kDispRequest, OutKeyword::DispRequest, "DISP:"},
-        {FormatVolume(40), OutKeyword::Volume, "VOL:"},
-        {FormatSelect(3), OutKeyword::Select, "SELECT:"},
-        {FormatAdd("555", "Ann"), OutKeyword::Add, "ADD:"},
-        {FormatMod(2, "555", "Ann"), OutKeyword::Mod, "MOD:"},
-        {kUsePrivatePhonebook, OutKeyword::PbookMode, "PBOOK:"},
-        {std::string(kPrivateUploadPrefix) + "1 555 Ann;", OutKeyword::PrivateUpload,
-         "PBOOK: 2 upload"},
-        {FormatInputReply(1, "x"), OutKeyword::InputReply, "INPUT:"},
+        {Write<OutKeyword::Discovery>(kMac), OutKeyword::Discovery, "ORVN:"},
+        {Write<OutKeyword::Login>(kMac, "pw"), OutKeyword::Login, "LOGIN:"},
+        {Write<OutKeyword::Init>(), OutKeyword::Init, "INIT:"},
+        {Write<OutKeyword::Alive>(), OutKeyword::Alive, "ALIVE:"},
+        {Write<OutKeyword::Stop>(), OutKeyword::Stop, "STOP:"},
+        {Write<OutKeyword::Key>(KeyCode::Send), OutKeyword::Key, "KEY:"},
+        {Write<OutKeyword::Dial>("555"), OutKeyword::Dial, "DIAL:"},
+        {Write<OutKeyword::Linux>("ls"), OutKeyword::Linux, "LINUX:"},
+        {Write<OutKeyword::DispRequest>(), OutKeyword::DispRequest, "DISP:"},
+        {Write<OutKeyword::Volume>(40), OutKeyword::Volume, "VOL:"},
+        {Write<OutKeyword::Select>(3), OutKeyword::Select, "SELECT:"},
+        {Write<OutKeyword::Add>("555", "Ann"), OutKeyword::Add, "ADD:"},
+        {Write<OutKeyword::Mod>(2, "555", "Ann"), OutKeyword::Mod, "MOD:"},
+        {Write<OutKeyword::PbookMode>(PbookMode::Private), OutKeyword::PbookMode, "PBOOK:"},
+        {std::string(Outgoing<OutKeyword::PrivateUpload>::kPrefix) + "1 555 Ann;",
+         OutKeyword::PrivateUpload, "PBOOK: 2 upload"},
+        {Write<OutKeyword::InputReply>(1, "x"), OutKeyword::InputReply, "INPUT:"},
         {"HELLO: 1", OutKeyword::None, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.msg);
-        const OutKeyword kind = ParseDialerCommand(c.msg).kind;
+        const OutKeyword kind = RecognizeOutgoing(c.msg);
         EXPECT_EQ(kind, c.kind);
         EXPECT_STREQ(CommandName(kind), c.name);
         // The keyword is what the command text starts with.
@@ -384,8 +401,8 @@ TEST(DialerCommandRoundTrip, PrivateUploadReadsBackInOrder) {
     for (int k = 0; k < 1000; ++k)
         contacts.push_back({"0301" + std::to_string(k), "Private contact " + std::to_string(k)});
     std::vector<PbookItem> all;
-    for (const std::string& chunk : FormatPrivateUpload(contacts)) {
-        const DialerCommand d = ParseDialerCommand(chunk);
+    for (const std::string& chunk : Write<OutKeyword::PrivateUpload>(contacts)) {
+        const DialerCommand d = ReadDialerCommand(chunk).value();
         ASSERT_EQ(d.kind, OutKeyword::PrivateUpload);
         all.insert(all.end(), d.upload.begin(), d.upload.end());
     }
@@ -395,7 +412,8 @@ TEST(DialerCommandRoundTrip, PrivateUploadReadsBackInOrder) {
         EXPECT_EQ(all[k].number, contacts[k].number);
         EXPECT_EQ(all[k].name, contacts[k].name);
     }
-    const DialerCommand empty = ParseDialerCommand(FormatPrivateUpload({}).front());
+    const DialerCommand empty =
+        ReadDialerCommand(Write<OutKeyword::PrivateUpload>(std::vector<Contact>{}).front()).value();
     EXPECT_EQ(empty.kind, OutKeyword::PrivateUpload);
     EXPECT_TRUE(empty.upload.empty());
 }
@@ -433,22 +451,22 @@ TEST(Robustness, DamagedMessagesStayWithinTheirFields) {
     for (const std::string& s : inputs) {
         SCOPED_TRACE(s);
         RecognizeIncoming(s);
-        if (auto d = ParseDisp(s)) {
+        if (auto d = Read<InKeyword::Disp>(s)) {
             ASSERT_LE(d->text.size(), Width::DisplayText);
         }
-        if (auto k = ParseTextKey(s)) {
+        if (auto k = Read<InKeyword::TextKey>(s)) {
             ASSERT_LE(k->label.size(), Width::DisplayText);
         }
-        if (auto v = ParseVol(s)) {
+        if (auto v = Read<InKeyword::Vol>(s)) {
             ASSERT_LE(v->text.size(), Width::DisplayText);
         }
-        for (const PbookItem& it : ParsePbook(s).items) {
+        for (const PbookItem& it : Read<InKeyword::Pbook>(s).value_or(PbookMsg{}).items) {
             ASSERT_GE(it.index, 1);
             ASSERT_LT(it.index, kPhonebookCapacity);
             ASSERT_LE(it.number.size(), Width::PbookNumber);
             ASSERT_LE(it.name.size(), Width::PbookName);
         }
-        for (const CallItem& it : ParseCalls(s).items) {
+        for (const CallItem& it : Read<InKeyword::Calls>(s).value_or(CallsMsg{}).items) {
             ASSERT_GE(it.index, 1);
             ASSERT_LT(it.index, kCallLogCapacity);
             ASSERT_LE(it.number.size(), Width::CallNumber);
@@ -457,21 +475,21 @@ TEST(Robustness, DamagedMessagesStayWithinTheirFields) {
             ASSERT_LE(it.time.size(), Width::CallTime);
             ASSERT_LE(it.duration.size(), Width::CallDuration);
         }
-        for (const std::string& it : ParseMenu(s).items)
+        for (const std::string& it : Read<InKeyword::Menu>(s).value_or(MenuMsg{}).items)
             ASSERT_LE(it.size(), Width::MenuText);
-        const InputRequest in = ParseInputRequest(s);
+        const InputRequest in = Read<InKeyword::Input>(s).value_or(InputRequest{});
         for (const std::string* f :
              {&in.prompt, &in.firstCaption, &in.secondCaption, &in.initialText})
             ASSERT_LE(f->size(), Width::InputField);
-        if (auto r = ParseDiscoveryReply(s)) {
+        if (auto r = Read<InKeyword::Orvn>(s)) {
             ASSERT_LE(r->type.size(), Width::DevType);
             ASSERT_LE(r->ip.size(), Width::DevIP);
             ASSERT_LE(r->id.size(), Width::DevID);
             ASSERT_LE(r->name.size(), Width::DevName);
         }
-        ParseLoginReply(s);
-        LinuxFragment(s);
-        const DialerCommand c = ParseDialerCommand(s);
+        Read<InKeyword::Login>(s);
+        Read<InKeyword::Linux>(s);
+        const DialerCommand c = ReadDialerCommand(s).value_or(DialerCommand{});
         for (const PbookItem& it : c.upload) {
             ASSERT_LE(it.number.size(), Width::PbookNumber);
             ASSERT_LE(it.name.size(), Width::PbookName);

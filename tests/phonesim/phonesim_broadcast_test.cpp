@@ -55,7 +55,7 @@ TEST(PhonesimSealed, TwoPhonesAnswerOneBroadcastEachFromItsOwnAddress) {
     std::set<std::string> senders;
     for (const Datagram& d : replies) {
         senders.insert(d.from.ToString());
-        auto r = proto::ParseDiscoveryReply(d.Text());
+        auto r = proto::Read<proto::InKeyword::Orvn>(d.Text());
         ASSERT_TRUE(r) << d.Text();
         EXPECT_EQ(r->ip, d.from.ip) << "each phone states the address it answers from";
         if (d.from == kFront) {
@@ -110,13 +110,13 @@ TEST(PhonesimSealed, TwoPhonesAnswerOneBroadcastEachFromItsOwnAddress) {
     replies = dialer.ReceiveAll(800);
     ASSERT_EQ(replies.size(), 2u);
     for (const Datagram& d : replies)
-        EXPECT_EQ(proto::ParseDiscoveryReply(d.Text())->busy, 0);
+        EXPECT_EQ(proto::Read<proto::InKeyword::Orvn>(d.Text())->busy, 0);
     UdpClient stranger("10.77.0.1", true);
     stranger.Send(kBroadcast, "ORVN: 00:99:88:77:66:55\n");
     replies = stranger.ReceiveAll(800);
     ASSERT_EQ(replies.size(), 2u);
     for (const Datagram& d : replies)
-        EXPECT_EQ(proto::ParseDiscoveryReply(d.Text())->busy, 1);
+        EXPECT_EQ(proto::Read<proto::InKeyword::Orvn>(d.Text())->busy, 1);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ namespace proto = orvane::proto;
 proto::DiscoveryReply Discover(PhoneRig& rig, const Endpoint& from, const char* mac = kMac) {
     auto t = rig.From(from, std::string("ORVN: ") + mac + "\n");
     EXPECT_EQ(t.size(), 1u);
-    auto r = t.empty() ? std::nullopt : proto::ParseDiscoveryReply(t[0]);
+    auto r = t.empty() ? std::nullopt : proto::Read<proto::InKeyword::Orvn>(t[0]);
     EXPECT_TRUE(r.has_value());
     return r.value_or(proto::DiscoveryReply{});
 }
@@ -101,7 +101,7 @@ TEST(PhoneControl, PasswordDecidesTheLogin) {
         SCOPED_TRACE("password '" + c.phonePassword + "', typed '" + c.typed + "'");
         if (c.accepted) {
             ASSERT_FALSE(t.empty());
-            EXPECT_EQ(proto::ParseLoginReply(t[0]), 1);
+            EXPECT_EQ(proto::Read<proto::InKeyword::Login>(t[0]), 1);
             EXPECT_EQ(rig.phone->ControllerEndpoint(), rig.dialer);
         } else {
             EXPECT_EQ(t, std::vector<std::string>{"DISP: 0 Wrong password"});
@@ -186,7 +186,7 @@ TEST(PhoneControl, LoginPaintsTheIdleScreen) {
     EXPECT_TRUE(Has(t, "SHOW_MUTE: 0"));
     auto line1 = WithPrefix(t, "DISP: 1 ");
     ASSERT_EQ(line1.size(), 1u);
-    EXPECT_EQ(proto::ParseDisp(line1[0])->line, 1);
+    EXPECT_EQ(proto::Read<proto::InKeyword::Disp>(line1[0])->line, 1);
     // Everything goes to the controller.
     for (std::size_t i = rig.out.sent.size() - t.size(); i < rig.out.sent.size(); ++i)
         EXPECT_EQ(rig.out.sent[i].to, rig.dialer);
@@ -242,7 +242,7 @@ TEST(PhoneCalls, DialConnectTimerAndHangUp) {
 
     // The call log shows it first, and SEND on it dials it again.
     t = rig.Cmd("KEY: 24");
-    auto calls = proto::ParseCalls(WithPrefix(t, "CALLS: ").at(0));
+    auto calls = proto::Read<proto::InKeyword::Calls>(WithPrefix(t, "CALLS: ").at(0)).value();
     ASSERT_FALSE(calls.items.empty());
     EXPECT_EQ(calls.items[0].index, 1);
     EXPECT_EQ(calls.items[0].number, "5551234");
@@ -321,7 +321,7 @@ TEST(PhoneCalls, VolumeKeysAndSliderAnswerWithVol) {
     };
     for (const Step& s : steps)
         EXPECT_EQ(rig.Cmd(s.cmd), std::vector<std::string>{s.reply}) << s.cmd;
-    auto vol = proto::ParseVol("VOL: 1 0 Ringer volume");
+    auto vol = proto::Read<proto::InKeyword::Vol>("VOL: 1 0 Ringer volume");
     EXPECT_EQ(vol->text, "Ringer volume");
 
     // The volume screen goes back by itself; in a call the keys set the handset volume.
@@ -338,7 +338,7 @@ std::vector<proto::PbookItem> JoinPbook(const std::vector<std::string>& datagram
                                         int* selected = nullptr) {
     std::vector<proto::PbookItem> all;
     for (const std::string& d : datagrams) {
-        proto::PbookMsg m = proto::ParsePbook(d);
+        proto::PbookMsg m = proto::Read<proto::InKeyword::Pbook>(d).value();
         if (selected) *selected = m.selectedItem;
         for (const auto& item : m.items) {
             if (item.index == 1) all.clear();
@@ -383,7 +383,8 @@ TEST(PhoneLists, LongCallLogSplitsWithBlanksAsCarets) {
     std::vector<proto::CallItem> all;
     for (const std::string& d : lists) {
         EXPECT_EQ(d.find(' ', 7), 9u) << "every datagram carries the selection -1";
-        for (const auto& item : proto::ParseCalls(d).items) {
+        const proto::CallsMsg calls = proto::Read<proto::InKeyword::Calls>(d).value();
+        for (const auto& item : calls.items) {
             if (item.index == 1) all.clear();
             ASSERT_EQ(item.index, static_cast<int>(all.size()) + 1);
             all.push_back(item);
@@ -487,7 +488,7 @@ TEST(PhoneLists, PrivateListIsAskedForUsedAndDropped) {
     std::vector<proto::Contact> mine;
     for (int i = 0; i < 40; ++i)
         mine.push_back({std::to_string(7000 + i), "Private Person " + std::to_string(i)});
-    auto chunks = proto::FormatPrivateUpload(mine);
+    auto chunks = proto::Write<proto::OutKeyword::PrivateUpload>(mine);
     ASSERT_GT(chunks.size(), 1u);
     rig.Cmd("KEY: 23"); // the dialer asks for the phonebook screen again
     std::vector<std::string> last;
@@ -508,7 +509,8 @@ TEST(PhoneLists, PrivateListIsAskedForUsedAndDropped) {
     EXPECT_EQ(rig.phone->Contacts().size(), 12u);
 
     // A new upload starting at 1 replaces; the bare header empties.
-    rig.Cmd(proto::FormatPrivateUpload({{"1", "Only"}})[0]);
+    rig.Cmd(proto::Write<proto::OutKeyword::PrivateUpload>(
+        std::vector<proto::Contact>{{"1", "Only"}})[0]);
     EXPECT_EQ(rig.phone->PrivateContacts().size(), 1u);
     rig.Cmd("PBOOK: 2 ");
     EXPECT_TRUE(rig.phone->PrivateContacts().empty());
@@ -521,10 +523,12 @@ TEST(PhoneLists, PrivateListBelongsToItsController) {
     PhoneRig rig;
     rig.Login();
     rig.Cmd("PBOOK: 2");
-    rig.Cmd(proto::FormatPrivateUpload({{"1", "A"}, {"2", "B"}})[0]);
+    rig.Cmd(proto::Write<proto::OutKeyword::PrivateUpload>(
+        std::vector<proto::Contact>{{"1", "A"}, {"2", "B"}})[0]);
     EXPECT_EQ(rig.phone->PrivateContacts().size(), 2u);
     // Another controller's upload is not taken, and a new controller does not see it.
-    rig.From(rig.other, proto::FormatPrivateUpload({{"9", "Z"}})[0]);
+    rig.From(rig.other, proto::Write<proto::OutKeyword::PrivateUpload>(
+                            std::vector<proto::Contact>{{"9", "Z"}})[0]);
     EXPECT_EQ(rig.phone->PrivateContacts().size(), 2u);
     rig.From(rig.other, std::string("LOGIN: ") + kOtherMac + " ");
     EXPECT_TRUE(rig.phone->PrivateContacts().empty());
@@ -538,14 +542,15 @@ TEST(PhoneMenu, NamePromptRoundTripChangesWhatIsShown) {
     PhoneRig rig;
     rig.Login();
     auto t = rig.Cmd("KEY: 15");
-    proto::MenuMsg menu = proto::ParseMenu(WithPrefix(t, "MENU: ").at(0));
+    proto::MenuMsg menu =
+        proto::Read<proto::InKeyword::Menu>(WithPrefix(t, "MENU: ").at(0)).value();
     ASSERT_GE(menu.items.size(), 5u);
     EXPECT_EQ(menu.items[0], "Phone name: Front Desk");
     EXPECT_EQ(menu.selectedItem, 0);
 
     t = rig.Cmd("KEY: 12"); // Select
     ASSERT_EQ(t.size(), 1u);
-    proto::InputRequest req = proto::ParseInputRequest(t[0]);
+    proto::InputRequest req = proto::Read<proto::InKeyword::Input>(t[0]).value();
     EXPECT_EQ(req.prompt, "Phone name");
     EXPECT_EQ(req.firstCaption, "OK");
     EXPECT_EQ(req.secondCaption, "Cancel");
@@ -570,7 +575,8 @@ TEST(PhoneMenu, EntriesDoWhatTheySay) {
     rig.Cmd("SELECT: 1");
     auto t = rig.Cmd("KEY: 12"); // Do not disturb
     EXPECT_TRUE(Has(t, "ICON: 105 0"));
-    EXPECT_EQ(proto::ParseMenu(WithPrefix(t, "MENU: ").at(0)).items[1], "Do not disturb: on");
+    EXPECT_EQ(proto::Read<proto::InKeyword::Menu>(WithPrefix(t, "MENU: ").at(0)).value().items[1],
+              "Do not disturb: on");
     EXPECT_TRUE(rig.phone->Ring("5550001")); // rejected at once: a missed call, no ring
     EXPECT_EQ(rig.phone->Call(), Phone::CallState::Idle);
     EXPECT_EQ(rig.phone->Calls().front().kind, CallKind::Missed);
@@ -578,7 +584,8 @@ TEST(PhoneMenu, EntriesDoWhatTheySay) {
     rig.Cmd("SELECT: 4");
     t = rig.Cmd("KEY: 12"); // Clear call log
     EXPECT_TRUE(rig.phone->Calls().empty());
-    EXPECT_EQ(proto::ParseMenu(WithPrefix(t, "MENU: ").at(0)).items[4], "Clear call log (0)");
+    EXPECT_EQ(proto::Read<proto::InKeyword::Menu>(WithPrefix(t, "MENU: ").at(0)).value().items[4],
+              "Clear call log (0)");
 
     rig.Cmd("SELECT: 5");
     t = rig.Cmd("KEY: 12"); // Network
@@ -604,7 +611,7 @@ TEST(PhoneConsole, AnswersInFragmentsBetweenStartAndEnd) {
     ASSERT_GT(t.size(), 3u);
     std::string joined;
     for (std::size_t i = 1; i + 1 < t.size(); ++i) {
-        std::string_view frag = proto::LinuxFragment(t[i]);
+        std::string_view frag = proto::Read<proto::InKeyword::Linux>(t[i]).value();
         EXPECT_LE(frag.size(), Phone::kConsoleFragment);
         EXPECT_EQ(frag.back(), '\n');
         joined += frag;

@@ -50,7 +50,7 @@ TEST(PhonesimProgram, DiscoveryLoginAndLongListOverRealSockets) {
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->from, f.phone); // from the phone's own address and port
     EXPECT_EQ(reply->bytes.back(), '\0');
-    auto r = proto::ParseDiscoveryReply(reply->Text());
+    auto r = proto::Read<proto::InKeyword::Orvn>(reply->Text());
     ASSERT_TRUE(r);
     EXPECT_EQ(r->ip, "127.0.0.1");
     EXPECT_EQ(r->name, "Front Desk");
@@ -70,7 +70,8 @@ TEST(PhonesimProgram, DiscoveryLoginAndLongListOverRealSockets) {
         EXPECT_LE(d.bytes.size(), proto::kMaxReceiveLength);
         if (d.Text().rfind("CALLS: ", 0) != 0) continue;
         ++datagrams;
-        for (const auto& item : proto::ParseCalls(d.Text()).items) {
+        const proto::CallsMsg calls = proto::Read<proto::InKeyword::Calls>(d.Text()).value();
+        for (const auto& item : calls.items) {
             if (item.index == 1) all.clear();
             ASSERT_EQ(item.index, static_cast<int>(all.size()) + 1);
             all.push_back(item);
@@ -180,7 +181,8 @@ TEST(PhonesimProgram, ConsoleRunsNothingOnTheMachine) {
     for (const std::string& cmd :
          {"touch " + marker, "$(touch " + marker + ")", "`touch " + marker + "`",
           "ls;touch " + marker, "echo x>" + marker}) {
-        auto t = f.Ask(proto::FormatLinux(cmd.substr(0, proto::kMaxLinuxLength)));
+        auto t =
+            f.Ask(proto::Write<proto::OutKeyword::Linux>(cmd.substr(0, proto::kMaxLinuxLength)));
         ASSERT_GE(t.size(), 2u) << cmd;
         EXPECT_EQ(t.front(), "LINUX_START:");
         EXPECT_EQ(t.back(), "LINUX_END:");

@@ -342,7 +342,7 @@ TEST(FaceWindow, AListClickDeliversTheRowAndNoRowBelowTheLast) {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onRow1);
     QTest::qWait(20);
     EXPECT_EQ(dlg.m_nContactSel, 1);
-    EXPECT_TRUE(r.sentText(proto::FormatSelect(1)));
+    EXPECT_TRUE(r.sentText(proto::Write<proto::OutKeyword::Select>(1)));
     EXPECT_EQ(r.widget<QLineEdit>(Ctl::EntryEdit)->text(), QStringLiteral("201"));
 
     const QPoint belowRows(onRow1.x(), tree->viewport()->height() - 3);
@@ -367,7 +367,7 @@ TEST(FaceWindow, EnterSendsTheEntryOnlyFromTheEntryEdit) {
     entry->setFocus();
     QTest::keyClicks(entry, "123");
     QTest::keyClick(entry, Qt::Key_Return);
-    EXPECT_TRUE(r.sentText(proto::FormatDial("123")));
+    EXPECT_TRUE(r.sentText(proto::Write<proto::OutKeyword::Dial>("123")));
     EXPECT_TRUE(r.window->isVisible());
 }
 
@@ -382,7 +382,7 @@ TEST(FaceWindow, EscapeAndTheCloseBoxEndTheDialogAndReleaseThePhone) {
             r.window->close();
         EXPECT_TRUE(r.dlg().IsEnded());
         EXPECT_FALSE(r.window->isVisible());
-        EXPECT_TRUE(r.sentText(proto::kStop));
+        EXPECT_TRUE(r.sentText(proto::Write<proto::OutKeyword::Stop>()));
     }
 }
 
@@ -402,7 +402,7 @@ TEST(FaceWindow, KeysMenuAndSliderReachTheirHandlers) {
     r.change([&] { r.face().Show(Ctl::VolumeSlider, true); });
     auto* slider = r.widget<QSlider>(Ctl::VolumeSlider);
     slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_TRUE(r.sentText(proto::FormatVolume(slider->sliderPosition())));
+    EXPECT_TRUE(r.sentText(proto::Write<proto::OutKeyword::Volume>(slider->sliderPosition())));
     EXPECT_EQ(r.face().Get(Ctl::VolumeSlider).pos, slider->sliderPosition());
 
     // The hidden console button's mnemonic opens the console entry.

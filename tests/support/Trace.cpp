@@ -8,7 +8,7 @@ namespace orvane::demo {
 
 QString KeywordOf(const QString& text, bool fromDialer) {
     const std::string bytes = text.toStdString();
-    const char* keyword = fromDialer ? proto::CommandName(proto::ParseDialerCommand(bytes).kind)
+    const char* keyword = fromDialer ? proto::CommandName(proto::RecognizeOutgoing(bytes))
                                      : proto::KeywordText(proto::RecognizeIncoming(bytes));
     return *keyword != '\0' ? QString::fromLatin1(keyword) : QStringLiteral("(other)");
 }

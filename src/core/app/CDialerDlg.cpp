@@ -144,14 +144,14 @@ void CDialerDlg::OnCancel() {
 
 void CDialerDlg::OnClose() {
     if (m_bEnded) return;
-    if (m_nPrivateController == 0) SendCommand(proto::kStop);
+    if (m_nPrivateController == 0) SendCommand(proto::Write<proto::OutKeyword::Stop>());
     m_bEnded = true;
 }
 
 void CDialerDlg::OnTimer(int id) {
     EventScope after{*this};
     switch (id) {
-    case Timer::KeepAlive: SendCommand(proto::kAlive); break;
+    case Timer::KeepAlive: SendCommand(proto::Write<proto::OutKeyword::Alive>()); break;
     case Timer::VolumeDrag:
         m_ports.timers.KillTimer(Timer::VolumeDrag);
         m_bVolumeDrag = false;

@@ -89,7 +89,10 @@ void CDialerDlg::OnDeviceMessage(std::string_view msg) {
         m_bConsoleCut = false;
         break;
     case proto::InKeyword::LinuxEnd: OnLinuxEnd(); break;
-    case proto::InKeyword::Linux: AppendConsoleOutput(proto::LinuxFragment(msg)); break;
+    case proto::InKeyword::Linux:
+        if (const auto fragment = proto::Read<proto::InKeyword::Linux>(msg))
+            AppendConsoleOutput(*fragment);
+        break;
     case proto::InKeyword::Mod: ShowContactEditor(true); break;
     case proto::InKeyword::Add: ShowContactEditor(false); break;
     case proto::InKeyword::Disp: OnDisp(msg); break;
@@ -184,13 +187,13 @@ void CDialerDlg::SetDisplayLine(int vp, std::string text) {
 }
 
 void CDialerDlg::OnDisp(std::string_view msg) {
-    const std::optional<proto::DispMsg> disp = proto::ParseDisp(msg);
+    const std::optional<proto::DispMsg> disp = proto::Read<proto::InKeyword::Disp>(msg);
     if (!disp) return;
     SetDisplayLine(disp->line, disp->text);
 }
 
 void CDialerDlg::OnTextKey(std::string_view msg) {
-    const std::optional<proto::TextKeyMsg> key = proto::ParseTextKey(msg);
+    const std::optional<proto::TextKeyMsg> key = proto::Read<proto::InKeyword::TextKey>(msg);
     if (!key) return;
     const std::string label = proto::Cut(key->label, proto::Width::DisplayText);
     int softKey = 0;
@@ -221,7 +224,7 @@ void CDialerDlg::OnTextKey(std::string_view msg) {
 }
 
 void CDialerDlg::OnIconKey(std::string_view msg) {
-    const std::optional<proto::IconKeyMsg> key = proto::ParseIconKey(msg);
+    const std::optional<proto::IconKeyMsg> key = proto::Read<proto::InKeyword::IconKey>(msg);
     if (!key) return;
     switch (key->slot) {
     case 1:
@@ -250,7 +253,7 @@ void CDialerDlg::OnIconKey(std::string_view msg) {
 }
 
 void CDialerDlg::OnClr(std::string_view msg) {
-    const std::optional<int> what = proto::ParseClr(msg);
+    const std::optional<int> what = proto::Read<proto::InKeyword::Clr>(msg);
     if (!what) return;
     switch (*what) {
     case proto::Clear::SmallIcons:
@@ -267,7 +270,7 @@ void CDialerDlg::OnClr(std::string_view msg) {
 }
 
 void CDialerDlg::OnIcon(std::string_view msg) {
-    const std::optional<proto::IconMsg> icon = proto::ParseIcon(msg);
+    const std::optional<proto::IconMsg> icon = proto::Read<proto::InKeyword::Icon>(msg);
     if (!icon) return;
     switch (icon->icon) {
     case proto::IconCode::UsbOn: m_face.Show(Ctl::UsbIcon, true); break;
@@ -302,7 +305,7 @@ void CDialerDlg::OnVol(std::string_view msg) {
     if (m_nFaceMode == FaceContactEditor) HideContactEditor();
     // Set before reading: even a message that fails to parse switches the mode.
     m_nFaceMode = FaceVolume;
-    const std::optional<proto::VolMsg> vol = proto::ParseVol(msg);
+    const std::optional<proto::VolMsg> vol = proto::Read<proto::InKeyword::Vol>(msg);
     if (!vol) return;
     SetDisplayLine(1, vol->text);
     m_face.Show(Ctl::EntryEdit, false);
@@ -329,7 +332,7 @@ void CDialerDlg::OnShowNav() {
 }
 
 void CDialerDlg::OnShowMute(std::string_view msg) {
-    const std::optional<int> show = proto::ParseShowMute(msg);
+    const std::optional<int> show = proto::Read<proto::InKeyword::ShowMute>(msg);
     if (!show) return;
     m_face.Show(Ctl::Mute, *show != 0);
 }
@@ -337,7 +340,9 @@ void CDialerDlg::OnShowMute(std::string_view msg) {
 void CDialerDlg::OnInput(std::string_view msg) {
     // Read everything before the prompt opens: messages handled inside its modal loop
     // must not be able to change what this request asked.
-    const proto::InputRequest request = proto::ParseInputRequest(msg);
+    const std::optional<proto::InputRequest> read = proto::Read<proto::InKeyword::Input>(msg);
+    if (!read) return;
+    const proto::InputRequest& request = *read;
     TextInputRequest prompt;
     prompt.prompt = request.prompt;
     prompt.firstCaption = request.firstCaption;
@@ -357,7 +362,7 @@ void CDialerDlg::OnInput(std::string_view msg) {
         m_nInputButton = answer.button;
         m_strInputText = answer.text;
         // The device waits for an answer however the prompt was closed.
-        SendCommand(proto::FormatInputReply(m_nInputButton, m_strInputText));
+        SendCommand(proto::Write<proto::OutKeyword::InputReply>(m_nInputButton, m_strInputText));
         next = std::move(m_waitingPrompt);
         m_waitingPrompt.reset();
     }

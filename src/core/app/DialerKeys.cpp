@@ -41,7 +41,7 @@ void CDialerDlg::SendKeyCode(int code) {
         OnSendAction();
         return;
     }
-    SendCommand(proto::FormatKeyCode(code));
+    SendCommand(proto::Write<proto::OutKeyword::Key>(code));
 }
 
 void CDialerDlg::OnKeypad(int id) {
@@ -54,7 +54,7 @@ void CDialerDlg::OnKeypad(int id) {
     const bool typingIntoEntry = m_bSetIpPending || m_bPasswordPending;
     if (!m_bHook && !typingIntoEntry) {
         // The text was just read from the edit, so there is nothing to write back.
-        SendCommand(proto::FormatKeyName(name));
+        SendCommand(proto::Write<proto::OutKeyword::Key>(name));
         return;
     }
 
@@ -119,7 +119,7 @@ void CDialerDlg::OnSendAction() {
     ReadEntry();
     if (m_strEntry.empty()) {
         m_bHook = false;
-        SendCommand(proto::FormatKeyCode(proto::KeyCode::Send));
+        SendCommand(proto::Write<proto::OutKeyword::Key>(proto::KeyCode::Send));
         return;
     }
 
@@ -131,7 +131,7 @@ void CDialerDlg::OnSendAction() {
                                        kCaption, MsgButtons::Ok, MsgIcon::Warning, true);
             return;
         }
-        SendCommand(proto::FormatLinux(m_strEntry));
+        SendCommand(proto::Write<proto::OutKeyword::Linux>(m_strEntry));
         return;
     }
     if (m_strEntry.size() > proto::kMaxDialLength) {
@@ -144,7 +144,7 @@ void CDialerDlg::OnSendAction() {
     // the entry before the number goes out.
     const std::string number = m_strEntry;
     ShowDialpadScreen();
-    SendCommand(proto::FormatDial(number));
+    SendCommand(proto::Write<proto::OutKeyword::Dial>(number));
     m_strEntry.clear();
     WriteEntry();
 }
@@ -157,7 +157,7 @@ void CDialerDlg::OnBackspace() {
     if (m_strEntry.empty()) {
         // The device shows its own display again; the next keypad key brings the
         // dialling face back, since the hook flag stays set.
-        SendCommand(proto::kDispRequest);
+        SendCommand(proto::Write<proto::OutKeyword::DispRequest>());
         m_face.Show(Ctl::EntryEdit, false);
         return;
     }
@@ -206,7 +206,7 @@ void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
     for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
         if (m_consoleLines[i]) m_face.Show(Ctl::DisplayLine0 + static_cast<int>(i), true);
     // What the phone showed meanwhile is on its own screen; it sends it again.
-    SendCommand(proto::kDispRequest);
+    SendCommand(proto::Write<proto::OutKeyword::DispRequest>());
 }
 
 void CDialerDlg::FollowConsoleMode() {
@@ -255,7 +255,7 @@ void CDialerDlg::OnVolumeSlider() {
     // even while the send below is busy (a failed send opens a box).
     m_bVolumeDrag = true;
     m_ports.timers.SetTimer(Timer::VolumeDrag, Timer::VolumeDragMs);
-    SendCommand(proto::FormatVolume(percent));
+    SendCommand(proto::Write<proto::OutKeyword::Volume>(percent));
 }
 
 // --- Lists and the contact editor ----------------------------------------------------------
@@ -280,12 +280,12 @@ void CDialerDlg::OnNumberListClick(int listId, int row) {
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);
     m_face.Enable(Ctl::Send, true);
-    SendCommand(proto::FormatSelect(row));
+    SendCommand(proto::Write<proto::OutKeyword::Select>(row));
 }
 
 void CDialerDlg::OnMenuListClick(int row) {
     if (row < 0 || row >= m_face.ListRowCount(Ctl::MenuList)) return;
-    SendCommand(proto::FormatSelect(row));
+    SendCommand(proto::Write<proto::OutKeyword::Select>(row));
 }
 
 void CDialerDlg::ShowContactEditor(bool modify) {
@@ -319,9 +319,9 @@ void CDialerDlg::SendContact() {
     const std::string number = proto::Cut(m_face.Text(Ctl::NumberEdit), proto::Width::PbookNumber);
     const std::string name = proto::Cut(m_face.Text(Ctl::NameEdit), proto::Width::PbookName);
     if (m_nContactSel == -1)
-        SendCommand(proto::FormatAdd(number, name));
+        SendCommand(proto::Write<proto::OutKeyword::Add>(number, name));
     else
-        SendCommand(proto::FormatMod(m_nContactSel, number, name));
+        SendCommand(proto::Write<proto::OutKeyword::Mod>(m_nContactSel, number, name));
 }
 
 } // namespace orvane

@@ -77,7 +77,7 @@ void CDialerDlg::SearchDevices(const std::string& only) {
     // so that F2 offers no "Apply" that would do either.
     if (EntryTakesPrompt()) WithdrawEntryPrompt();
 
-    const std::string request = proto::FormatDiscovery(m_szLocalMac);
+    const std::string request = proto::Write<proto::OutKeyword::Discovery>(m_szLocalMac);
     if (only.empty()) {
         m_socket.SendBroadcast(request.c_str(), request.size() + 1); // the NUL goes out too
     } else {
@@ -105,7 +105,7 @@ void CDialerDlg::OnEnumerate() {
 }
 
 void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
-    const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
+    const std::optional<proto::DiscoveryReply> reply = proto::Read<proto::InKeyword::Orvn>(msg);
     // Only a dotted address: a name would be looked up at every send.
     if (!reply || !proto::IsDottedIPv4(reply->ip)) return;
     // One entry per address: a later reply updates its entry in place.
@@ -203,7 +203,7 @@ void CDialerDlg::OnToggleNameFirst() {
 void CDialerDlg::ReleaseOldDeviceIfOther(const std::string& newAddr) {
     if (m_socket.DeviceAddr().empty() || m_socket.DeviceAddr() == newAddr) return;
     ShowControlledName("");
-    SendCommand(proto::kStop); // still addressed to the old device
+    SendCommand(proto::Write<proto::OutKeyword::Stop>()); // still addressed to the old device
     m_ports.platform.Sleep(10);
 }
 
@@ -252,7 +252,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
     m_face.Show(Ctl::DeviceList, false);
 
     if (e.bInitOnly == 1) {
-        SendCommand(proto::kInit);
+        SendCommand(proto::Write<proto::OutKeyword::Init>());
     } else {
         SetLinkPrompt("");
         m_face.SetText(Ctl::DisplayLine1, "");
@@ -261,7 +261,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
             EnterPasswordMode(index, true);
             return;
         }
-        SendCommand(proto::FormatLogin(m_szLocalMac, password));
+        SendCommand(proto::Write<proto::OutKeyword::Login>(m_szLocalMac, password));
     }
 
     for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3})
@@ -293,11 +293,11 @@ void CDialerDlg::AutoConnect() {
     const DeviceEntry& e = m_Devices[0];
     m_socket.SetDeviceAddr(e.szIP);
     if (e.bInitOnly == 1) {
-        SendCommand(proto::kInit);
+        SendCommand(proto::Write<proto::OutKeyword::Init>());
     } else if (e.nPasswordRequired != 0) {
         EnterPasswordMode(0, false);
     } else {
-        SendCommand(proto::FormatLogin(m_szLocalMac, ""));
+        SendCommand(proto::Write<proto::OutKeyword::Login>(m_szLocalMac, ""));
     }
 }
 
@@ -391,14 +391,14 @@ void CDialerDlg::OnApplyAddress() {
     m_face.ListDeleteAll(Ctl::DeviceList);
 
     // The probe goes to the typed address only; its reply is picked at once.
-    SendCommand(proto::FormatDiscovery(m_szLocalMac));
+    SendCommand(proto::Write<proto::OutKeyword::Discovery>(m_szLocalMac));
 }
 
 // --- Release and the private attachment ----------------------------------------------------
 
 void CDialerDlg::OnRelease() {
     ShowControlledName("");
-    SendCommand(proto::kStop);
+    SendCommand(proto::Write<proto::OutKeyword::Stop>());
     m_ports.platform.Sleep(10);
     m_socket.ClearDeviceAddr(); // from now on every command is dropped
     m_face.EnableMenu(Menu::ReleasePrivate, false);
@@ -445,7 +445,7 @@ void CDialerDlg::OnConnectTimer() {
         m_ports.timers.KillTimer(Timer::SearchEnd);
         m_bSearchOpen = false;
         SetLinkPrompt("Connecting ...");
-        SendCommand(proto::FormatPrivateLogin(m_szLocalMac));
+        SendCommand(proto::Write<proto::OutKeyword::Login>(m_szLocalMac));
         m_ports.timers.SetTimer(Timer::Connect, Timer::PrivateLoginMs);
         return;
     }
@@ -456,7 +456,7 @@ void CDialerDlg::OnConnectTimer() {
 }
 
 void CDialerDlg::OnLoginReply(std::string_view msg) {
-    const std::optional<int> value = proto::ParseLoginReply(msg);
+    const std::optional<int> value = proto::Read<proto::InKeyword::Login>(msg);
     m_ports.timers.KillTimer(Timer::Connect);
     if (!value) return;
     // Any number means accepted; the device is wherever the reply came from (only the

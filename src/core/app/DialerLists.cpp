@@ -6,6 +6,7 @@
 #include "Protocol.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -27,7 +28,9 @@ int CallTypeImage(int callType) {
 } // namespace
 
 void CDialerDlg::OnPbook(std::string_view msg) {
-    const proto::PbookMsg pbook = proto::ParsePbook(msg);
+    const std::optional<proto::PbookMsg> read = proto::Read<proto::InKeyword::Pbook>(msg);
+    if (!read) return;
+    const proto::PbookMsg& pbook = *read;
     if (pbook.shortEmpty) {
         m_face.ListDeleteAll(Ctl::PhonebookList);
         m_nPhonebookCount = 0;
@@ -68,7 +71,9 @@ void CDialerDlg::OnPbook(std::string_view msg) {
 }
 
 void CDialerDlg::OnCalls(std::string_view msg) {
-    const proto::CallsMsg calls = proto::ParseCalls(msg);
+    const std::optional<proto::CallsMsg> read = proto::Read<proto::InKeyword::Calls>(msg);
+    if (!read) return;
+    const proto::CallsMsg& calls = *read;
     if (calls.shortEmpty) {
         m_face.ListDeleteAll(Ctl::CallLogList);
         m_nCallLogCount = 0;
@@ -116,7 +121,9 @@ void CDialerDlg::OnCalls(std::string_view msg) {
 }
 
 void CDialerDlg::OnMenuList(std::string_view msg) {
-    const proto::MenuMsg menu = proto::ParseMenu(msg);
+    const std::optional<proto::MenuMsg> read = proto::Read<proto::InKeyword::Menu>(msg);
+    if (!read) return;
+    const proto::MenuMsg& menu = *read;
     // Every menu message carries the whole menu.
     m_face.ListDeleteAll(Ctl::MenuList);
     m_nMenuCount = 0;

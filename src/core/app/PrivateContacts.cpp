@@ -95,14 +95,15 @@ void CDialerDlg::UploadPrivateContacts() {
     }
     // Straight to the socket: a chunk is far longer than a command line, and the upload
     // is no sign of life from the user, so the keep-alive timer is left alone.
-    for (const std::string& chunk : proto::FormatPrivateUpload(contacts))
+    for (const std::string& chunk : proto::Write<proto::OutKeyword::PrivateUpload>(contacts))
         m_socket.Send(chunk.c_str(), chunk.size() + 1);
 }
 
 void CDialerDlg::OnUsePrivateContactList() {
     const bool inUse = m_face.IsMenuChecked(Menu::UsePrivateContacts);
     m_face.CheckMenu(Menu::UsePrivateContacts, !inUse);
-    SendCommand(inUse ? proto::kUseOwnPhonebook : proto::kUsePrivatePhonebook);
+    SendCommand(inUse ? proto::Write<proto::OutKeyword::PbookMode>(proto::PbookMode::Own)
+                      : proto::Write<proto::OutKeyword::PbookMode>(proto::PbookMode::Private));
     // The device sends its phonebook screen again, now from the other list.
     if (m_nFaceMode == FacePhonebook) OnTabKey(proto::KeyCode::Contacts, TabState::Contacts);
 }

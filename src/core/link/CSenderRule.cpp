@@ -13,7 +13,7 @@ bool SenderMayDrive(const LinkWindow& link, std::string_view sender, std::string
         if (!welcome) return false;
         // A reply speaks for its sender only: naming another host (or a name to look up)
         // would let anyone put any address into the device list.
-        const std::optional<proto::DiscoveryReply> reply = proto::ParseDiscoveryReply(msg);
+        const std::optional<proto::DiscoveryReply> reply = proto::Read<proto::InKeyword::Orvn>(msg);
         return reply && proto::IsDottedIPv4(reply->ip) && reply->ip == sender;
     }
     case proto::InKeyword::Login: return fromPhone && sender == link.loginAddr;

@@ -1,10 +1,12 @@
-// The device's half of the command protocol: reading what the dialer sends and formatting
-// what a device sends. The emulated phone is built on it.
+// The device's half of the message tables: the readers of what the dialer sends and the
+// writers of what a device sends. The emulated phone is built on it.
 #include "ListItems.h"
 #include "Protocol.h"
 #include "Text.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace orvane::proto {
 
@@ -73,165 +75,229 @@ void AddItem(std::vector<std::string>& out, std::string& text, const std::string
     text += item;
 }
 
-// Dialer command keywords by OutKeyword.
-constexpr const char* kOutgoing[] = {
-    "ORVN:", "LOGIN:", "INIT:",   "ALIVE:", "STOP:", "KEY:",   "DIAL:",  "LINUX:",
-    "DISP:", "VOL:",   "SELECT:", "ADD:",   "MOD:",  "PBOOK:", "PBOOK:", "INPUT:",
-};
-static_assert(sizeof(kOutgoing) / sizeof(kOutgoing[0]) ==
-                  static_cast<std::size_t>(OutKeyword::None),
-              "one keyword text per dialer command");
+template <std::size_t... I>
+constexpr std::array<std::string_view, sizeof...(I)> OutgoingTexts(std::index_sequence<I...>) {
+    return {Outgoing<static_cast<OutKeyword>(I)>::kText...};
+}
+constexpr auto kOutgoing =
+    OutgoingTexts(std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
+
+// The first entry of the table that reads `msg` (at most one does: their texts differ).
+template <std::size_t... I>
+std::optional<DialerCommand> ReadAny(std::string_view msg, std::index_sequence<I...>) {
+    std::optional<DialerCommand> c;
+    static_cast<void>(((c = Outgoing<static_cast<OutKeyword>(I)>::Read(msg)).has_value() || ...));
+    return c;
+}
+
+// `msg` as "<keyword> <rest>": the rest, or nullopt for another keyword.
+std::optional<std::string_view> After(std::string_view msg, std::string_view keyword) {
+    std::string_view rest;
+    if (!StartsWith(msg, keyword, &rest) || !StartsWith(rest, " ", &rest)) return std::nullopt;
+    return rest;
+}
+
+DialerCommand Command(OutKeyword kind) {
+    DialerCommand c;
+    c.kind = kind;
+    return c;
+}
 
 } // namespace
 
 const char* KeywordText(OutKeyword k) {
     const auto i = static_cast<std::size_t>(k);
-    return i < sizeof(kOutgoing) / sizeof(kOutgoing[0]) ? kOutgoing[i] : "";
+    return i < kOutgoing.size() ? kOutgoing[i].data() : ""; // the literals are NUL-terminated
 }
 
 const char* CommandName(OutKeyword k) {
-    return k == OutKeyword::PrivateUpload ? "PBOOK: 2 upload" : KeywordText(k);
+    return k == OutKeyword::PrivateUpload ? Outgoing<OutKeyword::PrivateUpload>::kName
+                                          : KeywordText(k);
 }
 
 // ---------------------------------------------------------------------------------------
-// Dialer to device: parsing.
+// Dialer to device: reading.
 
-DialerCommand ParseDialerCommand(std::string_view msg) {
-    DialerCommand c;
+std::optional<DialerCommand> ReadDialerCommand(std::string_view msg) {
+    return ReadAny(msg, std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
+}
+
+OutKeyword RecognizeOutgoing(std::string_view msg) {
+    const std::optional<DialerCommand> c = ReadDialerCommand(msg);
+    return c ? c->kind : OutKeyword::None;
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::PbookMode>::Read(std::string_view msg) {
+    const auto rest = After(msg, kText);
+    if (!rest || (*rest != "1" && *rest != "2")) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::PbookMode);
+    c.number = rest->front() - '0';
+    return c;
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::PrivateUpload>::Read(std::string_view msg) {
     std::string_view rest;
+    if (!StartsWith(msg, kPrefix, &rest)) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::PrivateUpload);
+    // The private table holds 1000 records, so positions run up to 1000 here.
+    c.upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
+    return c;
+}
 
-    if (msg == kInit) {
-        c.kind = OutKeyword::Init;
-    } else if (msg == kAlive) {
-        c.kind = OutKeyword::Alive;
-    } else if (msg == kStop) {
-        c.kind = OutKeyword::Stop;
-    } else if (msg == kDispRequest) {
-        c.kind = OutKeyword::DispRequest;
-    } else if (msg == kUseOwnPhonebook || msg == kUsePrivatePhonebook) {
-        c.kind = OutKeyword::PbookMode;
-        c.number = msg.back() - '0';
-    } else if (StartsWith(msg, kPrivateUploadPrefix, &rest)) {
-        c.kind = OutKeyword::PrivateUpload;
-        // The private table holds 1000 records, so positions run up to 1000 here.
-        c.upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
-    } else if (StartsWith(msg, "ORVN: ", &rest)) {
-        while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
-            rest.remove_suffix(1);
-        // One word: anything with a blank in it is a device's reply, not a request.
-        if (std::none_of(rest.begin(), rest.end(), IsSpace)) {
-            c.kind = OutKeyword::Discovery;
-            c.mac = std::string(rest);
-        }
-    } else if (StartsWith(msg, "LOGIN: ", &rest)) {
-        const std::size_t blank = rest.find(' ');
-        const std::string_view mac = rest.substr(0, blank);
-        if (!mac.empty()) {
-            c.kind = OutKeyword::Login;
-            c.mac = std::string(mac);
-            if (blank != std::string_view::npos) {
-                c.hasPassword = true;
-                c.text = std::string(rest.substr(blank + 1));
-            }
-        }
-    } else if (StartsWith(msg, "KEY: ", &rest)) {
-        if (auto n = WholeInt(rest)) {
-            c.kind = OutKeyword::Key;
-            c.number = *n;
-        }
-    } else if (StartsWith(msg, "DIAL: ", &rest)) {
-        if (!rest.empty()) {
-            c.kind = OutKeyword::Dial;
-            c.text = std::string(rest);
-        }
-    } else if (StartsWith(msg, "LINUX: ", &rest)) {
-        if (!rest.empty()) {
-            c.kind = OutKeyword::Linux;
-            c.text = std::string(rest);
-        }
-    } else if (StartsWith(msg, "VOL: ", &rest)) {
-        if (auto n = WholeInt(rest)) {
-            c.kind = OutKeyword::Volume;
-            c.number = *n;
-        }
-    } else if (StartsWith(msg, "SELECT: ", &rest)) {
-        if (auto n = WholeInt(rest)) {
-            c.kind = OutKeyword::Select;
-            c.number = *n;
-        }
-    } else if (StartsWith(msg, "ADD: ", &rest)) {
-        const std::size_t blank = rest.find(' ');
-        if (blank != std::string_view::npos) {
-            c.kind = OutKeyword::Add;
-            c.contactNumber = std::string(rest.substr(0, blank));
-            c.contactName = std::string(rest.substr(blank + 1));
-        }
-    } else if (StartsWith(msg, "MOD: ", &rest)) {
-        const std::size_t blank1 = rest.find(' ');
-        const std::size_t blank2 =
-            blank1 == std::string_view::npos ? blank1 : rest.find(' ', blank1 + 1);
-        if (blank2 != std::string_view::npos) {
-            if (auto row = WholeInt(rest.substr(0, blank1))) {
-                c.kind = OutKeyword::Mod;
-                c.number = *row;
-                c.contactNumber = std::string(rest.substr(blank1 + 1, blank2 - blank1 - 1));
-                c.contactName = std::string(rest.substr(blank2 + 1));
-            }
-        }
-    } else if (StartsWith(msg, "INPUT: ", &rest)) {
-        const std::size_t blank = rest.find(' ');
-        if (blank != std::string_view::npos) {
-            if (auto button = WholeInt(rest.substr(0, blank))) {
-                c.kind = OutKeyword::InputReply;
-                c.number = *button;
-                c.text = std::string(rest.substr(blank + 1));
-            }
-        }
+std::optional<DialerCommand> Outgoing<OutKeyword::Discovery>::Read(std::string_view msg) {
+    auto rest = After(msg, kText);
+    if (!rest) return std::nullopt;
+    while (!rest->empty() && (rest->back() == '\n' || rest->back() == '\r'))
+        rest->remove_suffix(1);
+    // One word: anything with a blank in it is a device's reply, not a request.
+    if (std::any_of(rest->begin(), rest->end(), IsSpace)) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::Discovery);
+    c.mac = std::string(*rest);
+    return c;
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Login>::Read(std::string_view msg) {
+    const auto rest = After(msg, kText);
+    if (!rest) return std::nullopt;
+    const std::size_t blank = rest->find(' ');
+    const std::string_view mac = rest->substr(0, blank);
+    if (mac.empty()) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::Login);
+    c.mac = std::string(mac);
+    if (blank != std::string_view::npos) {
+        c.hasPassword = true;
+        c.text = std::string(rest->substr(blank + 1));
     }
+    return c;
+}
+
+namespace {
+
+// "<keyword> <n>" with nothing around the number.
+std::optional<DialerCommand> NumberCommand(std::string_view msg, std::string_view keyword,
+                                           OutKeyword kind) {
+    const auto rest = After(msg, keyword);
+    if (!rest) return std::nullopt;
+    const auto n = WholeInt(*rest);
+    if (!n) return std::nullopt;
+    DialerCommand c = Command(kind);
+    c.number = *n;
+    return c;
+}
+
+// "<keyword> <text>" with a text that is not empty.
+std::optional<DialerCommand> TextCommand(std::string_view msg, std::string_view keyword,
+                                         OutKeyword kind) {
+    const auto rest = After(msg, keyword);
+    if (!rest || rest->empty()) return std::nullopt;
+    DialerCommand c = Command(kind);
+    c.text = std::string(*rest);
+    return c;
+}
+
+} // namespace
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Key>::Read(std::string_view msg) {
+    return NumberCommand(msg, kText, OutKeyword::Key);
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Dial>::Read(std::string_view msg) {
+    return TextCommand(msg, kText, OutKeyword::Dial);
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Linux>::Read(std::string_view msg) {
+    return TextCommand(msg, kText, OutKeyword::Linux);
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Volume>::Read(std::string_view msg) {
+    return NumberCommand(msg, kText, OutKeyword::Volume);
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Select>::Read(std::string_view msg) {
+    return NumberCommand(msg, kText, OutKeyword::Select);
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Add>::Read(std::string_view msg) {
+    const auto rest = After(msg, kText);
+    if (!rest) return std::nullopt;
+    const std::size_t blank = rest->find(' ');
+    if (blank == std::string_view::npos) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::Add);
+    c.contactNumber = std::string(rest->substr(0, blank));
+    c.contactName = std::string(rest->substr(blank + 1));
+    return c;
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::Mod>::Read(std::string_view msg) {
+    const auto rest = After(msg, kText);
+    if (!rest) return std::nullopt;
+    const std::size_t blank1 = rest->find(' ');
+    const std::size_t blank2 =
+        blank1 == std::string_view::npos ? blank1 : rest->find(' ', blank1 + 1);
+    if (blank2 == std::string_view::npos) return std::nullopt;
+    const auto row = WholeInt(rest->substr(0, blank1));
+    if (!row) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::Mod);
+    c.number = *row;
+    c.contactNumber = std::string(rest->substr(blank1 + 1, blank2 - blank1 - 1));
+    c.contactName = std::string(rest->substr(blank2 + 1));
+    return c;
+}
+
+std::optional<DialerCommand> Outgoing<OutKeyword::InputReply>::Read(std::string_view msg) {
+    const auto rest = After(msg, kText);
+    if (!rest) return std::nullopt;
+    const std::size_t blank = rest->find(' ');
+    if (blank == std::string_view::npos) return std::nullopt;
+    const auto button = WholeInt(rest->substr(0, blank));
+    if (!button) return std::nullopt;
+    DialerCommand c = Command(OutKeyword::InputReply);
+    c.number = *button;
+    c.text = std::string(rest->substr(blank + 1));
     return c;
 }
 
 // ---------------------------------------------------------------------------------------
 // Device to dialer: formatting.
 
-std::string FormatDisp(int line, std::string_view text) {
+std::string Incoming<InKeyword::Disp>::Write(int line, std::string_view text) {
     std::string s = "DISP: " + std::to_string(line);
     s += ' ';
     s.append(text);
     return s;
 }
 
-std::string FormatTextKey(int slot, std::string_view label) {
+std::string Incoming<InKeyword::TextKey>::Write(int slot, std::string_view label) {
     std::string s = "TEXT_KEY: " + std::to_string(slot);
     s += ' ';
     s.append(label);
     return s;
 }
 
-std::string FormatIconKey(int slot, int code) {
+std::string Incoming<InKeyword::IconKey>::Write(int slot, int code) {
     return "ICON_KEY: " + std::to_string(slot) + " " + std::to_string(code);
 }
 
-std::string FormatClr(int what) {
+std::string Incoming<InKeyword::Clr>::Write(int what) {
     return "CLR: " + std::to_string(what);
 }
 
-std::string FormatIcon(int icon, int pos) {
+std::string Incoming<InKeyword::Icon>::Write(int icon, int pos) {
     return "ICON: " + std::to_string(icon) + " " + std::to_string(pos);
 }
 
-std::string FormatVolReport(int deviceCode, int percent, std::string_view text) {
+std::string Incoming<InKeyword::Vol>::Write(int deviceCode, int percent, std::string_view text) {
     std::string s = "VOL: " + std::to_string(deviceCode) + " " + std::to_string(percent);
     s += ' ';
     s.append(text);
     return s;
 }
 
-std::string FormatShowMute(bool show) {
+std::string Incoming<InKeyword::ShowMute>::Write(bool show) {
     return show ? "SHOW_MUTE: 1" : "SHOW_MUTE: 0";
 }
 
-std::string FormatDiscoveryReply(const DiscoveryReply& reply) {
+std::string Incoming<InKeyword::Orvn>::Write(const DiscoveryReply& reply) {
     std::string s = "ORVN: ";
     s += reply.type;
     s += ' ';
@@ -249,11 +315,11 @@ std::string FormatDiscoveryReply(const DiscoveryReply& reply) {
     return s;
 }
 
-std::string FormatLoginReply(int value) {
+std::string Incoming<InKeyword::Login>::Write(int value) {
     return "LOGIN: " + std::to_string(value);
 }
 
-std::string FormatInputRequest(const InputRequest& request) {
+std::string Incoming<InKeyword::Input>::Write(const InputRequest& request) {
     std::string s = "INPUT: 1 ";
     s += ItemText(request.prompt, Width::InputField);
     s += ';';
@@ -265,14 +331,15 @@ std::string FormatInputRequest(const InputRequest& request) {
     return s;
 }
 
-std::string FormatLinuxFragment(std::string_view text) {
+std::string Incoming<InKeyword::Linux>::Write(std::string_view text) {
     std::string s = "LINUX: ";
     s.append(text);
     return s;
 }
 
-std::vector<std::string> FormatPbook(int selectedItem, const std::vector<Contact>& contacts,
-                                     std::size_t maxBytes) {
+std::vector<std::string> Incoming<InKeyword::Pbook>::Write(int selectedItem,
+                                                           const std::vector<Contact>& contacts,
+                                                           std::size_t maxBytes) {
     const std::string header = ListHeader("PBOOK: ", selectedItem);
     std::vector<std::string> out;
     std::string text = header;
@@ -293,8 +360,9 @@ std::vector<std::string> FormatPbook(int selectedItem, const std::vector<Contact
     return out;
 }
 
-std::vector<std::string> FormatCalls(int selectedItem, const std::vector<CallItem>& calls,
-                                     std::size_t maxBytes) {
+std::vector<std::string> Incoming<InKeyword::Calls>::Write(int selectedItem,
+                                                           const std::vector<CallItem>& calls,
+                                                           std::size_t maxBytes) {
     const std::string header = ListHeader("CALLS: ", selectedItem);
     std::vector<std::string> out;
     std::string text = header;
@@ -323,7 +391,8 @@ std::vector<std::string> FormatCalls(int selectedItem, const std::vector<CallIte
     return out;
 }
 
-std::string FormatMenu(int selectedItem, const std::vector<std::string>& items) {
+std::string Incoming<InKeyword::Menu>::Write(int selectedItem,
+                                             const std::vector<std::string>& items) {
     std::string s = ListHeader("MENU: ", selectedItem);
     for (std::size_t k = 0; k < items.size(); ++k) {
         s += std::to_string(k + 1);

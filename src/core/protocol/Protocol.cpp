@@ -1,15 +1,18 @@
-// The dialer's half of the command protocol: reading what the device sends and formatting
-// what the dialer sends. Shared reading rules (Scan, TextAfterBlank, Cut) live here too.
+// The dialer's half of the message tables: the readers of what the device sends and the
+// writers of what the dialer sends. Shared reading rules (Scan, TextAfterBlank, Cut) live
+// here too.
 #include "Protocol.h"
 
 #include "ListItems.h"
 #include "Text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 
 namespace orvane::proto {
 
@@ -117,15 +120,17 @@ void CaretsToBlanks(std::string& s, int count) {
     }
 }
 
-constexpr std::string_view kIncoming[] = {
-    "HOOK: ON",      "HOOK: OFF",  "LINUX_START:", "LINUX_END:",     "LINUX:",
-    "MOD:",          "ADD:",       "DISP:",        "TEXT_KEY:",      "ICON_KEY:",
-    "CLR:",          "ICON:",      "VOL:",         "UPDATE_PCLIST:", "PBOOK:",
-    "CALLS:",        "MENU:",      "HIDE_LIST:",   "SHOW_NAV:",      "SHOW_LIST:",
-    "SHOW_DIALPAD:", "SHOW_MUTE:", "INPUT:",       "ORVN:",          "LOGIN:",
-};
-static_assert(sizeof(kIncoming) / sizeof(kIncoming[0]) == static_cast<std::size_t>(InKeyword::None),
-              "one keyword text per incoming keyword, in recognition order");
+template <std::size_t... I>
+constexpr std::array<std::string_view, sizeof...(I)> IncomingTexts(std::index_sequence<I...>) {
+    return {Incoming<static_cast<InKeyword>(I)>::kText...};
+}
+// The keyword texts in recognition order, from the table.
+constexpr auto kIncoming =
+    IncomingTexts(std::make_index_sequence<static_cast<std::size_t>(InKeyword::None)>());
+
+bool HasPrefix(std::string_view msg, std::string_view keyword) {
+    return msg.size() >= keyword.size() && msg.compare(0, keyword.size(), keyword) == 0;
+}
 
 } // namespace
 
@@ -215,7 +220,7 @@ std::string Cut(std::string_view s, std::size_t width) {
 // Device to dialer.
 
 InKeyword RecognizeIncoming(std::string_view msg) {
-    for (std::size_t k = 0; k < sizeof(kIncoming) / sizeof(kIncoming[0]); ++k) {
+    for (std::size_t k = 0; k < kIncoming.size(); ++k) {
         const std::string_view kw = kIncoming[k];
         if (msg.size() >= kw.size() && msg[0] == kw[0] &&
             std::memcmp(msg.data(), kw.data(), kw.size()) == 0) {
@@ -230,11 +235,11 @@ InKeyword RecognizeIncoming(std::string_view msg) {
 
 const char* KeywordText(InKeyword k) {
     const auto i = static_cast<std::size_t>(k);
-    if (i >= sizeof(kIncoming) / sizeof(kIncoming[0])) return "";
+    if (i >= kIncoming.size()) return "";
     return kIncoming[i].data(); // the literals are NUL-terminated
 }
 
-std::optional<DispMsg> ParseDisp(std::string_view msg) {
+std::optional<DispMsg> Incoming<InKeyword::Disp>::Read(std::string_view msg) {
     ScanValue v[2];
     if (Scan(msg, "DISP: %d %s", v, 2) < 2) return std::nullopt;
     DispMsg r;
@@ -244,7 +249,7 @@ std::optional<DispMsg> ParseDisp(std::string_view msg) {
     return r;
 }
 
-std::optional<TextKeyMsg> ParseTextKey(std::string_view msg) {
+std::optional<TextKeyMsg> Incoming<InKeyword::TextKey>::Read(std::string_view msg) {
     ScanValue v[2];
     const int count = Scan(msg, "TEXT_KEY: %d %s", v, 2);
     if (count < 1) return std::nullopt;
@@ -255,25 +260,25 @@ std::optional<TextKeyMsg> ParseTextKey(std::string_view msg) {
     return r;
 }
 
-std::optional<IconKeyMsg> ParseIconKey(std::string_view msg) {
+std::optional<IconKeyMsg> Incoming<InKeyword::IconKey>::Read(std::string_view msg) {
     ScanValue v[2];
     if (Scan(msg, "ICON_KEY: %d %d", v, 2) < 2) return std::nullopt;
     return IconKeyMsg{ToInt(v[0].number), ToInt(v[1].number)};
 }
 
-std::optional<int> ParseClr(std::string_view msg) {
+std::optional<int> Incoming<InKeyword::Clr>::Read(std::string_view msg) {
     ScanValue v;
     if (Scan(msg, "CLR: %d", &v, 1) < 1) return std::nullopt;
     return ToInt(v.number);
 }
 
-std::optional<IconMsg> ParseIcon(std::string_view msg) {
+std::optional<IconMsg> Incoming<InKeyword::Icon>::Read(std::string_view msg) {
     ScanValue v[2];
     if (Scan(msg, "ICON: %d %d", v, 2) < 2) return std::nullopt;
     return IconMsg{ToInt(v[0].number), ToInt(v[1].number)};
 }
 
-std::optional<VolMsg> ParseVol(std::string_view msg) {
+std::optional<VolMsg> Incoming<InKeyword::Vol>::Read(std::string_view msg) {
     ScanValue v[2];
     if (Scan(msg, "VOL: %d %d", v, 2) < 2) return std::nullopt;
     VolMsg r;
@@ -283,13 +288,14 @@ std::optional<VolMsg> ParseVol(std::string_view msg) {
     return r;
 }
 
-std::optional<int> ParseShowMute(std::string_view msg) {
+std::optional<int> Incoming<InKeyword::ShowMute>::Read(std::string_view msg) {
     ScanValue v;
     if (Scan(msg, "SHOW_MUTE: %d", &v, 1) < 1) return std::nullopt;
     return ToInt(v.number);
 }
 
-std::string_view LinuxFragment(std::string_view msg) {
+std::optional<std::string_view> Incoming<InKeyword::Linux>::Read(std::string_view msg) {
+    if (!HasPrefix(msg, kText)) return std::nullopt;
     return msg.size() > 7 ? msg.substr(7) : std::string_view{};
 }
 
@@ -323,7 +329,8 @@ std::vector<PbookItem> ReadPbookItems(std::string_view s, int maxIndex) {
 
 } // namespace detail
 
-PbookMsg ParsePbook(std::string_view msg) {
+std::optional<PbookMsg> Incoming<InKeyword::Pbook>::Read(std::string_view msg) {
+    if (!HasPrefix(msg, kText)) return std::nullopt;
     PbookMsg r;
     const ListStart start = ReadListStart(msg, 7);
     r.selectedItem = start.selectedItem;
@@ -336,7 +343,8 @@ PbookMsg ParsePbook(std::string_view msg) {
     return r;
 }
 
-CallsMsg ParseCalls(std::string_view msg) {
+std::optional<CallsMsg> Incoming<InKeyword::Calls>::Read(std::string_view msg) {
+    if (!HasPrefix(msg, kText)) return std::nullopt;
     CallsMsg r;
     const ListStart start = ReadListStart(msg, 7);
     r.selectedItem = start.selectedItem;
@@ -387,7 +395,8 @@ CallsMsg ParseCalls(std::string_view msg) {
     return r;
 }
 
-MenuMsg ParseMenu(std::string_view msg) {
+std::optional<MenuMsg> Incoming<InKeyword::Menu>::Read(std::string_view msg) {
+    if (!HasPrefix(msg, kText)) return std::nullopt;
     MenuMsg r;
     const ListStart start = ReadListStart(msg, 6);
     r.selectedItem = start.selectedItem;
@@ -408,7 +417,8 @@ MenuMsg ParseMenu(std::string_view msg) {
     return r;
 }
 
-InputRequest ParseInputRequest(std::string_view msg) {
+std::optional<InputRequest> Incoming<InKeyword::Input>::Read(std::string_view msg) {
+    if (!HasPrefix(msg, kText)) return std::nullopt;
     InputRequest r;
     if (msg.size() <= 7) return r;
     const std::size_t blank = msg.find(' ', 7); // skips the token after "INPUT: "
@@ -435,7 +445,7 @@ InputRequest ParseInputRequest(std::string_view msg) {
     return r;
 }
 
-std::optional<DiscoveryReply> ParseDiscoveryReply(std::string_view msg) {
+std::optional<DiscoveryReply> Incoming<InKeyword::Orvn>::Read(std::string_view msg) {
     ScanValue v[6];
     int count = Scan(msg, "ORVN: %s %s %s %d %d %s", v, 6);
     bool shortTemplate = false;
@@ -464,7 +474,7 @@ std::optional<DiscoveryReply> ParseDiscoveryReply(std::string_view msg) {
     return r;
 }
 
-std::optional<int> ParseLoginReply(std::string_view msg) {
+std::optional<int> Incoming<InKeyword::Login>::Read(std::string_view msg) {
     ScanValue v;
     if (Scan(msg, "LOGIN: %d", &v, 1) < 1) return std::nullopt;
     return ToInt(v.number);
@@ -488,64 +498,68 @@ std::string Join(std::initializer_list<std::string_view> parts) {
 
 } // namespace
 
-std::string FormatDiscovery(std::string_view mac) {
+std::string Outgoing<OutKeyword::Discovery>::Write(std::string_view mac) {
     return Join({"ORVN: ", mac, "\n"});
 }
 
-std::string FormatLogin(std::string_view mac, std::string_view password) {
+std::string Outgoing<OutKeyword::Login>::Write(std::string_view mac, std::string_view password) {
     return Join({"LOGIN: ", mac, " ", password});
 }
 
-std::string FormatPrivateLogin(std::string_view mac) {
+std::string Outgoing<OutKeyword::Login>::Write(std::string_view mac) {
     return Join({"LOGIN: ", mac});
 }
 
-std::string FormatKeyName(std::string_view name) {
+std::string Outgoing<OutKeyword::Key>::Write(std::string_view name) {
     return Join({"KEY: ", name});
 }
 
-std::string FormatKeyCode(int code) {
+std::string Outgoing<OutKeyword::Key>::Write(int code) {
     return "KEY: " + std::to_string(code);
 }
 
-// The dial number and console line are not cut here: a cut number would dial someone else
-// and a cut command do something else; the send path refuses texts over its limit.
-std::string FormatDial(std::string_view number) {
+std::string Outgoing<OutKeyword::Dial>::Write(std::string_view number) {
     return Join({"DIAL: ", number});
 }
 
-std::string FormatLinux(std::string_view command) {
+std::string Outgoing<OutKeyword::Linux>::Write(std::string_view command) {
     return Join({"LINUX: ", command});
 }
 
-std::string FormatVolume(int percent) {
+std::string Outgoing<OutKeyword::Volume>::Write(int percent) {
     return "VOL: " + std::to_string(percent);
 }
 
-std::string FormatSelect(int row) {
+std::string Outgoing<OutKeyword::Select>::Write(int row) {
     return "SELECT: " + std::to_string(row);
 }
 
-std::string FormatAdd(std::string_view number, std::string_view name) {
+std::string Outgoing<OutKeyword::Add>::Write(std::string_view number, std::string_view name) {
     return Join({"ADD: ", number, " ", name});
 }
 
-std::string FormatMod(int row, std::string_view number, std::string_view name) {
+std::string Outgoing<OutKeyword::Mod>::Write(int row, std::string_view number,
+                                             std::string_view name) {
     return Join({"MOD: ", std::to_string(row), " ", number, " ", name});
 }
 
-std::string FormatInputReply(int button, std::string_view text) {
+std::string Outgoing<OutKeyword::PbookMode>::Write(int mode) {
+    return "PBOOK: " + std::to_string(mode);
+}
+
+std::string Outgoing<OutKeyword::InputReply>::Write(int button, std::string_view text) {
     return Join({"INPUT: ", std::to_string(button), " ", text.substr(0, kMaxInputReplyText)});
 }
 
-std::vector<std::string> FormatPrivateUpload(const std::vector<Contact>& contacts) {
+std::vector<std::string>
+Outgoing<OutKeyword::PrivateUpload>::Write(const std::vector<Contact>& contacts) {
     std::vector<std::string> chunks;
-    std::string text = kPrivateUploadPrefix;
+    std::string text(kPrefix);
     text.reserve(kPrivateUploadChunk + 64);
     for (std::size_t k = 0; k < contacts.size(); ++k) {
         if (text.size() > kPrivateUploadChunk) {
             chunks.push_back(std::move(text));
-            text = kPrivateUploadPrefix;
+            text = kPrefix;
             text.reserve(kPrivateUploadChunk + 64);
         }
         text += std::to_string(k + 1);

@@ -1,14 +1,21 @@
 // The command protocol between dialer and device: one ASCII command line per UDP
-// datagram on port 8888. Formatting and parsing for both directions, so the dialer and
-// the emulated phone share one catalogue. Parsers work on a text (the datagram up to its
-// first NUL), never on a socket, and return plain values. Every text lands in a field
-// of the width the dialer's records give; longer text is cut, never written past.
+// datagram on port 8888. One message table per direction (Incoming<K>: device to dialer,
+// Outgoing<K>: dialer to device, at the end of this file) binds every keyword to its text,
+// its reader and its writer, so the dialer, the emulated phone, the test driver and the
+// fuzzers share one vocabulary.
+//
+// Every reader has the same result: std::optional<Message>. nullopt means the text is not
+// that message (another keyword) or lacks a value the message needs; the receiver then
+// ignores the datagram. Readers work on a text (the datagram up to its first NUL), never
+// on a socket. Every text lands in a field of the width the dialer's records give; longer
+// text is cut, never written past.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvane::proto {
@@ -69,9 +76,9 @@ std::string Cut(std::string_view s, std::size_t width);
 bool IsDottedIPv4(std::string_view text);
 
 // ---------------------------------------------------------------------------------------
-// Device to dialer.
+// Keywords.
 
-// Incoming keywords in the order they are recognised.
+// Device to dialer, in the order they are recognised.
 enum class InKeyword {
     HookOn,
     HookOff,
@@ -100,48 +107,70 @@ enum class InKeyword {
     Login,
     None,
 };
-// Case-sensitive prefix match in catalogue order.
+// Case-sensitive prefix match in table order.
 InKeyword RecognizeIncoming(std::string_view msg);
+// The keyword's text; "" for None.
 const char* KeywordText(InKeyword k);
+
+// Dialer to device.
+enum class OutKeyword {
+    Discovery, // "ORVN: <mac>\n"
+    Login,     // "LOGIN: <mac> <password>" (password may be empty) or "LOGIN: <mac>"
+    Init,
+    Alive,
+    Stop,
+    Key, // "KEY: <n>"
+    Dial,
+    Linux,
+    DispRequest, // "DISP:" alone
+    Volume,      // "VOL: <n>"
+    Select,
+    Add,
+    Mod,
+    PbookMode,     // "PBOOK: 1" / "PBOOK: 2"
+    PrivateUpload, // "PBOOK: 2 " with items
+    InputReply,    // "INPUT: <button> <text>"
+    None,
+};
+// The keyword a dialer command starts with ("PBOOK:" for both the list switch and the
+// private upload); "" for None.
+const char* KeywordText(OutKeyword k);
+// How logs and traces name a command: its keyword, but "PBOOK: 2 upload" for a batch of
+// the private list, so it is not counted with the list switches; "" for None.
+const char* CommandName(OutKeyword k);
+
+// ---------------------------------------------------------------------------------------
+// What the messages carry.
+
+// A message that is its keyword alone.
+struct Bare {};
 
 struct DispMsg {
     int line = 0;
     std::string text; // rest of line after the 2nd blank (empty if that blank is missing);
                       // cut to BlockText for line 7, to DisplayText otherwise
 };
-std::optional<DispMsg> ParseDisp(std::string_view msg); // needs 2 values
 
 struct TextKeyMsg {
     int slot = 0;
     std::string label; // empty unless two values were read
 };
-std::optional<TextKeyMsg> ParseTextKey(std::string_view msg); // needs 1 value
 
 struct IconKeyMsg {
     int slot = 0;
     int iconCode = 0;
 };
-std::optional<IconKeyMsg> ParseIconKey(std::string_view msg);
-
-std::optional<int> ParseClr(std::string_view msg);
 
 struct IconMsg {
     int icon = 0;
     int pos = 0;
 };
-std::optional<IconMsg> ParseIcon(std::string_view msg);
 
 struct VolMsg {
     int deviceCode = 0;
     int percent = 0;
     std::string text; // rest of line after the 3rd blank (empty if missing)
 };
-std::optional<VolMsg> ParseVol(std::string_view msg);
-
-std::optional<int> ParseShowMute(std::string_view msg);
-
-// Text of a "LINUX:" console fragment: everything from the eighth character on.
-std::string_view LinuxFragment(std::string_view msg);
 
 struct PbookItem {
     int index = 0; // as numbered by the device, from 1
@@ -153,7 +182,6 @@ struct PbookMsg {
     bool shortEmpty = false;      // at most 10 characters: a list with no items
     std::vector<PbookItem> items; // reading stops before an item numbered < 1 or >= 1000
 };
-PbookMsg ParsePbook(std::string_view msg);
 
 struct CallItem {
     int index = 0;
@@ -165,18 +193,15 @@ struct CallsMsg {
     bool shortEmpty = false;
     std::vector<CallItem> items; // reading stops before an item numbered < 1 or >= 3000
 };
-CallsMsg ParseCalls(std::string_view msg);
 
 struct MenuMsg {
     int selectedItem = -1;
     std::vector<std::string> items; // texts; an item without ";" is dropped
 };
-MenuMsg ParseMenu(std::string_view msg);
 
 struct InputRequest {
     std::string prompt, firstCaption, secondCaption, initialText;
 };
-InputRequest ParseInputRequest(std::string_view msg);
 
 struct DiscoveryReply {
     std::string type, ip, id, name;
@@ -184,42 +209,31 @@ struct DiscoveryReply {
     int passwordRequired = 0;
     bool initOnly = false; // the five-field form
 };
-std::optional<DiscoveryReply> ParseDiscoveryReply(std::string_view msg);
 
-// The number of a "LOGIN:" reply; nullopt when none converts.
-std::optional<int> ParseLoginReply(std::string_view msg);
-
-// ---------------------------------------------------------------------------------------
-// Dialer to device: formatting.
-
-std::string FormatDiscovery(std::string_view mac); // "ORVN: %s\n"
-std::string FormatLogin(std::string_view mac, std::string_view password);
-std::string FormatPrivateLogin(std::string_view mac);
-std::string FormatKeyName(std::string_view name); // "KEY: %s"
-std::string FormatKeyCode(int code);              // "KEY: %d"
-std::string FormatDial(std::string_view number);
-std::string FormatLinux(std::string_view command);
-std::string FormatVolume(int percent);
-std::string FormatSelect(int row);
-std::string FormatAdd(std::string_view number, std::string_view name);
-std::string FormatMod(int row, std::string_view number, std::string_view name);
-std::string FormatInputReply(int button, std::string_view text);
-constexpr const char* kInit = "INIT:";
-constexpr const char* kStop = "STOP:";
-constexpr const char* kAlive = "ALIVE:";
-constexpr const char* kDispRequest = "DISP:";
-constexpr const char* kUseOwnPhonebook = "PBOOK: 1";
-constexpr const char* kUsePrivatePhonebook = "PBOOK: 2";
-constexpr const char* kPrivateUploadPrefix = "PBOOK: 2 ";
-
-// Private contact upload: "PBOOK: 2 " then "%d %s %s;" per record, numbered from 1; a
-// chunk closes once its text is longer than kPrivateUploadChunk. Always at least one
-// chunk (the bare prefix for an empty list).
 struct Contact {
     std::string number;
     std::string name;
 };
-std::vector<std::string> FormatPrivateUpload(const std::vector<Contact>& contacts);
+
+// Every dialer command reads into this one record; `kind` says which fields are set.
+struct DialerCommand {
+    OutKeyword kind = OutKeyword::None;
+    int number = 0;                // key code, volume, select row, mod row, pbook mode, button
+    bool hasPassword = false;      // Login: the two-argument form
+    std::string mac;               // Discovery, Login
+    std::string text;              // password, dial number, linux line, input text
+    std::string contactNumber;     // Add, Mod
+    std::string contactName;       // Add, Mod
+    std::vector<PbookItem> upload; // PrivateUpload
+};
+
+// Any dialer command: the one entry of the Outgoing table that reads `msg`.
+std::optional<DialerCommand> ReadDialerCommand(std::string_view msg);
+// Its keyword, None when no entry reads it.
+OutKeyword RecognizeOutgoing(std::string_view msg);
+
+// ---------------------------------------------------------------------------------------
+// Numbers the messages carry.
 
 // Key codes of "KEY: %d".
 namespace KeyCode {
@@ -227,7 +241,6 @@ constexpr int F1 = 12, F2 = 13, F3 = 14, Menu = 15, Mute = 16, VolUp = 17, VolDo
               End = 20, Contacts = 23, CallLogs = 24, Dialpad = 25;
 }
 
-// Numbers that the device's messages carry.
 // "DISP:" lines: 0 to 3 one line each, 7 the block over lines 1 to 3 ("\n" between them).
 // "CLR:" clears one of these lines, or a group of icons.
 namespace Line {
@@ -252,70 +265,114 @@ constexpr int Back = 0, Edit = 1, Delete = 2, New = 3;
 namespace VolDevice {
 constexpr int Ringer = 1, Handset = 2;
 }
+// "PBOOK: %d" list switches.
+namespace PbookMode {
+constexpr int Own = 1, Private = 2;
+}
 
 // ---------------------------------------------------------------------------------------
-// Dialer to device: parsing, for the device side.
+// The message tables. One entry per keyword:
+//   kText          the keyword the message starts with
+//   Message        what Read gives
+//   Read(text)     std::optional<Message> (see the head of this file)
+//   Write(...)     the datagram's text; lists that span datagrams give several
+// Reach them as Read<K>(text) and Write<K>(...). A new message is a keyword in its enum and
+// its entry here; a keyword without an entry does not build.
 
-enum class OutKeyword {
-    Discovery, // "ORVN: <mac>\n"
-    Login,     // "LOGIN: <mac> <password>" (password may be empty) or "LOGIN: <mac>"
-    Init,
-    Alive,
-    Stop,
-    Key, // "KEY: <n>"
-    Dial,
-    Linux,
-    DispRequest, // "DISP:" alone
-    Volume,      // "VOL: <n>"
-    Select,
-    Add,
-    Mod,
-    PbookMode,     // "PBOOK: 1" / "PBOOK: 2"
-    PrivateUpload, // "PBOOK: 2 " with items
-    InputReply,    // "INPUT: <button> <text>"
-    None,
+template <InKeyword K> struct Incoming;
+template <OutKeyword K> struct Outgoing;
+
+// An entry whose message is its keyword alone (read as a prefix, as recognised).
+template <class Entry> struct BareIncoming {
+    using Message = Bare;
+    static std::optional<Bare> Read(std::string_view msg) {
+        if (msg.substr(0, Entry::kText.size()) != Entry::kText) return std::nullopt;
+        return Bare{};
+    }
+    static std::string Write() { return std::string(Entry::kText); }
 };
-struct DialerCommand {
-    OutKeyword kind = OutKeyword::None;
-    int number = 0;                // key code, volume, select row, mod row, pbook mode, button
-    bool hasPassword = false;      // Login: the two-argument form
-    std::string mac;               // Discovery, Login
-    std::string text;              // password, dial number, linux line, input text
-    std::string contactNumber;     // Add, Mod
-    std::string contactName;       // Add, Mod
-    std::vector<PbookItem> upload; // PrivateUpload
+
+// A dialer command that is its keyword alone (read only when nothing follows).
+template <class Entry, OutKeyword K> struct BareOutgoing {
+    using Message = DialerCommand;
+    static std::optional<DialerCommand> Read(std::string_view msg) {
+        if (msg != Entry::kText) return std::nullopt;
+        DialerCommand c;
+        c.kind = K;
+        return c;
+    }
+    static std::string Write() { return std::string(Entry::kText); }
 };
-DialerCommand ParseDialerCommand(std::string_view msg);
-// The keyword a dialer command starts with ("PBOOK:" for both the list switch and the
-// private upload); "" for None.
-const char* KeywordText(OutKeyword k);
-// How logs and traces name a command: its keyword, but "PBOOK: 2 upload" for a batch of
-// the private list, so it is not counted with the list switches; "" for None.
-const char* CommandName(OutKeyword k);
 
-// ---------------------------------------------------------------------------------------
-// Device to dialer: formatting, for the device side.
+// Device to dialer.
 
-std::string FormatDisp(int line, std::string_view text);
-std::string FormatTextKey(int slot, std::string_view label);
-std::string FormatIconKey(int slot, int code);
-std::string FormatClr(int what);
-std::string FormatIcon(int icon, int pos);
-std::string FormatVolReport(int deviceCode, int percent, std::string_view text);
-std::string FormatShowMute(bool show);
-std::string FormatDiscoveryReply(const DiscoveryReply& reply); // five-field when initOnly
-std::string FormatLoginReply(int value);
-// "INPUT: 1 p;c1;c2;init"; each field cut to InputField, ";" inside a field sent as ",".
-std::string FormatInputRequest(const InputRequest& request);
-std::string FormatLinuxFragment(std::string_view text); // "LINUX: %s"
-constexpr const char* kHookOn = "HOOK: ON";
-constexpr const char* kHookOff = "HOOK: OFF";
-constexpr const char* kLinuxStart = "LINUX_START:";
-constexpr const char* kLinuxEnd = "LINUX_END:";
-constexpr const char* kUpdatePcList = "UPDATE_PCLIST:";
-constexpr const char* kHideList = "HIDE_LIST:";
-constexpr const char* kShowDialpad = "SHOW_DIALPAD:";
-
+template <> struct Incoming<InKeyword::HookOn> : BareIncoming<Incoming<InKeyword::HookOn>> {
+    static constexpr std::string_view kText = "HOOK: ON";
+};
+template <> struct Incoming<InKeyword::HookOff> : BareIncoming<Incoming<InKeyword::HookOff>> {
+    static constexpr std::string_view kText = "HOOK: OFF";
+};
+template <> struct Incoming<InKeyword::LinuxStart> : BareIncoming<Incoming<InKeyword::LinuxStart>> {
+    static constexpr std::string_view kText = "LINUX_START:";
+};
+template <> struct Incoming<InKeyword::LinuxEnd> : BareIncoming<Incoming<InKeyword::LinuxEnd>> {
+    static constexpr std::string_view kText = "LINUX_END:";
+};
+// A console fragment: everything from the eighth character on.
+template <> struct Incoming<InKeyword::Linux> {
+    static constexpr std::string_view kText = "LINUX:";
+    using Message = std::string_view; // a view into the text read
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view fragment); // "LINUX: %s"
+};
+// The device opens its contact editor: for a contact ("MOD:") or a new one ("ADD:").
+template <> struct Incoming<InKeyword::Mod> : BareIncoming<Incoming<InKeyword::Mod>> {
+    static constexpr std::string_view kText = "MOD:";
+};
+template <> struct Incoming<InKeyword::Add> : BareIncoming<Incoming<InKeyword::Add>> {
+    static constexpr std::string_view kText = "ADD:";
+};
+template <> struct Incoming<InKeyword::Disp> {
+    static constexpr std::string_view kText = "DISP:";
+    using Message = DispMsg;
+    static std::optional<Message> Read(std::string_view msg); // needs 2 values
+    static std::string Write(int line, std::string_view text);
+};
+template <> struct Incoming<InKeyword::TextKey> {
+    static constexpr std::string_view kText = "TEXT_KEY:";
+    using Message = TextKeyMsg;
+    static std::optional<Message> Read(std::string_view msg); // needs 1 value
+    static std::string Write(int slot, std::string_view label);
+};
+template <> struct Incoming<InKeyword::IconKey> {
+    static constexpr std::string_view kText = "ICON_KEY:";
+    using Message = IconKeyMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int slot, int code);
+};
+template <> struct Incoming<InKeyword::Clr> {
+    static constexpr std::string_view kText = "CLR:";
+    using Message = int; // a Line or a Clear code
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int what);
+};
+template <> struct Incoming<InKeyword::Icon> {
+    static constexpr std::string_view kText = "ICON:";
+    using Message = IconMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int icon, int pos);
+};
+// The volume screen: a VolDevice code, the level and its caption.
+template <> struct Incoming<InKeyword::Vol> {
+    static constexpr std::string_view kText = "VOL:";
+    using Message = VolMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int deviceCode, int percent, std::string_view text);
+};
+template <>
+struct Incoming<InKeyword::UpdatePcList> : BareIncoming<Incoming<InKeyword::UpdatePcList>> {
+    static constexpr std::string_view kText = "UPDATE_PCLIST:";
+};
 // Lists split into datagrams of at most maxBytes characters each (items never split);
 // numbering starts at 1 in the first datagram and continues in the next ones (the
 // CallItem::index given is not used). selectedItem goes into every datagram. An empty list
@@ -323,11 +380,185 @@ constexpr const char* kShowDialpad = "SHOW_DIALPAD:";
 // 2999 calls). Texts are cut to the dialer's widths; ";" travels as ","; numbers, call times
 // and durations lose their blanks; call names and dates carry blanks as "^"; an empty call
 // field travels as "^" (name, date) or "-" (number, time, duration): a word cannot be empty.
-std::vector<std::string> FormatPbook(int selectedItem, const std::vector<Contact>& contacts,
-                                     std::size_t maxBytes = kMaxReceiveLength);
-std::vector<std::string> FormatCalls(int selectedItem, const std::vector<CallItem>& calls,
-                                     std::size_t maxBytes = kMaxReceiveLength);
+template <> struct Incoming<InKeyword::Pbook> {
+    static constexpr std::string_view kText = "PBOOK:";
+    using Message = PbookMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::vector<std::string> Write(int selectedItem, const std::vector<Contact>& contacts,
+                                          std::size_t maxBytes = kMaxReceiveLength);
+};
+template <> struct Incoming<InKeyword::Calls> {
+    static constexpr std::string_view kText = "CALLS:";
+    using Message = CallsMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::vector<std::string> Write(int selectedItem, const std::vector<CallItem>& calls,
+                                          std::size_t maxBytes = kMaxReceiveLength);
+};
 // "MENU: <sel> " then "%d %s;" numbered from 1; texts cut to MenuText, ";" sent as ",".
-std::string FormatMenu(int selectedItem, const std::vector<std::string>& items);
+template <> struct Incoming<InKeyword::Menu> {
+    static constexpr std::string_view kText = "MENU:";
+    using Message = MenuMsg;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int selectedItem, const std::vector<std::string>& items);
+};
+template <> struct Incoming<InKeyword::HideList> : BareIncoming<Incoming<InKeyword::HideList>> {
+    static constexpr std::string_view kText = "HIDE_LIST:";
+};
+template <> struct Incoming<InKeyword::ShowNav> : BareIncoming<Incoming<InKeyword::ShowNav>> {
+    static constexpr std::string_view kText = "SHOW_NAV:";
+};
+template <> struct Incoming<InKeyword::ShowList> : BareIncoming<Incoming<InKeyword::ShowList>> {
+    static constexpr std::string_view kText = "SHOW_LIST:";
+};
+template <>
+struct Incoming<InKeyword::ShowDialpad> : BareIncoming<Incoming<InKeyword::ShowDialpad>> {
+    static constexpr std::string_view kText = "SHOW_DIALPAD:";
+};
+template <> struct Incoming<InKeyword::ShowMute> {
+    static constexpr std::string_view kText = "SHOW_MUTE:";
+    using Message = int; // 1 shows the mute key, 0 hides it
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(bool show);
+};
+// A text prompt: "INPUT: 1 p;c1;c2;init"; each field cut to InputField, ";" inside a field
+// sent as ",".
+template <> struct Incoming<InKeyword::Input> {
+    static constexpr std::string_view kText = "INPUT:";
+    using Message = InputRequest;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(const InputRequest& request);
+};
+// The discovery reply; the five-field form when initOnly.
+template <> struct Incoming<InKeyword::Orvn> {
+    static constexpr std::string_view kText = "ORVN:";
+    using Message = DiscoveryReply;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(const DiscoveryReply& reply);
+};
+// The login reply's number.
+template <> struct Incoming<InKeyword::Login> {
+    static constexpr std::string_view kText = "LOGIN:";
+    using Message = int;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int value);
+};
+
+// Dialer to device. Every entry reads into a DialerCommand of its own kind.
+
+template <> struct Outgoing<OutKeyword::Discovery> {
+    static constexpr std::string_view kText = "ORVN:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view mac); // "ORVN: %s\n"
+};
+template <> struct Outgoing<OutKeyword::Login> {
+    static constexpr std::string_view kText = "LOGIN:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view mac, std::string_view password);
+    static std::string Write(std::string_view mac); // the private controller's form
+};
+template <>
+struct Outgoing<OutKeyword::Init> : BareOutgoing<Outgoing<OutKeyword::Init>, OutKeyword::Init> {
+    static constexpr std::string_view kText = "INIT:";
+};
+template <>
+struct Outgoing<OutKeyword::Alive> : BareOutgoing<Outgoing<OutKeyword::Alive>, OutKeyword::Alive> {
+    static constexpr std::string_view kText = "ALIVE:";
+};
+template <>
+struct Outgoing<OutKeyword::Stop> : BareOutgoing<Outgoing<OutKeyword::Stop>, OutKeyword::Stop> {
+    static constexpr std::string_view kText = "STOP:";
+};
+template <> struct Outgoing<OutKeyword::Key> {
+    static constexpr std::string_view kText = "KEY:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int code);              // "KEY: %d"
+    static std::string Write(std::string_view name); // "KEY: %s"
+};
+// The dial number and console line are not cut: a cut number would dial someone else and a
+// cut command do something else; the send path refuses texts over its limit.
+template <> struct Outgoing<OutKeyword::Dial> {
+    static constexpr std::string_view kText = "DIAL:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view number);
+};
+template <> struct Outgoing<OutKeyword::Linux> {
+    static constexpr std::string_view kText = "LINUX:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view command);
+};
+template <>
+struct Outgoing<OutKeyword::DispRequest>
+    : BareOutgoing<Outgoing<OutKeyword::DispRequest>, OutKeyword::DispRequest> {
+    static constexpr std::string_view kText = "DISP:";
+};
+template <> struct Outgoing<OutKeyword::Volume> {
+    static constexpr std::string_view kText = "VOL:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int percent);
+};
+template <> struct Outgoing<OutKeyword::Select> {
+    static constexpr std::string_view kText = "SELECT:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int row);
+};
+template <> struct Outgoing<OutKeyword::Add> {
+    static constexpr std::string_view kText = "ADD:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(std::string_view number, std::string_view name);
+};
+template <> struct Outgoing<OutKeyword::Mod> {
+    static constexpr std::string_view kText = "MOD:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int row, std::string_view number, std::string_view name);
+};
+// Which list the device shows: its own (PbookMode::Own) or the dialer's private one.
+template <> struct Outgoing<OutKeyword::PbookMode> {
+    static constexpr std::string_view kText = "PBOOK:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int mode); // "PBOOK: 1" or "PBOOK: 2"
+};
+// Private contact upload: "PBOOK: 2 " then "%d %s %s;" per record, numbered from 1; a
+// chunk closes once its text is longer than kPrivateUploadChunk. Always at least one
+// chunk (the bare prefix for an empty list).
+template <> struct Outgoing<OutKeyword::PrivateUpload> {
+    static constexpr std::string_view kText = "PBOOK:";
+    static constexpr std::string_view kPrefix = "PBOOK: 2 ";
+    static constexpr const char* kName = "PBOOK: 2 upload";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::vector<std::string> Write(const std::vector<Contact>& contacts);
+};
+// The answer to a text prompt; the text cut to kMaxInputReplyText.
+template <> struct Outgoing<OutKeyword::InputReply> {
+    static constexpr std::string_view kText = "INPUT:";
+    using Message = DialerCommand;
+    static std::optional<Message> Read(std::string_view msg);
+    static std::string Write(int button, std::string_view text);
+};
+
+template <InKeyword K> auto Read(std::string_view msg) -> decltype(Incoming<K>::Read(msg)) {
+    return Incoming<K>::Read(msg);
+}
+template <OutKeyword K> auto Read(std::string_view msg) -> decltype(Outgoing<K>::Read(msg)) {
+    return Outgoing<K>::Read(msg);
+}
+template <InKeyword K, class... Args>
+auto Write(Args&&... args) -> decltype(Incoming<K>::Write(std::forward<Args>(args)...)) {
+    return Incoming<K>::Write(std::forward<Args>(args)...);
+}
+template <OutKeyword K, class... Args>
+auto Write(Args&&... args) -> decltype(Outgoing<K>::Write(std::forward<Args>(args)...)) {
+    return Outgoing<K>::Write(std::forward<Args>(args)...);
+}
 
 } // namespace orvane::proto
