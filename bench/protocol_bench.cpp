@@ -27,7 +27,7 @@ std::size_t RecognizeAndParse(std::string_view msg) {
     case InKeyword::Icon: return Read<InKeyword::Icon>(msg) ? 1 : 0;
     case InKeyword::Vol: return Read<InKeyword::Vol>(msg) ? 1 : 0;
     case InKeyword::ShowMute: return Read<InKeyword::ShowMute>(msg) ? 1 : 0;
-    case InKeyword::Linux: return Read<InKeyword::Linux>(msg).size();
+    case InKeyword::Linux: return Read<InKeyword::Linux>(msg).value_or(std::string_view{}).size();
     case InKeyword::Pbook: return Read<InKeyword::Pbook>(msg).value().items.size();
     case InKeyword::Calls: return Read<InKeyword::Calls>(msg).value().items.size();
     case InKeyword::Menu: return Read<InKeyword::Menu>(msg).value().items.size();
