@@ -2,7 +2,7 @@
 // broadcast discovery is answered by both, each from its own address, and unicast to
 // each address reaches only its phone. Refuses to run anywhere but in that namespace.
 #include "Protocol.h"
-#include "SimProcess.h"
+#include "PhoneSimProcess.h"
 
 #include <gtest/gtest.h>
 

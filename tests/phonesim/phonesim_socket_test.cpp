@@ -1,7 +1,7 @@
 // orvane-phonesim as a program, over real sockets on 127.0.0.1 only: each phone listens on
 // a free port of its own (--port 0), so tests never meet each other or the real port.
 #include "Protocol.h"
-#include "SimProcess.h"
+#include "PhoneSimProcess.h"
 
 #include <gtest/gtest.h>
 
