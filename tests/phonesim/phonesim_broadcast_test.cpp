@@ -1,8 +1,9 @@
 // Two phones of one program on two addresses, inside the sealed network namespace: one
 // broadcast discovery is answered by both, each from its own address, and unicast to
 // each address reaches only its phone. Refuses to run anywhere but in that namespace.
-#include "Protocol.h"
 #include "PhoneSimProcess.h"
+#include "Protocol.h"
+#include "UdpClient.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 
 namespace orvane::sim::test {
 namespace {
+
+using orvane::test::PhoneSimProcess;
 
 namespace proto = orvane::proto;
 
@@ -43,8 +46,8 @@ bool InsideSealedNet() {
 
 TEST(PhonesimSealed, TwoPhonesAnswerOneBroadcastEachFromItsOwnAddress) {
     if (!InsideSealedNet()) GTEST_SKIP() << "not inside the sealed network namespace";
-    SimProcess sim({"--phone", "addr=10.77.0.11,name=Front Desk", "--phone",
-                    "addr=10.77.0.12,name=Lobby phone,model=old"});
+    PhoneSimProcess sim(PHONESIM_EXE, {"--phone", "addr=10.77.0.11,name=Front Desk", "--phone",
+                                       "addr=10.77.0.12,name=Lobby phone,model=old"});
     ASSERT_TRUE(sim.WaitForLog("* READY")) << sim.Log();
     EXPECT_NE(sim.Log().find(" * LISTEN 0.0.0.0:8888 broadcast"), std::string::npos);
 
@@ -90,8 +93,8 @@ TEST(PhonesimSealed, TwoPhonesAnswerOneBroadcastEachFromItsOwnAddress) {
                             [](const Datagram& d) { return d.Text() == "DISP: 0 Lobby phone"; }));
 
     const std::string log = sim.Log();
-    EXPECT_EQ(SimProcess::Count(log, " 10.77.0.12 IN " + dialerText + " LOGIN:"), 0);
-    EXPECT_EQ(SimProcess::Count(log, " 10.77.0.11 IN " + dialerText + " INIT:"), 0);
+    EXPECT_EQ(PhoneSimProcess::Count(log, " 10.77.0.12 IN " + dialerText + " LOGIN:"), 0);
+    EXPECT_EQ(PhoneSimProcess::Count(log, " 10.77.0.11 IN " + dialerText + " INIT:"), 0);
 
     // The subnet's directed broadcast counts as broadcast; the namespace's own address,
     // where no phone lives, gets no answer from any of them.

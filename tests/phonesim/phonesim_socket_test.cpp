@@ -1,7 +1,8 @@
 // orvane-phonesim as a program, over real sockets on 127.0.0.1 only: each phone listens on
 // a free port of its own (--port 0), so tests never meet each other or the real port.
-#include "Protocol.h"
 #include "PhoneSimProcess.h"
+#include "Protocol.h"
+#include "UdpClient.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,19 @@
 namespace orvane::sim::test {
 namespace {
 
+using orvane::test::PhoneSimProcess;
+
 namespace proto = orvane::proto;
 
 const char* const kMac = "00:1A:2B:3C:4D:5E";
 
 struct Fixture {
-    SimProcess sim;
+    PhoneSimProcess sim;
     UdpClient client;
     Endpoint phone;
 
     explicit Fixture(std::vector<std::string> phoneArgs)
-        : sim([&] {
+        : sim(PHONESIM_EXE, [&] {
               phoneArgs.insert(phoneArgs.begin(), {"--port", "0"});
               return phoneArgs;
           }()) {
@@ -86,7 +89,7 @@ TEST(PhonesimProgram, DiscoveryLoginAndLongListOverRealSockets) {
     EXPECT_NE(log.find(" 127.0.0.1 IN " + client + " LOGIN: " + kMac + " pw\n"), std::string::npos);
     EXPECT_NE(log.find(" 127.0.0.1 OUT " + client + " LOGIN: 1\n"), std::string::npos);
     EXPECT_NE(log.find(" 127.0.0.1 IN " + client + " ORVN: " + kMac + "\\n\n"), std::string::npos);
-    EXPECT_EQ(SimProcess::Count(log, " OUT " + client + " CALLS: "), datagrams);
+    EXPECT_EQ(PhoneSimProcess::Count(log, " OUT " + client + " CALLS: "), datagrams);
     EXPECT_NE(log.find(" NOTE login refused: wrong password"), std::string::npos);
 }
 
@@ -197,7 +200,7 @@ TEST(PhonesimProgram, EndsOnEndOfInputOrSignalAndRefusesATakenPort) {
     {
         Fixture f({"--phone", "addr=127.0.0.1"});
         // A second program cannot take the same address and port.
-        SimProcess second({"--port", std::to_string(f.phone.port)}, false);
+        PhoneSimProcess second(PHONESIM_EXE, {"--port", std::to_string(f.phone.port)}, false);
         ASSERT_TRUE(second.Wait(5000));
         EXPECT_EQ(WEXITSTATUS(second.ExitStatus()), 1);
 
@@ -208,14 +211,14 @@ TEST(PhonesimProgram, EndsOnEndOfInputOrSignalAndRefusesATakenPort) {
         EXPECT_NE(f.sim.Log().find(" * STOP"), std::string::npos);
     }
     {
-        SimProcess sim({"--port", "0"}, false);
+        PhoneSimProcess sim(PHONESIM_EXE, {"--port", "0"}, false);
         ASSERT_TRUE(sim.WaitForLog("* READY"));
         kill(sim.Pid(), SIGTERM);
         ASSERT_TRUE(sim.Wait(5000));
         EXPECT_EQ(WEXITSTATUS(sim.ExitStatus()), 0);
     }
     {
-        SimProcess bad({"--phone", "addr=10.77.0.11,contacts=5000"}, false);
+        PhoneSimProcess bad(PHONESIM_EXE, {"--phone", "addr=10.77.0.11,contacts=5000"}, false);
         ASSERT_TRUE(bad.Wait(5000));
         EXPECT_EQ(WEXITSTATUS(bad.ExitStatus()), 2);
     }

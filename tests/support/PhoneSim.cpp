@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/wait.h>
+
 namespace orvane::demo {
 
 namespace {
@@ -105,40 +107,34 @@ bool PhoneSim::start(const std::vector<SimPhone>& phones, const QString& logPath
         m_error = QStringLiteral("already running");
         return false;
     }
-    m_logPath = logPath;
-    if (m_logPath.isEmpty()) {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_logPath = m_dir->filePath(QStringLiteral("phones.log"));
-    }
-    QFile::remove(m_logPath);
     m_readOffset = 0;
     m_partial.clear();
     m_entries.clear();
 
-    QStringList args{QStringLiteral("--log"), m_logPath, QStringLiteral("--control")};
-    for (const SimPhone& phone : phones)
-        args << QStringLiteral("--phone") << phone.option();
-    args << extraArgs;
-    m_process.setProgram(program());
-    m_process.setArguments(args);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.start();
-    if (!m_process.waitForStarted(timeoutMs)) {
-        m_error = QStringLiteral("cannot start %1: %2").arg(program(), m_process.errorString());
+    std::vector<std::string> args;
+    for (const SimPhone& phone : phones) {
+        args.emplace_back("--phone");
+        args.push_back(phone.option().toStdString());
+    }
+    for (const QString& arg : extraArgs)
+        args.push_back(arg.toStdString());
+    if (!m_process.Start(program().toStdString(), args, true, logPath.toStdString())) {
+        m_error = QString::fromStdString(m_process.Error());
         return false;
     }
+    m_logPath = QString::fromStdString(m_process.LogPath());
     const bool ready = waitUntil(
         [this] {
-            if (m_process.state() == QProcess::NotRunning) return true;
+            if (!m_process.Running()) return true;
             for (const LogEntry& e : entries())
                 if (e.kind == QLatin1String("READY")) return true;
             return false;
         },
         timeoutMs);
-    if (m_process.state() == QProcess::NotRunning || !ready) {
+    if (!m_process.Running() || !ready) {
+        const int status = m_process.ExitStatus();
         m_error = QStringLiteral("the phones did not come up (exit code %1); log:\n%2")
-                      .arg(m_process.exitCode())
+                      .arg(status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1)
                       .arg(logText());
         stop(500);
         return false;
@@ -146,23 +142,17 @@ bool PhoneSim::start(const std::vector<SimPhone>& phones, const QString& logPath
     return true;
 }
 
-bool PhoneSim::running() const {
-    return m_process.state() != QProcess::NotRunning;
+bool PhoneSim::running() {
+    return m_process.Running();
 }
 
 bool PhoneSim::stop(int timeoutMs) {
-    if (!running()) return true;
-    m_process.write("quit\n");
-    m_process.closeWriteChannel();
-    if (m_process.waitForFinished(timeoutMs)) return true;
-    m_process.kill();
-    return m_process.waitForFinished(timeoutMs);
+    return m_process.Stop(timeoutMs);
 }
 
 void PhoneSim::control(const QString& line) {
     if (!running()) return;
-    m_process.write(line.toLatin1() + '\n');
-    m_process.waitForBytesWritten(1000);
+    m_process.Control(line.toLatin1().toStdString());
 }
 
 const std::vector<LogEntry>& PhoneSim::entries() {

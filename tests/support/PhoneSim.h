@@ -1,13 +1,13 @@
-// orvane-phonesim as a child process: the emulated phones a test or the tour talks to, their
-// control input, and their datagram log read back as it grows.
+// The emulated phones a test or the tour talks to, in one orvane-phonesim child process
+// (PhoneSimProcess): their options, their control input, and their datagram log read back
+// as it grows.
 #pragma once
 
-#include <QProcess>
+#include "PhoneSimProcess.h"
+
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <memory>
 #include <vector>
 
 namespace orvane::demo {
@@ -62,7 +62,7 @@ class PhoneSim {
                const QStringList& extraArgs = {}, int timeoutMs = 5000);
     // Ends the process: "quit", then a kill if it does not go in time. True when it ended.
     bool stop(int timeoutMs = 3000);
-    bool running() const;
+    bool running();
     QString error() const { return m_error; }
     QString logPath() const { return m_logPath; }
 
@@ -85,8 +85,7 @@ class PhoneSim {
     QString logText();
 
   private:
-    QProcess m_process;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    test::PhoneSimProcess m_process;
     QString m_logPath;
     QString m_error;
     qint64 m_readOffset = 0;
