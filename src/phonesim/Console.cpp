@@ -195,7 +195,7 @@ std::string PhoneConsole::Run(std::string_view line, const ConsoleContext& ctx) 
         if (newline) out += "\n";
     } else if (cmd == "true" || cmd == "false") {
     } else if (cmd == "pwd") {
-        out = m_strCwd + "\n";
+        out = m_cwd + "\n";
     } else if (cmd == "whoami") {
         out = "root\n";
     } else if (cmd == "id") {
@@ -245,16 +245,16 @@ std::string PhoneConsole::Run(std::string_view line, const ConsoleContext& ctx) 
             "  Mask:255.255.255.0\n          UP BROADCAST RUNNING MULTICAST  MTU:1500\n\n"
             "lo        Link encap:Local Loopback\n          inet addr:127.0.0.1  Mask:255.0.0.0\n";
     } else if (cmd == "cd") {
-        std::string target = args.empty() ? "/root" : Normalise(m_strCwd, args[0]);
+        std::string target = args.empty() ? "/root" : Normalise(m_cwd, args[0]);
         auto it = tree.find(target);
         if (it == tree.end())
             return "sh: cd: can't cd to " + args[0] + ": No such file or directory\n";
         if (!it->second.dir) return "sh: cd: can't cd to " + args[0] + ": Not a directory\n";
-        m_strCwd = target;
+        m_cwd = target;
     } else if (cmd == "cat") {
         if (args.empty()) return "cat: reading standard input is not supported here\n";
         for (const std::string& a : args) {
-            auto it = tree.find(Normalise(m_strCwd, a));
+            auto it = tree.find(Normalise(m_cwd, a));
             if (it == tree.end())
                 out += "cat: can't open '" + a + "': No such file or directory\n";
             else if (it->second.dir)
@@ -281,7 +281,7 @@ std::string PhoneConsole::Run(std::string_view line, const ConsoleContext& ctx) 
         }
         if (paths.empty()) paths.push_back(".");
         for (const std::string& p : paths) {
-            std::string abs = Normalise(m_strCwd, p);
+            std::string abs = Normalise(m_cwd, p);
             auto it = tree.find(abs);
             if (it == tree.end()) {
                 out += "ls: " + p + ": No such file or directory\n";

@@ -26,12 +26,12 @@ class PhoneConsole {
   public:
     // The output of one command line, as a shell would print it (lines end in "\n").
     std::string Run(std::string_view line, const ConsoleContext& ctx);
-    const std::string& Cwd() const { return m_strCwd; }
+    const std::string& Cwd() const { return m_cwd; }
 
     static constexpr std::size_t kMaxOutput = 16000;
 
   private:
-    std::string m_strCwd = "/root";
+    std::string m_cwd = "/root";
 };
 
 } // namespace orvane::sim

@@ -10,7 +10,7 @@
 namespace orvane::sim {
 
 DatagramLog::~DatagramLog() {
-    if (m_bOwned && m_pFile) std::fclose(m_pFile);
+    if (m_owned && m_file) std::fclose(m_file);
 }
 
 std::unique_ptr<DatagramLog> DatagramLog::Open(const std::string& path, std::string& error) {
@@ -41,8 +41,8 @@ void DatagramLog::Line(const std::string& phone, std::string_view what, std::str
     if (!rest.empty()) line += " ";
     line += rest;
     line += "\n";
-    std::fwrite(line.data(), 1, line.size(), m_pFile);
-    std::fflush(m_pFile);
+    std::fwrite(line.data(), 1, line.size(), m_file);
+    std::fflush(m_file);
 }
 
 void DatagramLog::In(const std::string& phone, const Endpoint& from, std::string_view bytes,

@@ -14,7 +14,7 @@ namespace orvane::sim {
 class DatagramLog {
   public:
     // `file` is written and, when `owned`, closed by the destructor.
-    DatagramLog(std::FILE* file, bool owned) : m_pFile(file), m_bOwned(owned) {}
+    DatagramLog(std::FILE* file, bool owned) : m_file(file), m_owned(owned) {}
     ~DatagramLog();
     DatagramLog(const DatagramLog&) = delete;
     DatagramLog& operator=(const DatagramLog&) = delete;
@@ -30,8 +30,8 @@ class DatagramLog {
     static std::string TimeStamp();
 
   private:
-    std::FILE* m_pFile;
-    bool m_bOwned;
+    std::FILE* m_file;
+    bool m_owned;
 };
 
 } // namespace orvane::sim

@@ -38,17 +38,17 @@ constexpr int kCompanyCount = sizeof(kCompanies) / sizeof(kCompanies[0]);
 // but their distributions are not the same on every library.
 class Rng {
   public:
-    explicit Rng(std::uint32_t seed) : m_nState(seed ? seed : 0x9E3779B9u) {}
+    explicit Rng(std::uint32_t seed) : m_state(seed ? seed : 0x9E3779B9u) {}
     std::uint32_t Next() {
-        m_nState ^= m_nState << 13;
-        m_nState ^= m_nState >> 17;
-        m_nState ^= m_nState << 5;
-        return m_nState;
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return m_state;
     }
     int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
 
   private:
-    std::uint32_t m_nState;
+    std::uint32_t m_state;
 };
 
 std::string Digits(Rng& rng, int n) {

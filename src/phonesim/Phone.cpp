@@ -41,8 +41,8 @@ Phone::Phone(PhoneConfig config, IPhoneOutput& out, const IClock& clock)
     : m_config(std::move(config)), m_out(out), m_clock(clock) {
     if (m_config.id.empty()) m_config.id = DefaultIdFor(m_config.address);
     if (m_config.seed == 0) m_config.seed = DefaultSeedFor(m_config.address);
-    m_nStartMs = Now();
-    m_bHeldByAbsent = m_config.busy;
+    m_startMs = Now();
+    m_heldByAbsent = m_config.busy;
     m_contacts = GenerateContacts(m_config.contacts, m_config.seed);
     m_calls = GenerateCalls(m_config.calls, m_config.seed, m_contacts, m_clock.WallTime());
 }
@@ -135,7 +135,7 @@ void Phone::HandleCommand(const Endpoint& from, std::string_view text) {
         return;
     }
     m_controller->lastHeardMs = Now();
-    if (m_call == CallState::Dialing) m_nDialUntilMs = Now() + kDialTimeoutMs;
+    if (m_call == CallState::Dialing) m_dialUntilMs = Now() + kDialTimeoutMs;
 
     switch (cmd.kind) {
     case K::Alive: break;
@@ -143,7 +143,7 @@ void Phone::HandleCommand(const Endpoint& from, std::string_view text) {
         Note("released by " + from.ToString());
         m_controller.reset();
         m_privateContacts.clear();
-        m_bUsePrivate = false;
+        m_usePrivate = false;
         m_prompt = Prompt::None;
         if (m_screen != Screen::Home) m_screen = Screen::Home;
         break;
@@ -180,11 +180,11 @@ std::optional<std::int64_t> Phone::NextDeadline() const {
         if (!next || t < *next) next = t;
     };
     if (m_controller) consider(m_controller->lastHeardMs + kControllerTimeoutMs);
-    if (m_call == CallState::Ringback) consider(m_nAnswerAtMs);
-    if (m_call == CallState::Connected && m_screen == Screen::Home) consider(m_nNextTickMs);
-    if (m_call == CallState::Incoming) consider(m_nRingUntilMs);
-    if (m_call == CallState::Dialing) consider(m_nDialUntilMs);
-    if (m_screen == Screen::Volume) consider(m_nVolumeUntilMs);
+    if (m_call == CallState::Ringback) consider(m_answerAtMs);
+    if (m_call == CallState::Connected && m_screen == Screen::Home) consider(m_nextTickMs);
+    if (m_call == CallState::Incoming) consider(m_ringUntilMs);
+    if (m_call == CallState::Dialing) consider(m_dialUntilMs);
+    if (m_screen == Screen::Volume) consider(m_volumeUntilMs);
     if (ShowsIdleClock()) // the next minute of the idle screen's clock
         consider(Now() + (60 - m_clock.WallTime() % 60) * 1000);
     return next;
@@ -193,23 +193,23 @@ std::optional<std::int64_t> Phone::NextDeadline() const {
 void Phone::OnTimer() {
     std::int64_t now = Now();
     ExpireController();
-    if (m_call == CallState::Ringback && now >= m_nAnswerAtMs) Connect();
-    if (m_call == CallState::Connected && now >= m_nNextTickMs) {
+    if (m_call == CallState::Ringback && now >= m_answerAtMs) Connect();
+    if (m_call == CallState::Connected && now >= m_nextTickMs) {
         // Skip ticks missed while another screen was on view.
-        while (m_nNextTickMs <= now)
-            m_nNextTickMs += kCallTimerStepMs;
+        while (m_nextTickMs <= now)
+            m_nextTickMs += kCallTimerStepMs;
         if (m_screen == Screen::Home) PaintCallTimer();
     }
-    if (m_call == CallState::Incoming && now >= m_nRingUntilMs) MissIncoming("missed: no answer");
-    if (m_call == CallState::Dialing && now >= m_nDialUntilMs) {
+    if (m_call == CallState::Incoming && now >= m_ringUntilMs) MissIncoming("missed: no answer");
+    if (m_call == CallState::Dialing && now >= m_dialUntilMs) {
         Note("dialling timed out");
         HangUp();
     }
-    if (ShowsIdleClock() && IdleLine() != m_strShownIdleLine) {
-        m_strShownIdleLine = IdleLine();
-        ToController(proto::Write<proto::InKeyword::Disp>(1, m_strShownIdleLine));
+    if (ShowsIdleClock() && IdleLine() != m_shownIdleLine) {
+        m_shownIdleLine = IdleLine();
+        ToController(proto::Write<proto::InKeyword::Disp>(1, m_shownIdleLine));
     }
-    if (m_screen == Screen::Volume && now >= m_nVolumeUntilMs) {
+    if (m_screen == Screen::Volume && now >= m_volumeUntilMs) {
         m_screen = m_volumeReturn;
         PaintScreen();
     }

@@ -92,12 +92,12 @@ class Phone {
     std::string ControllerMac() const;
     CallState Call() const { return m_call; }
     Screen CurrentScreen() const { return m_screen; }
-    bool OffHook() const { return m_bOffHook; }
-    int RingerVolume() const { return m_nRingerVolume; }
-    int HandsetVolume() const { return m_nHandsetVolume; }
+    bool OffHook() const { return m_offHook; }
+    int RingerVolume() const { return m_ringerVolume; }
+    int HandsetVolume() const { return m_handsetVolume; }
     const std::vector<ContactRecord>& Contacts() const { return m_contacts; }
     const std::vector<ContactRecord>& PrivateContacts() const { return m_privateContacts; }
-    bool UsesPrivateContacts() const { return m_bUsePrivate; }
+    bool UsesPrivateContacts() const { return m_usePrivate; }
     const std::vector<CallRecord>& Calls() const { return m_calls; }
     std::string StatusLine() const;
 
@@ -172,50 +172,50 @@ class Phone {
     PhoneConfig m_config;
     IPhoneOutput& m_out;
     const IClock& m_clock;
-    std::int64_t m_nStartMs = 0;
+    std::int64_t m_startMs = 0;
 
     // Control.
     std::optional<Controller> m_controller;
-    bool m_bHeldByAbsent = false;
-    std::string m_strRememberedMac;
+    bool m_heldByAbsent = false;
+    std::string m_rememberedMac;
 
     // Telephony.
     CallState m_call = CallState::Idle;
-    bool m_bOffHook = false;
-    bool m_bMuted = false;
-    bool m_bHeld = false;
-    bool m_bDnd = false;
-    bool m_bCallWasIncoming = false;
-    std::string m_strDialBuffer;
-    std::string m_strDtmf;
-    std::string m_strCallNumber;
-    std::string m_strCallName;
-    std::string m_strLastDialed;
-    std::time_t m_nCallWallStart = 0;
-    std::int64_t m_nAnswerAtMs = 0;
-    std::int64_t m_nConnectedMs = 0;
-    std::int64_t m_nNextTickMs = 0;
-    std::int64_t m_nRingUntilMs = 0;
-    std::int64_t m_nDialUntilMs = 0;
-    int m_nMissed = 0;
-    int m_nRingerVolume = 60;
-    int m_nHandsetVolume = 50;
+    bool m_offHook = false;
+    bool m_muted = false;
+    bool m_held = false;
+    bool m_dnd = false;
+    bool m_callWasIncoming = false;
+    std::string m_dialBuffer;
+    std::string m_dtmf;
+    std::string m_callNumber;
+    std::string m_callName;
+    std::string m_lastDialed;
+    std::time_t m_callWallStart = 0;
+    std::int64_t m_answerAtMs = 0;
+    std::int64_t m_connectedMs = 0;
+    std::int64_t m_nextTickMs = 0;
+    std::int64_t m_ringUntilMs = 0;
+    std::int64_t m_dialUntilMs = 0;
+    int m_missed = 0;
+    int m_ringerVolume = 60;
+    int m_handsetVolume = 50;
 
     // Screens.
     Screen m_screen = Screen::Home;
     Screen m_volumeReturn = Screen::Home;
-    std::int64_t m_nVolumeUntilMs = 0;
-    int m_nBookCursor = -1;
-    int m_nCallCursor = -1;
-    int m_nMenuCursor = 0;
-    bool m_bEditorNew = true;
+    std::int64_t m_volumeUntilMs = 0;
+    int m_bookCursor = -1;
+    int m_callCursor = -1;
+    int m_menuCursor = 0;
+    bool m_editorNew = true;
     Prompt m_prompt = Prompt::None;
-    std::string m_strShownIdleLine; // what display line 1 shows on the idle screen
+    std::string m_shownIdleLine; // what display line 1 shows on the idle screen
 
     // Data.
     std::vector<ContactRecord> m_contacts;
     std::vector<ContactRecord> m_privateContacts;
-    bool m_bUsePrivate = false;
+    bool m_usePrivate = false;
     std::vector<CallRecord> m_calls;
     PhoneConsole m_console;
     std::deque<std::string> m_events;

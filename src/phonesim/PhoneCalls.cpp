@@ -8,16 +8,16 @@ namespace proto = orvane::proto;
 using namespace phone;
 
 void Phone::SetOffHook(bool on) {
-    if (m_bOffHook == on) return;
-    m_bOffHook = on;
+    if (m_offHook == on) return;
+    m_offHook = on;
     ToController(on ? proto::Write<proto::InKeyword::HookOn>()
                     : proto::Write<proto::InKeyword::HookOff>());
 }
 
 void Phone::GoOffHookToDial(std::string digits) {
     m_call = CallState::Dialing;
-    m_strDialBuffer = std::move(digits);
-    m_nDialUntilMs = Now() + kDialTimeoutMs;
+    m_dialBuffer = std::move(digits);
+    m_dialUntilMs = Now() + kDialTimeoutMs;
     m_screen = Screen::Home;
     SetOffHook(true);
     PaintHome();
@@ -43,14 +43,14 @@ void Phone::PlaceCall(const std::string& rawNumber) {
         return;
     }
     m_call = CallState::Ringback;
-    m_bCallWasIncoming = false;
-    m_strCallNumber = number;
-    m_strCallName = NameForNumber(number);
-    m_strLastDialed = number;
-    m_strDialBuffer.clear();
-    m_strDtmf.clear();
-    m_nCallWallStart = m_clock.WallTime();
-    m_nAnswerAtMs = Now() + m_config.answerAfterMs;
+    m_callWasIncoming = false;
+    m_callNumber = number;
+    m_callName = NameForNumber(number);
+    m_lastDialed = number;
+    m_dialBuffer.clear();
+    m_dtmf.clear();
+    m_callWallStart = m_clock.WallTime();
+    m_answerAtMs = Now() + m_config.answerAfterMs;
     m_screen = Screen::Home;
     Note("calling " + number);
     SetOffHook(true);
@@ -59,15 +59,15 @@ void Phone::PlaceCall(const std::string& rawNumber) {
 
 void Phone::Connect() {
     m_call = CallState::Connected;
-    m_nConnectedMs = Now();
-    m_nNextTickMs = m_nConnectedMs + kCallTimerStepMs;
-    m_bMuted = m_bHeld = false;
-    Note("connected with " + m_strCallNumber);
+    m_connectedMs = Now();
+    m_nextTickMs = m_connectedMs + kCallTimerStepMs;
+    m_muted = m_held = false;
+    Note("connected with " + m_callNumber);
     if (m_screen == Screen::Home) PaintHome();
 }
 
 void Phone::Answer() {
-    m_bCallWasIncoming = true;
+    m_callWasIncoming = true;
     m_screen = Screen::Home;
     SetOffHook(true);
     Connect();
@@ -76,16 +76,16 @@ void Phone::Answer() {
 void Phone::HangUp() {
     CallState was = m_call;
     int seconds =
-        was == CallState::Connected ? static_cast<int>((Now() - m_nConnectedMs) / 1000) : 0;
+        was == CallState::Connected ? static_cast<int>((Now() - m_connectedMs) / 1000) : 0;
     if (was == CallState::Ringback || was == CallState::Connected) {
-        RecordCall(m_bCallWasIncoming ? CallKind::Incoming : CallKind::Outgoing, m_strCallNumber,
-                   m_strCallName, m_nCallWallStart, seconds);
-        Note("call with " + m_strCallNumber + " ended after " + DurationText(seconds));
+        RecordCall(m_callWasIncoming ? CallKind::Incoming : CallKind::Outgoing, m_callNumber,
+                   m_callName, m_callWallStart, seconds);
+        Note("call with " + m_callNumber + " ended after " + DurationText(seconds));
     }
     m_call = CallState::Idle;
-    m_bMuted = m_bHeld = false;
-    m_strDialBuffer.clear();
-    m_strDtmf.clear();
+    m_muted = m_held = false;
+    m_dialBuffer.clear();
+    m_dtmf.clear();
     m_screen = Screen::Home;
     SetOffHook(false);
     PaintHome();
@@ -103,22 +103,22 @@ bool Phone::Ring(const std::string& rawNumber) {
     number = proto::Cut(number, kMaxDialDigits);
     if (m_call != CallState::Idle) {
         RecordCall(CallKind::Missed, number, NameForNumber(number), m_clock.WallTime(), 0);
-        ++m_nMissed;
+        ++m_missed;
         Note("call from " + number + " missed: line busy");
         return false;
     }
-    if (m_bDnd) {
+    if (m_dnd) {
         RecordCall(CallKind::Missed, number, NameForNumber(number), m_clock.WallTime(), 0);
-        ++m_nMissed;
+        ++m_missed;
         Note("call from " + number + " missed: do not disturb");
         if (m_screen == Screen::Home) PaintHome();
         return true;
     }
     m_call = CallState::Incoming;
-    m_strCallNumber = number;
-    m_strCallName = NameForNumber(number);
-    m_nCallWallStart = m_clock.WallTime();
-    m_nRingUntilMs = Now() + m_config.ringTimeoutMs;
+    m_callNumber = number;
+    m_callName = NameForNumber(number);
+    m_callWallStart = m_clock.WallTime();
+    m_ringUntilMs = Now() + m_config.ringTimeoutMs;
     m_screen = Screen::Home;
     Note("incoming call from " + number);
     PaintHome();
@@ -126,9 +126,9 @@ bool Phone::Ring(const std::string& rawNumber) {
 }
 
 void Phone::MissIncoming(const char* why) {
-    RecordCall(CallKind::Missed, m_strCallNumber, m_strCallName, m_nCallWallStart, 0);
-    ++m_nMissed;
-    Note("call from " + m_strCallNumber + " " + why);
+    RecordCall(CallKind::Missed, m_callNumber, m_callName, m_callWallStart, 0);
+    ++m_missed;
+    Note("call from " + m_callNumber + " " + why);
     m_call = CallState::Idle;
     m_screen = Screen::Home;
     PaintHome();
@@ -159,7 +159,7 @@ void Phone::RecordCall(CallKind kind, const std::string& number, const std::stri
     CallRecord rec{kind, proto::Cut(number, kCallNumberWidth), name, when, durationSec};
     m_calls.insert(m_calls.begin(), rec);
     if (static_cast<int>(m_calls.size()) > kMaxCalls) m_calls.resize(kMaxCalls);
-    m_nCallCursor = -1;
+    m_callCursor = -1;
 }
 
 } // namespace orvane::sim

@@ -13,7 +13,7 @@ void Phone::RunConsole(const std::string& line) {
     ctx.address = m_config.address;
     ctx.id = m_config.id;
     ctx.model = m_config.type;
-    ctx.uptimeSec = (Now() - m_nStartMs) / 1000;
+    ctx.uptimeSec = (Now() - m_startMs) / 1000;
     ctx.now = m_clock.WallTime();
     ctx.events.assign(m_events.begin(), m_events.end());
     Note("console: " + EscapeForLog(line, 80));

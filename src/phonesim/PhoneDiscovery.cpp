@@ -9,7 +9,7 @@ namespace proto = orvane::proto;
 using namespace phone;
 
 bool Phone::BusyFor(const std::string& mac, const Endpoint& from) const {
-    if (m_bHeldByAbsent) return true;
+    if (m_heldByAbsent) return true;
     if (!m_controller) return false;
     if (!m_controller->mac.empty() && !mac.empty()) return !SameMac(m_controller->mac, mac);
     return m_controller->endpoint != from;
@@ -43,10 +43,10 @@ void Phone::HandleLogin(const Endpoint& from, const std::string& mac, bool withP
             Send(from, proto::Write<proto::InKeyword::Disp>(0, "Wrong password"));
             return;
         }
-        m_strRememberedMac = mac;
+        m_rememberedMac = mac;
     } else {
         bool isPrivate = (!m_config.privateMac.empty() && SameMac(mac, m_config.privateMac)) ||
-                         (!m_strRememberedMac.empty() && SameMac(mac, m_strRememberedMac));
+                         (!m_rememberedMac.empty() && SameMac(mac, m_rememberedMac));
         if (!isPrivate) {
             Note("login refused: " + Shown(mac) + " at " + from.ToString() +
                  " is not the private controller");
@@ -69,10 +69,10 @@ void Phone::TakeControl(const Endpoint& from, const std::string& mac) {
     if (!sameController) {
         // The private list and an open prompt belong to the controller that goes.
         m_privateContacts.clear();
-        m_bUsePrivate = false;
+        m_usePrivate = false;
         m_prompt = Prompt::None;
     }
-    m_bHeldByAbsent = false;
+    m_heldByAbsent = false;
     m_controller = Controller{mac, from, Now()};
     Note("controlled by " + (mac.empty() ? std::string("INIT:") : Shown(mac)) + " at " +
          from.ToString());
@@ -90,13 +90,13 @@ void Phone::DropController(std::string_view why) {
     Note("controller " + m_controller->endpoint.ToString() + " dropped: " + std::string(why));
     m_controller.reset();
     m_privateContacts.clear();
-    m_bUsePrivate = false;
+    m_usePrivate = false;
     m_prompt = Prompt::None;
     m_screen = Screen::Home;
 }
 
 void Phone::SetBusy(bool busy) {
-    m_bHeldByAbsent = busy;
+    m_heldByAbsent = busy;
     if (busy) DropController("held by another controller");
 }
 

@@ -33,7 +33,7 @@ void Phone::OnKey(int code) {
             Note("MUTE ignored: no call");
             break;
         }
-        m_bMuted = !m_bMuted;
+        m_muted = !m_muted;
         if (m_screen == Screen::Home) PaintHome();
         break;
     case KC::VolUp: ChangeVolume(10, false); break;
@@ -46,7 +46,7 @@ void Phone::OnKey(int code) {
         break;
     case KC::CallLogs:
         m_screen = Screen::CallLog;
-        m_nMissed = 0;
+        m_missed = 0;
         SendCallLog();
         break;
     case KC::Dialpad:
@@ -62,18 +62,18 @@ void Phone::OnDigit(char digit) {
     case CallState::Ringback:
     case CallState::Incoming: Note(std::string("key ") + digit + " ignored while ringing"); return;
     case CallState::Connected:
-        m_strDtmf += digit;
-        if (m_strDtmf.size() > 16) m_strDtmf.erase(0, m_strDtmf.size() - 16);
+        m_dtmf += digit;
+        if (m_dtmf.size() > 16) m_dtmf.erase(0, m_dtmf.size() - 16);
         m_screen = Screen::Home;
-        ToController(proto::Write<proto::InKeyword::Disp>(1, "DTMF " + m_strDtmf));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, "DTMF " + m_dtmf));
         return;
     case CallState::Dialing:
-        if (m_strDialBuffer.size() < kMaxDialDigits) m_strDialBuffer += digit;
+        if (m_dialBuffer.size() < kMaxDialDigits) m_dialBuffer += digit;
         if (m_screen != Screen::Home) {
             m_screen = Screen::Home;
             PaintHome();
         } else {
-            ToController(proto::Write<proto::InKeyword::Disp>(1, m_strDialBuffer));
+            ToController(proto::Write<proto::InKeyword::Disp>(1, m_dialBuffer));
         }
         return;
     case CallState::Idle: GoOffHookToDial(std::string(1, digit)); return;
@@ -85,10 +85,10 @@ void Phone::OnSoftKey(int slot) {
     case Screen::Home:
         switch (m_call) {
         case CallState::Idle:
-            if (slot == 1 && !m_strLastDialed.empty()) PlaceCall(m_strLastDialed);
+            if (slot == 1 && !m_lastDialed.empty()) PlaceCall(m_lastDialed);
             if (slot == 2) {
-                m_bDnd = !m_bDnd;
-                Note(m_bDnd ? "do not disturb on" : "do not disturb off");
+                m_dnd = !m_dnd;
+                Note(m_dnd ? "do not disturb on" : "do not disturb off");
                 PaintHome();
             }
             if (slot == 3) {
@@ -98,14 +98,14 @@ void Phone::OnSoftKey(int slot) {
             break;
         case CallState::Dialing:
             if (slot == 1) {
-                if (m_strDialBuffer.empty())
+                if (m_dialBuffer.empty())
                     ToController(proto::Write<proto::InKeyword::Disp>(1, "Enter number"));
                 else
-                    PlaceCall(m_strDialBuffer);
-            } else if (slot == 2 && !m_strDialBuffer.empty()) {
-                m_strDialBuffer.pop_back();
+                    PlaceCall(m_dialBuffer);
+            } else if (slot == 2 && !m_dialBuffer.empty()) {
+                m_dialBuffer.pop_back();
                 ToController(proto::Write<proto::InKeyword::Disp>(
-                    1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
+                    1, m_dialBuffer.empty() ? "Enter number" : m_dialBuffer));
             } else if (slot == 3) {
                 HangUp();
             }
@@ -115,7 +115,7 @@ void Phone::OnSoftKey(int slot) {
             break;
         case CallState::Connected:
             if (slot == 1) {
-                m_bHeld = !m_bHeld;
+                m_held = !m_held;
                 PaintHome();
             } else if (slot == 3) {
                 HangUp();
@@ -128,14 +128,14 @@ void Phone::OnSoftKey(int slot) {
         }
         break;
     case Screen::Phonebook:
-        if (slot == 1 && !m_bUsePrivate) {
-            bool isNew = m_nBookCursor < 0;
-            m_bEditorNew = isNew;
+        if (slot == 1 && !m_usePrivate) {
+            bool isNew = m_bookCursor < 0;
+            m_editorNew = isNew;
             m_screen = Screen::Editor;
             ToController(isNew ? "ADD:" : "MOD:");
-        } else if (slot == 1 && m_nBookCursor >= 0) {
-            PlaceCall(Book()[static_cast<std::size_t>(m_nBookCursor)].number);
-        } else if (slot == 2 && !m_bUsePrivate) {
+        } else if (slot == 1 && m_bookCursor >= 0) {
+            PlaceCall(Book()[static_cast<std::size_t>(m_bookCursor)].number);
+        } else if (slot == 2 && !m_usePrivate) {
             DeleteSelected();
         } else if (slot == 3) {
             m_screen = Screen::Home;
@@ -143,8 +143,8 @@ void Phone::OnSoftKey(int slot) {
         }
         break;
     case Screen::CallLog:
-        if (slot == 1 && m_nCallCursor >= 0) {
-            PlaceCall(m_calls[static_cast<std::size_t>(m_nCallCursor)].number);
+        if (slot == 1 && m_callCursor >= 0) {
+            PlaceCall(m_calls[static_cast<std::size_t>(m_callCursor)].number);
         } else if (slot == 2) {
             DeleteSelected();
         } else if (slot == 3) {
@@ -153,7 +153,7 @@ void Phone::OnSoftKey(int slot) {
         }
         break;
     case Screen::Menu:
-        if (slot == 1) OpenMenuItem(m_nMenuCursor);
+        if (slot == 1) OpenMenuItem(m_menuCursor);
         if (slot == 3) {
             m_screen = Screen::Home;
             PaintHome();
@@ -178,21 +178,21 @@ void Phone::OnSoftKey(int slot) {
 void Phone::OnSend() {
     switch (m_screen) {
     case Screen::Phonebook:
-        if (m_nBookCursor >= 0) PlaceCall(Book()[static_cast<std::size_t>(m_nBookCursor)].number);
+        if (m_bookCursor >= 0) PlaceCall(Book()[static_cast<std::size_t>(m_bookCursor)].number);
         return;
     case Screen::CallLog:
-        if (m_nCallCursor >= 0) PlaceCall(m_calls[static_cast<std::size_t>(m_nCallCursor)].number);
+        if (m_callCursor >= 0) PlaceCall(m_calls[static_cast<std::size_t>(m_callCursor)].number);
         return;
-    case Screen::Menu: OpenMenuItem(m_nMenuCursor); return;
+    case Screen::Menu: OpenMenuItem(m_menuCursor); return;
     default: break;
     }
     switch (m_call) {
     case CallState::Idle: GoOffHookToDial(std::string()); break;
     case CallState::Dialing:
-        if (!m_strDialBuffer.empty())
-            PlaceCall(m_strDialBuffer);
-        else if (!m_strLastDialed.empty())
-            PlaceCall(m_strLastDialed);
+        if (!m_dialBuffer.empty())
+            PlaceCall(m_dialBuffer);
+        else if (!m_lastDialed.empty())
+            PlaceCall(m_lastDialed);
         break;
     case CallState::Incoming: Answer(); break;
     default: break;
@@ -213,7 +213,7 @@ void Phone::OnEnd() {
 
 void Phone::ChangeVolume(int value, bool absolute) {
     bool handset = m_call == CallState::Connected || m_call == CallState::Ringback;
-    int& volume = handset ? m_nHandsetVolume : m_nRingerVolume;
+    int& volume = handset ? m_handsetVolume : m_ringerVolume;
     volume = std::clamp(absolute ? value : volume + value, 0, 100);
     if (m_screen != Screen::Volume) {
         // The volume screen goes back to where it came from; not to an editor or info page.
@@ -222,7 +222,7 @@ void Phone::ChangeVolume(int value, bool absolute) {
                                                     : m_screen;
         m_screen = Screen::Volume;
     }
-    m_nVolumeUntilMs = Now() + kVolumeScreenMs;
+    m_volumeUntilMs = Now() + kVolumeScreenMs;
     SendVolume();
 }
 

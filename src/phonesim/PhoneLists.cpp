@@ -15,15 +15,15 @@ void Phone::Select(int row) {
     case Screen::Phonebook:
     case Screen::Editor:
         count = static_cast<int>(Book().size());
-        cursor = &m_nBookCursor;
+        cursor = &m_bookCursor;
         break;
     case Screen::CallLog:
         count = static_cast<int>(m_calls.size());
-        cursor = &m_nCallCursor;
+        cursor = &m_callCursor;
         break;
     case Screen::Menu:
         count = kMenuCount;
-        cursor = &m_nMenuCursor;
+        cursor = &m_menuCursor;
         break;
     default: Note("ignored: SELECT: without a list on screen"); return;
     }
@@ -39,15 +39,15 @@ void Phone::Select(int row) {
 
 void Phone::DeleteSelected() {
     if (m_screen == Screen::Phonebook) {
-        if (m_nBookCursor < 0 || m_nBookCursor >= static_cast<int>(m_contacts.size())) return;
-        Note("contact deleted: " + m_contacts[static_cast<std::size_t>(m_nBookCursor)].name);
-        m_contacts.erase(m_contacts.begin() + m_nBookCursor);
-        m_nBookCursor = std::min(m_nBookCursor, static_cast<int>(m_contacts.size()) - 1);
+        if (m_bookCursor < 0 || m_bookCursor >= static_cast<int>(m_contacts.size())) return;
+        Note("contact deleted: " + m_contacts[static_cast<std::size_t>(m_bookCursor)].name);
+        m_contacts.erase(m_contacts.begin() + m_bookCursor);
+        m_bookCursor = std::min(m_bookCursor, static_cast<int>(m_contacts.size()) - 1);
         SendPhonebook();
     } else if (m_screen == Screen::CallLog) {
-        if (m_nCallCursor < 0 || m_nCallCursor >= static_cast<int>(m_calls.size())) return;
-        m_calls.erase(m_calls.begin() + m_nCallCursor);
-        m_nCallCursor = std::min(m_nCallCursor, static_cast<int>(m_calls.size()) - 1);
+        if (m_callCursor < 0 || m_callCursor >= static_cast<int>(m_calls.size())) return;
+        m_calls.erase(m_calls.begin() + m_callCursor);
+        m_callCursor = std::min(m_callCursor, static_cast<int>(m_calls.size()) - 1);
         SendCallLog();
     }
 }
@@ -65,32 +65,32 @@ void Phone::OpenMenuItem(int item) {
         break;
     }
     case kMenuDnd:
-        m_bDnd = !m_bDnd;
-        Note(m_bDnd ? "do not disturb on" : "do not disturb off");
+        m_dnd = !m_dnd;
+        Note(m_dnd ? "do not disturb on" : "do not disturb off");
         ToController(proto::Write<proto::InKeyword::Clr>(proto::Clear::SmallIcons));
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::HdOn, 0));
-        if (m_bDnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
+        if (m_dnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
         SendMenu();
         break;
     case kMenuRinger:
         m_volumeReturn = Screen::Menu;
         m_screen = Screen::Volume;
-        m_nVolumeUntilMs = Now() + kVolumeScreenMs;
+        m_volumeUntilMs = Now() + kVolumeScreenMs;
         SendVolume();
         break;
     case kMenuAddContact:
-        if (m_bUsePrivate) {
+        if (m_usePrivate) {
             ShowMessage("Private list is read-only");
             break;
         }
-        m_bEditorNew = true;
+        m_editorNew = true;
         m_screen = Screen::Editor;
         ToController("ADD:");
         break;
     case kMenuClearCalls:
         m_calls.clear();
-        m_nCallCursor = -1;
-        m_nMissed = 0;
+        m_callCursor = -1;
+        m_missed = 0;
         Note("call log cleared");
         SendMenu();
         break;
@@ -98,7 +98,7 @@ void Phone::OpenMenuItem(int item) {
         SendInfo("Address " + m_config.address + "\nID " + m_config.id + "\nPort 8888");
         break;
     case kMenuAbout: {
-        std::int64_t up = (Now() - m_nStartMs) / 1000;
+        std::int64_t up = (Now() - m_startMs) / 1000;
         SendInfo("Model " + m_config.type + "\nFirmware " + kFirmware + "\nUp " + Clock(up * 1000));
         break;
     }
@@ -112,7 +112,7 @@ void Phone::SaveContact(bool isNew, int row, const std::string& rawNumber,
         Note("contact not saved: " + why);
         ShowMessage(why);
     };
-    if (m_bUsePrivate) {
+    if (m_usePrivate) {
         refuse("Private list is read-only");
         m_screen = Screen::Phonebook;
         SendPhonebook();
@@ -139,15 +139,15 @@ void Phone::SaveContact(bool isNew, int row, const std::string& rawNumber,
     auto it = std::find_if(m_contacts.begin(), m_contacts.end(), [&](const ContactRecord& c) {
         return c.name == rec.name && c.number == rec.number;
     });
-    m_nBookCursor = static_cast<int>(it - m_contacts.begin());
+    m_bookCursor = static_cast<int>(it - m_contacts.begin());
     Note(std::string(isNew ? "contact added: " : "contact changed: ") + name + " " + number);
     m_screen = Screen::Phonebook;
     SendPhonebook();
 }
 
 void Phone::SwitchPrivate(bool on) {
-    m_bUsePrivate = on;
-    m_nBookCursor = -1;
+    m_usePrivate = on;
+    m_bookCursor = -1;
     Note(on ? "using the controller's private contact list" : "using the own phonebook");
     if (on) ToController(proto::Write<proto::InKeyword::UpdatePcList>());
 }
@@ -172,30 +172,30 @@ void Phone::StorePrivateUpload(const std::vector<proto::PbookItem>& items) {
         }
     }
     Note("private contacts: " + std::to_string(m_privateContacts.size()));
-    if (m_bUsePrivate && m_screen == Screen::Phonebook) SendPhonebook();
+    if (m_usePrivate && m_screen == Screen::Phonebook) SendPhonebook();
 }
 
 void Phone::SendPhonebook() {
     const auto& book = Book();
-    if (m_nBookCursor >= static_cast<int>(book.size())) m_nBookCursor = -1;
+    if (m_bookCursor >= static_cast<int>(book.size())) m_bookCursor = -1;
     std::vector<proto::Contact> items;
     items.reserve(book.size());
     for (const ContactRecord& c : book)
         items.push_back(proto::Contact{c.number, c.name});
     for (const std::string& d :
-         proto::Write<proto::InKeyword::Pbook>(m_nBookCursor, items, kListDatagramText))
+         proto::Write<proto::InKeyword::Pbook>(m_bookCursor, items, kListDatagramText))
         ToController(d);
     SendPhonebookKeys();
 }
 
 void Phone::SendPhonebookKeys() {
-    if (m_bUsePrivate) {
-        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_nBookCursor >= 0 ? "Dial" : ""));
+    if (m_usePrivate) {
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_bookCursor >= 0 ? "Dial" : ""));
         ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
     } else {
         ToController(proto::Write<proto::InKeyword::IconKey>(
-            1, m_nBookCursor >= 0 ? proto::KeyIcon::Edit : proto::KeyIcon::New));
-        if (m_nBookCursor >= 0)
+            1, m_bookCursor >= 0 ? proto::KeyIcon::Edit : proto::KeyIcon::New));
+        if (m_bookCursor >= 0)
             ToController(proto::Write<proto::InKeyword::IconKey>(2, proto::KeyIcon::Delete));
         else
             ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
@@ -204,7 +204,7 @@ void Phone::SendPhonebookKeys() {
 }
 
 void Phone::SendCallLog() {
-    if (m_nCallCursor >= static_cast<int>(m_calls.size())) m_nCallCursor = -1;
+    if (m_callCursor >= static_cast<int>(m_calls.size())) m_callCursor = -1;
     std::vector<proto::CallItem> items;
     items.reserve(m_calls.size());
     int index = 0;
@@ -220,14 +220,14 @@ void Phone::SendCallLog() {
         items.push_back(std::move(item));
     }
     for (const std::string& d :
-         proto::Write<proto::InKeyword::Calls>(m_nCallCursor, items, kListDatagramText))
+         proto::Write<proto::InKeyword::Calls>(m_callCursor, items, kListDatagramText))
         ToController(d);
     SendCallLogKeys();
 }
 
 void Phone::SendCallLogKeys() {
-    ToController(proto::Write<proto::InKeyword::TextKey>(1, m_nCallCursor >= 0 ? "Dial" : ""));
-    if (m_nCallCursor >= 0)
+    ToController(proto::Write<proto::InKeyword::TextKey>(1, m_callCursor >= 0 ? "Dial" : ""));
+    if (m_callCursor >= 0)
         ToController(proto::Write<proto::InKeyword::IconKey>(2, proto::KeyIcon::Delete));
     else
         ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
@@ -237,8 +237,8 @@ void Phone::SendCallLogKeys() {
 std::vector<std::string> Phone::MenuItems() const {
     std::vector<std::string> items(kMenuCount);
     items[kMenuName] = "Phone name: " + m_config.name;
-    items[kMenuDnd] = std::string("Do not disturb: ") + (m_bDnd ? "on" : "off");
-    items[kMenuRinger] = "Ringer volume: " + std::to_string(m_nRingerVolume) + "%";
+    items[kMenuDnd] = std::string("Do not disturb: ") + (m_dnd ? "on" : "off");
+    items[kMenuRinger] = "Ringer volume: " + std::to_string(m_ringerVolume) + "%";
     items[kMenuAddContact] = "Add contact";
     items[kMenuClearCalls] = "Clear call log (" + std::to_string(m_calls.size()) + ")";
     items[kMenuNetwork] = "Network";
@@ -249,7 +249,7 @@ std::vector<std::string> Phone::MenuItems() const {
 }
 
 void Phone::SendMenu() {
-    ToController(proto::Write<proto::InKeyword::Menu>(m_nMenuCursor, MenuItems()));
+    ToController(proto::Write<proto::InKeyword::Menu>(m_menuCursor, MenuItems()));
     ToController(proto::Write<proto::InKeyword::TextKey>(1, "Select"));
     ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
     ToController(proto::Write<proto::InKeyword::IconKey>(3, proto::KeyIcon::Back));

@@ -8,7 +8,7 @@ namespace proto = orvane::proto;
 using namespace phone;
 
 const std::vector<ContactRecord>& Phone::Book() const {
-    return m_bUsePrivate ? m_privateContacts : m_contacts;
+    return m_usePrivate ? m_privateContacts : m_contacts;
 }
 
 void Phone::PaintScreen() {
@@ -17,7 +17,7 @@ void Phone::PaintScreen() {
     case Screen::Phonebook: SendPhonebook(); break;
     case Screen::CallLog: SendCallLog(); break;
     case Screen::Menu: SendMenu(); break;
-    case Screen::Editor: ToController(m_bEditorNew ? "ADD:" : "MOD:"); break;
+    case Screen::Editor: ToController(m_editorNew ? "ADD:" : "MOD:"); break;
     case Screen::Volume: SendVolume(); break;
     case Screen::Info:
         m_screen = Screen::Menu;
@@ -27,12 +27,12 @@ void Phone::PaintScreen() {
 }
 
 bool Phone::ShowsIdleClock() const {
-    return m_controller && m_screen == Screen::Home && m_call == CallState::Idle && m_nMissed == 0;
+    return m_controller && m_screen == Screen::Home && m_call == CallState::Idle && m_missed == 0;
 }
 
 std::string Phone::IdleLine() const {
-    if (m_nMissed > 0)
-        return std::to_string(m_nMissed) + (m_nMissed == 1 ? " missed call" : " missed calls");
+    if (m_missed > 0)
+        return std::to_string(m_missed) + (m_missed == 1 ? " missed call" : " missed calls");
     std::time_t t = m_clock.WallTime();
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -49,24 +49,24 @@ void Phone::PaintHome() {
         ToController(proto::Write<proto::InKeyword::Clr>(proto::Clear::SmallIcons));
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Registered, 0));
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::HdOn, 0));
-        if (m_bDnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
-        ToController(proto::Write<proto::InKeyword::Icon>(m_bDnd          ? proto::IconCode::DndSign
-                                                          : m_nMissed > 0 ? proto::IconCode::Missed
-                                                                          : proto::IconCode::Idle,
+        if (m_dnd) ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::DndOn, 0));
+        ToController(proto::Write<proto::InKeyword::Icon>(m_dnd          ? proto::IconCode::DndSign
+                                                          : m_missed > 0 ? proto::IconCode::Missed
+                                                                         : proto::IconCode::Idle,
                                                           0));
         ToController(proto::Write<proto::InKeyword::Disp>(0, m_config.name));
-        m_strShownIdleLine = IdleLine();
-        ToController(proto::Write<proto::InKeyword::Disp>(1, m_strShownIdleLine));
+        m_shownIdleLine = IdleLine();
+        ToController(proto::Write<proto::InKeyword::Disp>(1, m_shownIdleLine));
         ToController(
-            proto::Write<proto::InKeyword::TextKey>(1, m_strLastDialed.empty() ? "" : "Redial"));
-        ToController(proto::Write<proto::InKeyword::TextKey>(2, m_bDnd ? "DND off" : "DND"));
+            proto::Write<proto::InKeyword::TextKey>(1, m_lastDialed.empty() ? "" : "Redial"));
+        ToController(proto::Write<proto::InKeyword::TextKey>(2, m_dnd ? "DND off" : "DND"));
         ToController(proto::Write<proto::InKeyword::TextKey>(3, "Menu"));
         ToController(proto::Write<proto::InKeyword::ShowMute>(false));
         break;
     case CallState::Dialing:
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Outgoing, 0));
-        ToController(proto::Write<proto::InKeyword::Disp>(
-            1, m_strDialBuffer.empty() ? "Enter number" : m_strDialBuffer));
+        ToController(proto::Write<proto::InKeyword::Disp>(1, m_dialBuffer.empty() ? "Enter number"
+                                                                                  : m_dialBuffer));
         ToController(proto::Write<proto::InKeyword::TextKey>(1, "Dial"));
         ToController(proto::Write<proto::InKeyword::TextKey>(2, "Delete"));
         ToController(proto::Write<proto::InKeyword::TextKey>(3, "Cancel"));
@@ -75,33 +75,33 @@ void Phone::PaintHome() {
     case CallState::Ringback:
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Outgoing, 0));
         ToController(proto::Write<proto::InKeyword::Disp>(
-            7, "Calling\n" + (m_strCallName == "Unknown" ? m_strCallNumber : m_strCallName) + "\n" +
-                   m_strCallNumber));
+            7, "Calling\n" + (m_callName == "Unknown" ? m_callNumber : m_callName) + "\n" +
+                   m_callNumber));
         ToController(proto::Write<proto::InKeyword::TextKey>(1, ""));
         ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
         ToController(proto::Write<proto::InKeyword::TextKey>(3, "End"));
         ToController(proto::Write<proto::InKeyword::ShowMute>(true));
         break;
     case CallState::Connected:
-        ToController(proto::Write<proto::InKeyword::Icon>(m_bHeld    ? proto::IconCode::Hold
-                                                          : m_bMuted ? proto::IconCode::Muted
-                                                                     : proto::IconCode::Connected,
+        ToController(proto::Write<proto::InKeyword::Icon>(m_held    ? proto::IconCode::Hold
+                                                          : m_muted ? proto::IconCode::Muted
+                                                                    : proto::IconCode::Connected,
                                                           0));
         ToController(proto::Write<proto::InKeyword::Disp>(
-            7, std::string(m_bHeld    ? "On hold"
-                           : m_bMuted ? "Muted"
-                                      : "Connected") +
-                   "\n" + (m_strCallName == "Unknown" ? m_strCallNumber : m_strCallName) + "\n" +
-                   Clock(Now() - m_nConnectedMs)));
-        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_bHeld ? "Resume" : "Hold"));
+            7, std::string(m_held    ? "On hold"
+                           : m_muted ? "Muted"
+                                     : "Connected") +
+                   "\n" + (m_callName == "Unknown" ? m_callNumber : m_callName) + "\n" +
+                   Clock(Now() - m_connectedMs)));
+        ToController(proto::Write<proto::InKeyword::TextKey>(1, m_held ? "Resume" : "Hold"));
         ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
         ToController(proto::Write<proto::InKeyword::TextKey>(3, "End"));
         ToController(proto::Write<proto::InKeyword::ShowMute>(true));
         break;
     case CallState::Incoming:
         ToController(proto::Write<proto::InKeyword::Icon>(proto::IconCode::Incoming, 0));
-        ToController(proto::Write<proto::InKeyword::Disp>(7, "Incoming call\n" + m_strCallName +
-                                                                 "\n" + m_strCallNumber));
+        ToController(proto::Write<proto::InKeyword::Disp>(7, "Incoming call\n" + m_callName + "\n" +
+                                                                 m_callNumber));
         ToController(proto::Write<proto::InKeyword::TextKey>(1, "Answer"));
         ToController(proto::Write<proto::InKeyword::TextKey>(2, ""));
         ToController(proto::Write<proto::InKeyword::TextKey>(3, "Reject"));
@@ -111,15 +111,14 @@ void Phone::PaintHome() {
 }
 
 void Phone::PaintCallTimer() {
-    ToController(proto::Write<proto::InKeyword::Disp>(3, Clock(Now() - m_nConnectedMs)));
+    ToController(proto::Write<proto::InKeyword::Disp>(3, Clock(Now() - m_connectedMs)));
 }
 
 void Phone::SendVolume() {
     bool handset = m_call == CallState::Connected || m_call == CallState::Ringback;
-    ToController(proto::Write<proto::InKeyword::Vol>(handset ? proto::VolDevice::Handset
-                                                             : proto::VolDevice::Ringer,
-                                                     handset ? m_nHandsetVolume : m_nRingerVolume,
-                                                     handset ? "Handset volume" : "Ringer volume"));
+    ToController(proto::Write<proto::InKeyword::Vol>(
+        handset ? proto::VolDevice::Handset : proto::VolDevice::Ringer,
+        handset ? m_handsetVolume : m_ringerVolume, handset ? "Handset volume" : "Ringer volume"));
 }
 
 void Phone::SendInfo(const std::string& block) {
@@ -142,13 +141,12 @@ std::string Phone::StatusLine() const {
                                           "editor", "volume",    "info"};
     std::string s =
         "name=\"" + m_config.name + "\" call=" + kCall[static_cast<int>(m_call)] +
-        " screen=" + kScreen[static_cast<int>(m_screen)] + " hook=" + (m_bOffHook ? "off" : "on") +
+        " screen=" + kScreen[static_cast<int>(m_screen)] + " hook=" + (m_offHook ? "off" : "on") +
         " controller=" + (m_controller ? m_controller->endpoint.ToString() : "none") +
-        " busy=" + (m_bHeldByAbsent ? "1" : "0") +
-        " contacts=" + std::to_string(m_contacts.size()) +
-        " private=" + std::to_string(m_privateContacts.size()) + (m_bUsePrivate ? "(in use)" : "") +
-        " calls=" + std::to_string(m_calls.size()) + " ringer=" + std::to_string(m_nRingerVolume) +
-        " handset=" + std::to_string(m_nHandsetVolume);
+        " busy=" + (m_heldByAbsent ? "1" : "0") + " contacts=" + std::to_string(m_contacts.size()) +
+        " private=" + std::to_string(m_privateContacts.size()) + (m_usePrivate ? "(in use)" : "") +
+        " calls=" + std::to_string(m_calls.size()) + " ringer=" + std::to_string(m_ringerVolume) +
+        " handset=" + std::to_string(m_handsetVolume);
     return s;
 }
 

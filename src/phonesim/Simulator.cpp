@@ -60,7 +60,7 @@ Simulator::Simulator(SimOptions options, DatagramLog& log, const IClock& clock)
         slot.phone = std::make_unique<Phone>(cfg, *this, clock);
         m_phones.push_back(std::move(slot));
     }
-    m_nLastRefillMs = m_clock.NowMs();
+    m_lastRefillMs = m_clock.NowMs();
 }
 
 Simulator::~Simulator() {
@@ -118,7 +118,7 @@ bool Simulator::Open(std::string& error) {
         }
         m_log.Line("*", "LISTEN", "0.0.0.0:" + std::to_string(m_options.port) + " broadcast");
     }
-    m_bControlOpen = m_options.control;
+    m_controlOpen = m_options.control;
     m_log.Line("*", "READY", "");
     for (Slot& s : m_phones)
         s.phone->Start();
@@ -207,14 +207,14 @@ void Simulator::ReadStranger(const Stranger& s) {
 
 void Simulator::DrainQueue() {
     std::int64_t now = m_clock.NowMs();
-    m_nTokens = std::min<double>(kBurst, m_nTokens + static_cast<double>(now - m_nLastRefillMs) /
-                                                         static_cast<double>(kPaceMs));
-    m_nLastRefillMs = now;
-    while (!m_queue.empty() && m_nTokens >= 1) {
+    m_tokens = std::min<double>(kBurst, m_tokens + static_cast<double>(now - m_lastRefillMs) /
+                                                       static_cast<double>(kPaceMs));
+    m_lastRefillMs = now;
+    while (!m_queue.empty() && m_tokens >= 1) {
         Pending p = std::move(m_queue.front());
         m_queue.pop_front();
         Transmit(p.phone, p.to, p.bytes);
-        m_nTokens -= 1;
+        m_tokens -= 1;
     }
 }
 
@@ -299,21 +299,21 @@ void Simulator::ReadControl() {
         n = 0;
     }
     if (n == 0) {
-        m_bControlOpen = false;
-        m_bQuit = true;
+        m_controlOpen = false;
+        m_quit = true;
         m_log.Line("*", "CONTROL", "end of input");
         return;
     }
-    m_strControlBuffer.append(buf, static_cast<std::size_t>(n));
+    m_controlBuffer.append(buf, static_cast<std::size_t>(n));
     std::size_t nl;
-    while ((nl = m_strControlBuffer.find('\n')) != std::string::npos) {
-        std::string line = m_strControlBuffer.substr(0, nl);
-        m_strControlBuffer.erase(0, nl + 1);
+    while ((nl = m_controlBuffer.find('\n')) != std::string::npos) {
+        std::string line = m_controlBuffer.substr(0, nl);
+        m_controlBuffer.erase(0, nl + 1);
         Control(line);
     }
-    if (m_strControlBuffer.size() > kMaxControlLine) {
+    if (m_controlBuffer.size() > kMaxControlLine) {
         m_log.Line("*", "CONTROL-ERROR", "line longer than 1 MiB dropped");
-        m_strControlBuffer.clear();
+        m_controlBuffer.clear();
     }
 }
 
@@ -399,7 +399,7 @@ bool Simulator::Control(std::string_view line) {
         for (Slot& s : m_phones)
             m_log.Line(s.phone->Address(), "STATUS", s.phone->StatusLine());
         return true;
-    case ControlVerb::Quit: m_bQuit = true; return true;
+    case ControlVerb::Quit: m_quit = true; return true;
     }
     return false;
 }
@@ -476,7 +476,7 @@ std::int64_t Simulator::PollTimeoutMs() const {
 }
 
 int Simulator::Run() {
-    while (!m_bQuit && !g_bStop) {
+    while (!m_quit && !g_bStop) {
         std::vector<pollfd> fds;
         std::vector<std::optional<std::size_t>> owners;
         for (std::size_t i = 0; i < m_phones.size(); ++i) {
@@ -491,7 +491,7 @@ int Simulator::Run() {
         for (const Stranger& s : m_strangers)
             fds.push_back(pollfd{s.fd, POLLIN, 0});
         const std::size_t strangerEnd = fds.size();
-        if (m_bControlOpen) fds.push_back(pollfd{STDIN_FILENO, POLLIN, 0});
+        if (m_controlOpen) fds.push_back(pollfd{STDIN_FILENO, POLLIN, 0});
 
         int n = ::poll(fds.data(), fds.size(), static_cast<int>(PollTimeoutMs()));
         if (n < 0 && errno != EINTR) {
@@ -503,7 +503,7 @@ int Simulator::Run() {
                 if (fds[i].revents & (POLLIN | POLLERR)) ReadSocket(fds[i].fd, owners[i]);
             for (std::size_t i = socketCount; i < strangerEnd; ++i)
                 if (fds[i].revents & (POLLIN | POLLERR)) ReadStranger(m_strangers[i - socketCount]);
-            if (m_bControlOpen && fds.size() > strangerEnd &&
+            if (m_controlOpen && fds.size() > strangerEnd &&
                 (fds.back().revents & (POLLIN | POLLHUP | POLLERR)))
                 ReadControl();
         }

@@ -107,13 +107,13 @@ class Simulator : public IPhoneOutput {
     std::vector<Slot> m_phones;
     int m_wildcardFd = -1;
     std::deque<Pending> m_queue;
-    double m_nTokens = kBurst;
-    std::int64_t m_nLastRefillMs = 0;
+    double m_tokens = kBurst;
+    std::int64_t m_lastRefillMs = 0;
     std::vector<FaultRun> m_runs;
     std::vector<Stranger> m_strangers;
-    std::string m_strControlBuffer;
-    bool m_bControlOpen = false;
-    bool m_bQuit = false;
+    std::string m_controlBuffer;
+    bool m_controlOpen = false;
+    bool m_quit = false;
 };
 
 } // namespace orvane::sim

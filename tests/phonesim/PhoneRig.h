@@ -42,14 +42,14 @@ class Recorder : public IPhoneOutput {
     // The texts sent since the last call.
     std::vector<std::string> Take() {
         std::vector<std::string> t;
-        for (std::size_t i = m_nTaken; i < sent.size(); ++i)
+        for (std::size_t i = m_taken; i < sent.size(); ++i)
             t.push_back(sent[i].Text());
-        m_nTaken = sent.size();
+        m_taken = sent.size();
         return t;
     }
 
   private:
-    std::size_t m_nTaken = 0;
+    std::size_t m_taken = 0;
 };
 
 inline const char* const kMac = "00:1A:2B:3C:4D:5E";

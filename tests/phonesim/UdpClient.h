@@ -25,22 +25,22 @@ struct Datagram {
 class UdpClient {
   public:
     explicit UdpClient(const std::string& addr = "127.0.0.1", bool broadcast = false) {
-        m_nFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         int size = 4 << 20; // room for a whole call log
-        setsockopt(m_nFd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
         if (broadcast) {
             int one = 1;
-            setsockopt(m_nFd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+            setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
         }
         sockaddr_in a{};
         a.sin_family = AF_INET;
         inet_pton(AF_INET, addr.c_str(), &a.sin_addr);
-        bind(m_nFd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
         socklen_t len = sizeof a;
-        getsockname(m_nFd, reinterpret_cast<sockaddr*>(&a), &len);
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &len);
         m_self = Endpoint{addr, ntohs(a.sin_port)};
     }
-    ~UdpClient() { close(m_nFd); }
+    ~UdpClient() { close(m_fd); }
     UdpClient(const UdpClient&) = delete;
     UdpClient& operator=(const UdpClient&) = delete;
 
@@ -54,15 +54,15 @@ class UdpClient {
         a.sin_family = AF_INET;
         a.sin_port = htons(to.port);
         inet_pton(AF_INET, to.ip.c_str(), &a.sin_addr);
-        sendto(m_nFd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
     }
     std::optional<Datagram> Receive(int timeoutMs) {
-        pollfd p{m_nFd, POLLIN, 0};
+        pollfd p{m_fd, POLLIN, 0};
         if (poll(&p, 1, timeoutMs) <= 0) return std::nullopt;
         static char buf[70000];
         sockaddr_in src{};
         socklen_t len = sizeof src;
-        ssize_t n = recvfrom(m_nFd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&src), &len);
+        ssize_t n = recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&src), &len);
         if (n < 0) return std::nullopt;
         char ip[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &src.sin_addr, ip, sizeof ip);
@@ -84,7 +84,7 @@ class UdpClient {
     }
 
   private:
-    int m_nFd = -1;
+    int m_fd = -1;
     Endpoint m_self;
 };
 
