@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace orvane::proto;
@@ -495,4 +498,118 @@ TEST(Robustness, DamagedMessagesStayWithinTheirFields) {
             ASSERT_LE(it.name.size(), Width::PbookName);
         }
     }
+}
+
+namespace {
+
+// Whether the entry for `k` reads `text`: the one reader each keyword has, picked at run time.
+template <std::size_t... I>
+bool InReads(InKeyword k, std::string_view text, std::index_sequence<I...>) {
+    bool read = false;
+    static_cast<void>(((static_cast<std::size_t>(k) == I
+                            ? (read = Read<static_cast<InKeyword>(I)>(text).has_value(), true)
+                            : false) ||
+                       ...));
+    return read;
+}
+bool InReads(InKeyword k, std::string_view text) {
+    return InReads(k, text, std::make_index_sequence<static_cast<std::size_t>(InKeyword::None)>());
+}
+
+template <std::size_t... I>
+bool OutReads(OutKeyword k, std::string_view text, std::index_sequence<I...>) {
+    bool read = false;
+    static_cast<void>(((static_cast<std::size_t>(k) == I
+                            ? (read = Read<static_cast<OutKeyword>(I)>(text).has_value(), true)
+                            : false) ||
+                       ...));
+    return read;
+}
+bool OutReads(OutKeyword k, std::string_view text) {
+    return OutReads(k, text,
+                    std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
+}
+
+} // namespace
+
+// Each device message, as its entry writes it, is recognised as its keyword and read by its
+// own reader only: every other reader answers nullopt.
+TEST(MessageTable, EveryDeviceMessageIsReadByItsOwnEntryOnly) {
+    const std::vector<std::pair<InKeyword, std::string>> samples = {
+        {InKeyword::HookOn, Write<InKeyword::HookOn>()},
+        {InKeyword::HookOff, Write<InKeyword::HookOff>()},
+        {InKeyword::LinuxStart, Write<InKeyword::LinuxStart>()},
+        {InKeyword::LinuxEnd, Write<InKeyword::LinuxEnd>()},
+        {InKeyword::Linux, Write<InKeyword::Linux>("total 4\n")},
+        {InKeyword::Mod, Write<InKeyword::Mod>()},
+        {InKeyword::Add, Write<InKeyword::Add>()},
+        {InKeyword::Disp, Write<InKeyword::Disp>(1, "Hello")},
+        {InKeyword::TextKey, Write<InKeyword::TextKey>(1, "Back")},
+        {InKeyword::IconKey, Write<InKeyword::IconKey>(2, KeyIcon::Edit)},
+        {InKeyword::Clr, Write<InKeyword::Clr>(Clear::SmallIcons)},
+        {InKeyword::Icon, Write<InKeyword::Icon>(IconCode::Hold, 0)},
+        {InKeyword::Vol, Write<InKeyword::Vol>(VolDevice::Ringer, 50, "Ring")},
+        {InKeyword::UpdatePcList, Write<InKeyword::UpdatePcList>()},
+        {InKeyword::Pbook,
+         Write<InKeyword::Pbook>(0, std::vector<Contact>{{"555", "Ann"}}).front()},
+        {InKeyword::Calls,
+         Write<InKeyword::Calls>(0, std::vector<CallItem>{{1, 0, "555", "Ann", "d", "t", "u"}})
+             .front()},
+        {InKeyword::Menu, Write<InKeyword::Menu>(0, std::vector<std::string>{"Settings"})},
+        {InKeyword::HideList, Write<InKeyword::HideList>()},
+        {InKeyword::ShowNav, Write<InKeyword::ShowNav>()},
+        {InKeyword::ShowList, Write<InKeyword::ShowList>()},
+        {InKeyword::ShowDialpad, Write<InKeyword::ShowDialpad>()},
+        {InKeyword::ShowMute, Write<InKeyword::ShowMute>(true)},
+        {InKeyword::Input, Write<InKeyword::Input>(InputRequest{"Name", "OK", "Cancel", ""})},
+        {InKeyword::Orvn,
+         Write<InKeyword::Orvn>(DiscoveryReply{"T1", "10.77.0.11", "ID1", "Desk", 0, 1, false})},
+        {InKeyword::Login, Write<InKeyword::Login>(0)},
+    };
+    ASSERT_EQ(samples.size(), static_cast<std::size_t>(InKeyword::None)) << "one per keyword";
+    for (const auto& [kind, text] : samples) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(RecognizeIncoming(text), kind);
+        EXPECT_EQ(text.rfind(KeywordText(kind), 0), 0u);
+        for (std::size_t k = 0; k < samples.size(); ++k) {
+            const auto reader = static_cast<InKeyword>(k);
+            EXPECT_EQ(InReads(reader, text), reader == kind) << KeywordText(reader);
+        }
+    }
+}
+
+TEST(MessageTable, EveryDialerCommandIsReadByItsOwnEntryOnly) {
+    const std::vector<std::pair<OutKeyword, std::string>> samples = {
+        {OutKeyword::Discovery, Write<OutKeyword::Discovery>(kMac)},
+        {OutKeyword::Login, Write<OutKeyword::Login>(kMac, "secret")},
+        {OutKeyword::Init, Write<OutKeyword::Init>()},
+        {OutKeyword::Alive, Write<OutKeyword::Alive>()},
+        {OutKeyword::Stop, Write<OutKeyword::Stop>()},
+        {OutKeyword::Key, Write<OutKeyword::Key>(KeyCode::Send)},
+        {OutKeyword::Dial, Write<OutKeyword::Dial>("0301555")},
+        {OutKeyword::Linux, Write<OutKeyword::Linux>("uname -a")},
+        {OutKeyword::DispRequest, Write<OutKeyword::DispRequest>()},
+        {OutKeyword::Volume, Write<OutKeyword::Volume>(40)},
+        {OutKeyword::Select, Write<OutKeyword::Select>(3)},
+        {OutKeyword::Add, Write<OutKeyword::Add>("555", "Ann")},
+        {OutKeyword::Mod, Write<OutKeyword::Mod>(2, "555", "Ann")},
+        {OutKeyword::PbookMode, Write<OutKeyword::PbookMode>(PbookMode::Private)},
+        {OutKeyword::PrivateUpload,
+         Write<OutKeyword::PrivateUpload>(std::vector<Contact>{{"555", "Ann"}}).front()},
+        {OutKeyword::InputReply, Write<OutKeyword::InputReply>(1, "1234")},
+    };
+    ASSERT_EQ(samples.size(), static_cast<std::size_t>(OutKeyword::None)) << "one per keyword";
+    for (const auto& [kind, text] : samples) {
+        SCOPED_TRACE(text);
+        const std::optional<DialerCommand> command = ReadDialerCommand(text);
+        ASSERT_TRUE(command);
+        EXPECT_EQ(command->kind, kind);
+        EXPECT_EQ(text.rfind(KeywordText(kind), 0), 0u);
+        for (std::size_t k = 0; k < samples.size(); ++k) {
+            const auto reader = static_cast<OutKeyword>(k);
+            EXPECT_EQ(OutReads(reader, text), reader == kind) << CommandName(reader);
+        }
+    }
+    EXPECT_FALSE(ReadDialerCommand("HELLO: 1"));
+    EXPECT_EQ(RecognizeOutgoing("HELLO: 1"), OutKeyword::None);
 }

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace orvane::sim::test {
 namespace {
@@ -222,6 +224,54 @@ TEST(PhonesimProgram, EndsOnEndOfInputOrSignalAndRefusesATakenPort) {
         ASSERT_TRUE(bad.Wait(5000));
         EXPECT_EQ(WEXITSTATUS(bad.ExitStatus()), 2);
     }
+}
+
+// The child-process helper the tests and the driver share: a program that cannot start is
+// reported with its reason, an ended child no longer counts as running, and stopping ends
+// the phone cleanly whether or not it reads control input.
+TEST(PhoneSimProcessHelper, StartsStopsAndReportsAsItShould) {
+    struct Refused {
+        std::string program, reason;
+    };
+    for (const Refused& c : std::vector<Refused>{
+             {"/nonexistent/orvane-phonesim", "No such file or directory"},
+             {"/tmp", "Permission denied"}, // a folder
+         }) {
+        SCOPED_TRACE(c.program);
+        PhoneSimProcess sim;
+        EXPECT_FALSE(sim.Start(c.program, {"--port", "0"}));
+        EXPECT_NE(sim.Error().find("cannot start " + c.program + ": " + c.reason),
+                  std::string::npos)
+            << sim.Error();
+        EXPECT_FALSE(sim.Running());
+    }
+
+    struct Stopped {
+        const char* name;
+        bool control;
+    };
+    for (const Stopped& c : {Stopped{"with control input", true}, Stopped{"without", false}}) {
+        SCOPED_TRACE(c.name);
+        PhoneSimProcess sim(PHONESIM_EXE, {"--port", "0"}, c.control);
+        ASSERT_TRUE(sim.WaitForLog("* READY")) << sim.Error();
+        EXPECT_FALSE(sim.Start(PHONESIM_EXE, {"--port", "0"}));
+        EXPECT_EQ(sim.Error(), "already running");
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_TRUE(sim.Stop(3000));
+        // Well before the 3 s after which a phone that ignores its stop is killed.
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(2000));
+        EXPECT_TRUE(WIFEXITED(sim.ExitStatus()));
+        EXPECT_EQ(WEXITSTATUS(sim.ExitStatus()), 0);
+        EXPECT_NE(sim.Log().find(" * STOP"), std::string::npos);
+    }
+
+    // A child that ends by itself is not running, without anyone waiting for it first.
+    PhoneSimProcess bad(PHONESIM_EXE, {"--phone", "addr=10.77.0.11,contacts=5000"}, false);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (bad.Running() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(bad.Running());
+    EXPECT_EQ(WEXITSTATUS(bad.ExitStatus()), 2);
 }
 
 } // namespace
