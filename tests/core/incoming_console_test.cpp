@@ -53,7 +53,7 @@ TEST_F(Console, AnswerIsCollectedVerbatimAndShownInOneBox) {
         EXPECT_EQ(Boxes()[0].buttons, MsgButtons::Ok);
         EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
         EXPECT_TRUE(Boxes()[0].owned);
-        EXPECT_EQ(rig->m_strLinuxResponse, c.shown) << "the text stays after the box";
+        EXPECT_EQ(rig->consoleText(), c.shown) << "the text stays after the box";
         EXPECT_TRUE(rig.Sent().empty());
     }
 }
@@ -69,7 +69,7 @@ TEST_F(Console, FragmentsWithoutAStartAddToThePreviousAnswer) {
 
 TEST_F(Console, MessagesArrivingWhileTheBoxIsOpenAreHandledAtOnce) {
     rig.dialogs.duringModal = [&] {
-        EXPECT_EQ(rig->m_bDispatching, 0);
+        EXPECT_FALSE(rig->isDispatching());
         rig.Receive("DISP: 1 behind the box");
         // A second command's answer: its start empties the text, its end opens a box
         // above the first, which keeps showing the first answer.
@@ -83,8 +83,8 @@ TEST_F(Console, MessagesArrivingWhileTheBoxIsOpenAreHandledAtOnce) {
     ASSERT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(Boxes()[0].text, "first\n");
     EXPECT_EQ(Boxes()[1].text, "second\n");
-    EXPECT_EQ(rig->m_strLinuxResponse, "second\n");
-    EXPECT_EQ(rig->m_bDispatching, 0);
+    EXPECT_EQ(rig->consoleText(), "second\n");
+    EXPECT_FALSE(rig->isDispatching());
 }
 
 TEST_F(Console, OpenBoxKeepsItsTextWhileFragmentsArrive) {
@@ -92,7 +92,7 @@ TEST_F(Console, OpenBoxKeepsItsTextWhileFragmentsArrive) {
     Run({"LINUX_START:", "LINUX: early\n", "LINUX_END:"});
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "early\n");
-    EXPECT_EQ(rig->m_strLinuxResponse, "early\nlate\n");
+    EXPECT_EQ(rig->consoleText(), "early\nlate\n");
 }
 
 // --- Console mode ----------------------------------------------------------------------

@@ -44,7 +44,7 @@ TEST_F(Lists, LongPhonebookArrivesInSeveralDatagramsAndRestartsAtItemOne) {
     rig.Receive(Pbook(-1, 51, 100));
     rig.Receive(Pbook(-1, 101, 120));
     ASSERT_EQ(Rows(Ctl::PhonebookList), 120);
-    EXPECT_EQ(rig->m_nPhonebookCount, 120);
+    EXPECT_EQ(rig->phonebookCount(), 120);
     for (int r : {0, 49, 50, 99, 119}) {
         SCOPED_TRACE(r);
         const std::string k = std::to_string(r + 1);
@@ -56,14 +56,14 @@ TEST_F(Lists, LongPhonebookArrivesInSeveralDatagramsAndRestartsAtItemOne) {
 
     rig.Receive(Pbook(-1, 1, 3));
     EXPECT_EQ(Rows(Ctl::PhonebookList), 3);
-    EXPECT_EQ(rig->m_nPhonebookCount, 3);
+    EXPECT_EQ(rig->phonebookCount(), 3);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 2),
               (std::vector<std::string>{"3", "Contact 3", "553"}));
 }
 
 TEST_F(Lists, PhonebookMessageShowsThePhonebookScreen) {
     rig.Receive(Pbook(-1, 1, 4));
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(rig->faceMode(), FacePhonebook);
     EXPECT_TRUE(face().IsVisible(Ctl::PhonebookList));
     EXPECT_EQ(face().Focus(), Ctl::PhonebookList);
     EXPECT_EQ(face().List(Ctl::PhonebookList).selected, -1);
@@ -73,8 +73,8 @@ TEST_F(Lists, PhonebookMessageShowsThePhonebookScreen) {
     // The shortest message, "PBOOK: -1 " (10 characters), is an empty phonebook.
     rig.Receive("PBOOK: -1 ");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 0);
-    EXPECT_EQ(rig->m_nPhonebookCount, 0);
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(rig->phonebookCount(), 0);
+    EXPECT_EQ(rig->faceMode(), FacePhonebook);
     EXPECT_FALSE(face().IsEnabled(Ctl::Send));
 }
 
@@ -124,19 +124,19 @@ TEST_F(Lists, PhonebookItemsOutsideTheStoreEndTheReading) {
         ASSERT_EQ(Rows(Ctl::PhonebookList), static_cast<int>(c.names.size()));
         for (std::size_t r = 0; r < c.names.size(); ++r)
             EXPECT_EQ(Row(face(), Ctl::PhonebookList, static_cast<int>(r))[1], c.names[r]);
-        EXPECT_EQ(rig->m_nPhonebookCount, static_cast<int>(c.names.size()));
+        EXPECT_EQ(rig->phonebookCount(), static_cast<int>(c.names.size()));
     }
     // A message whose first item is unusable changes nothing of the list.
     rig.Receive("PBOOK: -1 0 11 Zero;1 22 One;");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 1);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[1], "One");
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(rig->faceMode(), FacePhonebook);
 }
 
 TEST_F(Lists, PhonebookItemNineHundredNinetyNineIsTheLastThatFits) {
     rig.Receive("PBOOK: -1 1 11 First;999 99 Last;");
     ASSERT_EQ(Rows(Ctl::PhonebookList), 999);
-    EXPECT_EQ(rig->m_nPhonebookCount, 999);
+    EXPECT_EQ(rig->phonebookCount(), 999);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 998),
               (std::vector<std::string>{"999", "Last", "99"}));
     // Numbers the device skipped show what their record holds.
@@ -150,16 +150,16 @@ TEST_F(Lists, PhonebookTextsLongerThanTheirFieldsAreCut) {
     ASSERT_EQ(Rows(Ctl::PhonebookList), 1);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[2], std::string(19, '7'));
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[1], std::string(31, 'N'));
-    EXPECT_EQ(rig->m_Phonebook[0].number.size(), 19u);
-    EXPECT_EQ(rig->m_Phonebook[0].name.size(), 31u);
+    EXPECT_EQ(rig->phonebookEntry(0).number.size(), 19u);
+    EXPECT_EQ(rig->phonebookEntry(0).name.size(), 31u);
 }
 
 TEST_F(Lists, PhonebookRepeatingShownNumbersRewritesRecordsButNotRows) {
     rig.Receive(Pbook(-1, 1, 5));
     rig.Receive("PBOOK: -1 2 999 Changed;");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 5);
-    EXPECT_EQ(rig->m_nPhonebookCount, 2);
-    EXPECT_EQ(rig->m_Phonebook[1].name, "Changed");
+    EXPECT_EQ(rig->phonebookCount(), 2);
+    EXPECT_EQ(rig->phonebookEntry(1).name, "Changed");
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 1)[1], "Contact 2");
     // The next continuation goes on from the count, numbering rows by the list.
     rig.Receive("PBOOK: -1 3 333 Three;");
@@ -181,8 +181,8 @@ TEST_F(Lists, CallLogRowsShowTheCallTypePictureAndTheNameFirst) {
     for (int r = 0; r < 5; ++r)
         EXPECT_EQ(face().List(Ctl::CallLogList).rows[static_cast<std::size_t>(r)].image, images[r])
             << r;
-    EXPECT_EQ(rig->m_nCallLogCount, 5);
-    EXPECT_EQ(rig->m_nFaceMode, FaceCallLog);
+    EXPECT_EQ(rig->callLogCount(), 5);
+    EXPECT_EQ(rig->faceMode(), FaceCallLog);
     EXPECT_TRUE(face().IsVisible(Ctl::CallLogList));
     EXPECT_FALSE(face().IsVisible(Ctl::DisplayLine1));
     EXPECT_EQ(face().Focus(), Ctl::CallLogList);
@@ -217,7 +217,7 @@ TEST_F(Lists, CallLogContinuesRestartsAndSelects) {
     EXPECT_EQ(Rows(Ctl::CallLogList), 1);
     rig.Receive("CALLS: -1 ");
     EXPECT_EQ(Rows(Ctl::CallLogList), 0);
-    EXPECT_EQ(rig->m_nCallLogCount, 0);
+    EXPECT_EQ(rig->callLogCount(), 0);
 }
 
 TEST_F(Lists, CallLogTextsLongerThanTheirFieldsAreCut) {
@@ -237,11 +237,11 @@ TEST_F(Lists, MenuReplacesTheWholeListNumberingItsOwnRows) {
     rig.Receive("MENU: -1 1 Old one;2 Old two;3 Old three;4 Old four;");
     rig.Receive("MENU: 1 7 Settings;3 Call forward;9 Do not disturb;4 No end");
     ASSERT_EQ(Rows(Ctl::MenuList), 3);
-    EXPECT_EQ(rig->m_nMenuCount, 3);
+    EXPECT_EQ(rig->menuCount(), 3);
     EXPECT_EQ(Row(face(), Ctl::MenuList, 0), (std::vector<std::string>{"1", "Settings"}));
     EXPECT_EQ(Row(face(), Ctl::MenuList, 1), (std::vector<std::string>{"2", "Call forward"}));
     EXPECT_EQ(Row(face(), Ctl::MenuList, 2), (std::vector<std::string>{"3", "Do not disturb"}));
-    EXPECT_EQ(rig->m_nFaceMode, FaceMenu);
+    EXPECT_EQ(rig->faceMode(), FaceMenu);
     EXPECT_TRUE(face().IsVisible(Ctl::MenuList));
     EXPECT_EQ(face().List(Ctl::MenuList).selected, 1);
     EXPECT_EQ(face().List(Ctl::MenuList).scrollTo, 1);
@@ -256,7 +256,7 @@ TEST_F(Lists, MenuReplacesTheWholeListNumberingItsOwnRows) {
 
     rig.Receive("MENU: -1 ");
     EXPECT_EQ(Rows(Ctl::MenuList), 0);
-    EXPECT_EQ(rig->m_nMenuCount, 0);
+    EXPECT_EQ(rig->menuCount(), 0);
 }
 
 // --- Showing and hiding --------------------------------------------------------------------
@@ -270,7 +270,7 @@ TEST_F(Lists, HideListHidesEveryListAndShowsLineZero) {
     for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
         EXPECT_FALSE(face().IsVisible(id));
     EXPECT_TRUE(face().IsVisible(Ctl::DisplayLine0));
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(rig->faceMode(), FacePhonebook);
     EXPECT_EQ(Rows(Ctl::PhonebookList), 2) << "hiding keeps the rows";
 }
 
@@ -289,53 +289,62 @@ TEST_F(Lists, ShowListShowsTheListOfTheCurrentScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
+        switch (c.mode) { // the screen as its routine or the phone's message brings it
+        case FaceDialpad: rig->ShowDialpadScreen(); break;
+        case FacePhonebook: rig->ShowPhonebookScreen(); break;
+        case FaceCallLog: rig->ShowCallLogScreen(); break;
+        case FaceMenu: rig->ShowMenuScreen(); break;
+        case FaceContactEditor: rig.Receive("ADD:"); break;
+        case FaceVolume: rig.Receive("VOL: 1 50 Volume"); break;
+        }
+        ASSERT_EQ(rig->faceMode(), c.mode);
         for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
             face().Show(id, false);
         for (int id : {Ctl::EntryEdit, Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
             face().Show(id, true);
         face().Show(Ctl::DisplayLine1, c.mode % 2 == 0); // line 1 keeps either state
-        rig->m_nFaceMode = c.mode;
         rig.Receive("SHOW_LIST:");
         for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
             EXPECT_EQ(face().IsVisible(id), id == c.list) << id;
         for (int id : {Ctl::EntryEdit, Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
             EXPECT_FALSE(face().IsVisible(id)) << id;
         EXPECT_EQ(face().IsVisible(Ctl::DisplayLine1), c.mode % 2 == 0);
-        EXPECT_EQ(rig->m_nFaceMode, c.mode);
+        EXPECT_EQ(rig->faceMode(), c.mode);
     }
 }
 
 TEST_F(Lists, ShowDialpadSwitchesScreensWithoutSendingAnything) {
     rig.Receive(Pbook(1, 1, 3));
     rig.Receive("SHOW_DIALPAD:");
-    EXPECT_EQ(rig->m_nFaceMode, FaceDialpad);
+    EXPECT_EQ(rig->faceMode(), FaceDialpad);
     EXPECT_TRUE(face().IsVisible(Ctl::Key1));
     EXPECT_FALSE(face().IsVisible(Ctl::PhonebookList));
     EXPECT_TRUE(face().IsEnabled(Ctl::Send));
     EXPECT_TRUE(rig.Sent().empty());
-    EXPECT_TRUE(rig->m_bDialpadNotify);
+    rig->ShowDialpadScreen(); // shown by the dialer itself: the display is asked for again
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"});
 }
 
 // The list tables take memory only once their list arrives; reading one never makes it.
 TEST_F(Lists, ListTablesAreMadeOnlyWhenTheirListArrives) {
-    EXPECT_FALSE(rig->m_Phonebook.allocated());
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_FALSE(rig->isPhonebookStoreAllocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::PhonebookList, 0); // no rows: nothing to read
-    EXPECT_FALSE(rig->m_Phonebook.allocated());
+    EXPECT_FALSE(rig->isPhonebookStoreAllocated());
 
     rig.Receive(Pbook(-1, 1, 2));
-    EXPECT_TRUE(rig->m_Phonebook.allocated());
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_TRUE(rig->isPhonebookStoreAllocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::PhonebookList, 1);
-    EXPECT_EQ(rig->m_strEntry, "552");
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), "552");
 
     // An empty call log arrives: its rows are cleared, and still nothing is kept.
     rig.Receive("CALLS: -1 ");
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig.Receive("CALLS: -1 1 1 777 A B C D;");
-    EXPECT_TRUE(rig->m_CallLog.allocated());
+    EXPECT_TRUE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::CallLogList, 0);
-    EXPECT_EQ(rig->m_strEntry, "777");
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), "777");
 }
 
 } // namespace

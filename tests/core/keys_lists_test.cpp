@@ -44,7 +44,7 @@ TEST(KeysLists, PhonebookClickSelectsTheRowAndFillsTheEntry) {
         rig->OnListClick(Ctl::PhonebookList, c.row);
         EXPECT_EQ(rig.Sent(), c.sent) << c.row;
         EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.entry) << c.row;
-        EXPECT_EQ(rig->m_nContactSel, c.sel) << c.row;
+        EXPECT_EQ(rig->contactSelection(), c.sel) << c.row;
         const bool picked = c.sel >= 0;
         EXPECT_EQ(rig.face().IsEnabled(Ctl::Send), picked) << c.row;
         EXPECT_TRUE(rig.face().IsVisible(Ctl::End)) << c.row;
@@ -67,7 +67,7 @@ TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
 
     rig->OnListClick(Ctl::CallLogList, 1);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 1"});
-    EXPECT_EQ(rig->m_nCallSel, 1);
+    EXPECT_EQ(rig->callSelection(), 1);
     EXPECT_TRUE(rig.face().IsEnabled(Ctl::Send));
 
     rig->OnCommand(Ctl::Send);
@@ -75,7 +75,7 @@ TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
 
     rig->OnListClick(Ctl::CallLogList, -1);
     EXPECT_TRUE(rig.Sent().empty());
-    EXPECT_EQ(rig->m_nCallSel, -1);
+    EXPECT_EQ(rig->callSelection(), -1);
 }
 
 TEST(KeysLists, MenuClickSendsOnlyTheRow) {
@@ -116,7 +116,7 @@ TEST(KeysLists, ContactEditorOpensForAddAndForAValidMod) {
         if (c.click != -2) rig->OnListClick(Ctl::PhonebookList, c.click);
         rig.face().SetText(Ctl::NameEdit, "old");
         rig.Receive(c.msg);
-        EXPECT_EQ(rig->m_nFaceMode == FaceContactEditor, c.opens) << c.name;
+        EXPECT_EQ(rig->faceMode() == FaceContactEditor, c.opens) << c.name;
         for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})
             EXPECT_EQ(rig.face().IsVisible(id), c.opens) << c.name << " " << id;
         EXPECT_EQ(rig.face().IsVisible(Ctl::PhonebookList), !c.opens) << c.name;
@@ -137,7 +137,7 @@ TEST(KeysLists, ModAfterThePhonebookShrankIsIgnored) {
     rig->OnListClick(Ctl::PhonebookList, 2);
     rig.Phonebook({{"555", "Ann Lee"}});
     rig.Receive("MOD:");
-    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+    EXPECT_NE(rig->faceMode(), FaceContactEditor);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::NameEdit));
 }
 
@@ -148,22 +148,22 @@ TEST(KeysLists, ClickOnARowPastTheLoweredCountStillPicksIt) {
     rig.Phonebook({{"111", "A"}, {"222", "B"}, {"333", "C"}, {"444", "D"}, {"555", "E"}});
     rig.Receive("PBOOK: -1 2 202 Bee;3 303 Cee;");
     rig.Sent();
-    ASSERT_EQ(rig->m_nPhonebookCount, 3);
+    ASSERT_EQ(rig->phonebookCount(), 3);
     ASSERT_EQ(rig.face().ListRowCount(Ctl::PhonebookList), 5);
     rig->OnListClick(Ctl::PhonebookList, 4);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 4"});
-    EXPECT_EQ(rig->m_nContactSel, 4);
+    EXPECT_EQ(rig->contactSelection(), 4);
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "555");
     rig.Receive("MOD:");
-    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+    EXPECT_NE(rig->faceMode(), FaceContactEditor);
 
     rig.Receive("CALLS: -1 1 0 100 A 1.1. 10:00 1;2 0 200 B 1.1. 10:01 2;3 0 300 C 1.1. 10:02 3;");
     rig.Receive("CALLS: -1 2 0 900 Z 1.1. 11:00 9;");
     rig.Sent();
-    ASSERT_EQ(rig->m_nCallLogCount, 2);
+    ASSERT_EQ(rig->callLogCount(), 2);
     rig->OnListClick(Ctl::CallLogList, 2);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 2"});
-    EXPECT_EQ(rig->m_nCallSel, 2);
+    EXPECT_EQ(rig->callSelection(), 2);
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "300");
 }
 
@@ -193,7 +193,7 @@ TEST(KeysLists, SaveSendsTheFieldsExactlyAsTyped) {
         rig.face().Show(Ctl::EditKey, true);
         rig->OnCommand(Ctl::EditKey);
         EXPECT_EQ(rig.Sent(), std::vector<std::string>{c.sent}) << c.name;
-        EXPECT_EQ(rig->m_nFaceMode, FaceContactEditor) << c.name; // stays open
+        EXPECT_EQ(rig->faceMode(), FaceContactEditor) << c.name; // stays open
         EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.name;
     }
 }
@@ -202,7 +202,7 @@ TEST(KeysLists, LongestModLineFitsACommand) {
     ListsRig rig;
     std::vector<proto::Contact> many(999, proto::Contact{"1", "x"});
     rig.Phonebook(many);
-    ASSERT_EQ(rig->m_nPhonebookCount, 999);
+    ASSERT_EQ(rig->phonebookCount(), 999);
     rig->OnListClick(Ctl::PhonebookList, 998);
     rig.Receive("MOD:");
     rig.Sent();

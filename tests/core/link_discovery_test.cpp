@@ -103,11 +103,11 @@ TEST_F(Searching, RepliesFillTheTableAndTheListInArrivalOrder) {
         SCOPED_TRACE(c.msg);
         Offer(rig, c.msg);
         if (!c.stored) {
-            EXPECT_EQ(rig->m_nDeviceCount, stored);
+            EXPECT_EQ(rig->deviceCount(), stored);
             EXPECT_EQ(rig.face().ListRowCount(Ctl::DeviceList), stored);
             continue;
         }
-        const DeviceEntry& e = rig->m_Devices[static_cast<std::size_t>(stored)];
+        const DeviceEntry& e = rig->device(stored);
         EXPECT_EQ(e.szType, c.entry.szType);
         EXPECT_EQ(e.szIP, c.entry.szIP);
         EXPECT_EQ(e.szID, c.entry.szID);
@@ -123,7 +123,7 @@ TEST_F(Searching, RepliesFillTheTableAndTheListInArrivalOrder) {
                   (std::vector<std::string>{std::to_string(stored), c.entry.szType, c.entry.szIP,
                                             c.entry.szID, c.entry.szName}));
     }
-    EXPECT_EQ(rig->m_nDeviceCount, stored);
+    EXPECT_EQ(rig->deviceCount(), stored);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::DeviceList)); // appended while hidden
 }
 
@@ -139,11 +139,11 @@ TEST_F(Searching, OneEntryPerAddressAndDropsTheTwentyFirstReply) {
     for (int i = 2; i < 21; ++i)
         Offer(rig, Reply("T1", "10.0.0." + std::to_string(i + 1), "ID" + std::to_string(i), 0, 0,
                          "Phone " + std::to_string(i + 1)));
-    EXPECT_EQ(rig->m_nDeviceCount, CDialerDlg::kMaxDevices);
+    EXPECT_EQ(rig->deviceCount(), CDialerDlg::kMaxDevices);
     ASSERT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 20);
     EXPECT_EQ(RowTexts(rig.face(), 19)[0], "20");
     EXPECT_EQ(RowTexts(rig.face(), 19)[4], "Phone 20");
-    EXPECT_EQ(rig->m_Devices[19].szIP, "10.0.0.20");
+    EXPECT_EQ(rig->device(19).szIP, "10.0.0.20");
 
     // The search ends as usual with a full table.
     rig.Fire(Timer::SearchEnd);
@@ -191,7 +191,7 @@ TEST_F(Searching, EndsByConnectingOrShowingTheList) {
         EXPECT_EQ(r.face().IsVisible(Ctl::DeviceList), c.listShown);
         if (!c.sent.empty()) {
             EXPECT_EQ(r->Socket().DeviceAddr(), "10.0.0.5");
-            EXPECT_FALSE(r->m_bAutoConnect);
+            EXPECT_FALSE(r->isAutoConnect());
         }
         if (c.listShown) {
             for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2,
@@ -278,7 +278,7 @@ TEST(LinkPrompts, SetTheTextOfLine0AndLeaveTheRestOfTheFaceAsItWas) {
         rig.Init();
         // Logged into the phone the messages below come from.
         rig.Address();
-        rig->SendCommand("LOGIN: " + rig->m_szLocalMac + " ");
+        rig->SendCommand("LOGIN: " + rig->localMac() + " ");
         rig.Receive("LOGIN: 1");
         // A number being typed while the phone shows two lines: line 0 is hidden, lines 2
         // and 3 and the entry edit share its place.

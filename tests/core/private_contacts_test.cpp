@@ -105,7 +105,7 @@ TEST(PrivateContacts, TheExampleFileGoesUpInOneDatagram) {
     DialerRig rig;
     rig.Init(file.Path());
     rig.Address();
-    EXPECT_EQ(rig->m_nPrivateContactCount, 2);
+    EXPECT_EQ(rig->privateContactCount(), 2);
     rig.timers.setCalls.clear();
 
     rig.Receive("UPDATE_PCLIST:");
@@ -180,7 +180,7 @@ TEST(PrivateContacts, LargeTablesAreChunkedPast950Characters) {
     DialerRig rig;
     rig.Init(file.Path());
     rig.Address();
-    ASSERT_EQ(rig->m_nPrivateContactCount, 1000);
+    ASSERT_EQ(rig->privateContactCount(), 1000);
     rig.Receive("UPDATE_PCLIST:");
     const std::vector<std::string> chunks = rig.Sent();
     ASSERT_GT(chunks.size(), 1u);
@@ -219,10 +219,10 @@ TEST(PrivateContacts, GarbageFileLoadsQuickly) {
     rig.Init(file.Path());
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed, std::chrono::milliseconds(500));
-    EXPECT_LE(rig->m_nPrivateContactCount, 1000);
-    for (int k = 0; k < rig->m_nPrivateContactCount; ++k) {
-        EXPECT_LE(rig->m_PrivateContacts[k].number.size(), 19u);
-        EXPECT_LE(rig->m_PrivateContacts[k].name.size(), 31u);
+    EXPECT_LE(rig->privateContactCount(), 1000);
+    for (int k = 0; k < rig->privateContactCount(); ++k) {
+        EXPECT_LE(rig->privateContact(k).number.size(), 19u);
+        EXPECT_LE(rig->privateContact(k).name.size(), 31u);
     }
 }
 

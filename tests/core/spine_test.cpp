@@ -16,7 +16,7 @@ TEST(Startup, PlainControllerSearchesAfterHalfASecondAndEndsThreeAndAHalfLater) 
     EXPECT_EQ(rig.timers.Period(Timer::Connect), 500u);
     EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3500u);
     EXPECT_EQ(rig.face().Caption(), "Orvane's SIP Dialer");
-    EXPECT_EQ(rig.dlg->m_nFaceMode, FaceMenu);
+    EXPECT_EQ(rig.dlg->faceMode(), FaceMenu);
     EXPECT_EQ(rig.face().Focus(), Ctl::DisplayLine0);
     EXPECT_TRUE(rig.Sent().empty()) << "nothing goes out before the first timer";
 }
@@ -24,14 +24,14 @@ TEST(Startup, PlainControllerSearchesAfterHalfASecondAndEndsThreeAndAHalfLater) 
 TEST(Startup, IdentityIsTheFirstAdaptersAddressOrZeros) {
     DialerRig rig;
     rig.Init();
-    EXPECT_EQ(rig.dlg->m_szLocalMac, "00:1A:2B:3C:4D:5E");
+    EXPECT_EQ(rig.dlg->localMac(), "00:1A:2B:3C:4D:5E");
     ASSERT_EQ(rig.platform.stdoutLines.size(), 1u);
     EXPECT_EQ(rig.platform.stdoutLines[0], "Address: 10.77.0.1, mac: 00:1A:2B:3C:4D:5E\n");
 
     DialerRig bare;
     bare.platform.adapter.reset();
     bare.Init();
-    EXPECT_EQ(bare.dlg->m_szLocalMac, "00:00:00:00:00:00");
+    EXPECT_EQ(bare.dlg->localMac(), "00:00:00:00:00:00");
     EXPECT_TRUE(bare.platform.stdoutLines.empty());
 }
 
@@ -104,8 +104,7 @@ TEST(Startup, StoredSettingsAreRead) {
         DialerRig rig;
         c.store(rig.settings);
         rig.Init();
-        EXPECT_EQ(rig.dlg->m_nNameFirst, c.nameFirst);
-        EXPECT_EQ(rig.dlg->m_nPrivateController, c.privateController);
+        EXPECT_EQ(rig.dlg->isPrivateController(), c.privateController != 0);
         EXPECT_EQ(rig.dlg->Socket().DeviceAddr(), c.address);
         EXPECT_EQ(rig.face().IsMenuChecked(Menu::NameFirst), c.nameFirst != 0);
     }
@@ -224,7 +223,7 @@ TEST(Receive, FourThousandBytesArriveWhole) {
     std::string text = "LINUX: " + std::string(4000 - 7, 'x');
     rig.Receive("LINUX_START:");
     rig.Receive(text);
-    EXPECT_EQ(rig.dlg->m_strLinuxResponse.size(), 4000u - 7);
+    EXPECT_EQ(rig.dlg->consoleText().size(), 4000u - 7);
 }
 
 // Anyone on the network can send these; none may cost the dialer its socket or put up a
@@ -280,7 +279,7 @@ TEST(Receive, MessageArrivingDuringAPromptIsHandledAtOnceWithoutSleeping) {
     EXPECT_TRUE(rig.platform.sleeps.empty());
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "inside");
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine2), "later");
-    EXPECT_EQ(rig.dlg->m_bDispatching, 0);
+    EXPECT_FALSE(rig.dlg->isDispatching());
 }
 
 TEST(Closing, CloseBoxAndEscapeReleaseThePhoneUnlessPrivate) {
@@ -299,9 +298,9 @@ TEST(Closing, CloseBoxAndEscapeReleaseThePhoneUnlessPrivate) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DialerRig rig;
+        rig.settings.SetDword(kValuePrivateController, static_cast<unsigned>(c.privateController));
         rig.Init();
         rig.Address();
-        rig.dlg->m_nPrivateController = c.privateController;
         ((*rig.dlg).*c.close)();
         EXPECT_TRUE(rig.dlg->IsEnded());
         const auto sent = rig.Sent();

@@ -169,6 +169,63 @@ class CDialerDlg : public DatagramSink {
     void LoadPrivateContacts(const std::string& path);
     void UploadPrivateContacts();
 
+    // --- What the state record shows the shells -------------------------------------------
+    // The hook flag: set by the phone's "HOOK: ON", while set the keypad types into the
+    // entry edit instead of sending its keys.
+    bool isHookOn() const { return m_bHook; }
+    // A received message is being handled (also inside a box it opened).
+    bool isDispatching() const { return m_bDispatching != 0; }
+    // The "Set IP" prompt is on view, or its probe waits for an answer.
+    bool isSetIpPending() const { return m_bSetIpPending; }
+    // The "Set IP" prompt is on view and its address not applied yet.
+    bool isAddressEntry() const { return m_bAddressEntry; }
+    // The entry edit takes the password of the phone being logged into.
+    bool isPasswordPending() const { return m_bPasswordPending; }
+    // The entry edit takes console lines for the phone's Linux console.
+    bool isConsoleMode() const { return m_bConsoleMode; }
+    // A search's end may still connect to the one free phone by itself.
+    bool isAutoConnect() const { return m_bAutoConnect; }
+    // The slider was moved within the last half second; the phone's volume waits.
+    bool isVolumeDragging() const { return m_bVolumeDrag; }
+    // Attached to one phone as its private controller.
+    bool isPrivateController() const { return m_nPrivateController != 0; }
+    FaceMode faceMode() const { return static_cast<FaceMode>(m_nFaceMode); }
+    // The controller identity: the first adapter's MAC as text.
+    const std::string& localMac() const { return m_szLocalMac; }
+    // The password typed for the phone being logged into (at most 29 characters).
+    const std::string& password() const { return m_szPassword; }
+    // The console's collected output.
+    const std::string& consoleText() const { return m_strLinuxResponse; }
+    // The last answer to the phone's text prompt.
+    int inputButton() const { return m_nInputButton; }
+    const std::string& inputText() const { return m_strInputText; }
+
+    // The tables. Rows count from 0; a row past the count reads as an empty record.
+    int deviceCount() const { return m_nDeviceCount; }
+    const DeviceEntry& device(int row) const;
+    int phonebookCount() const { return m_nPhonebookCount; }
+    const PhonebookEntry& phonebookEntry(int row) const;
+    int callLogCount() const { return m_nCallLogCount; }
+    const CallLogEntry& callLogEntry(int row) const;
+    int menuCount() const { return m_nMenuCount; }
+    int privateContactCount() const { return m_nPrivateContactCount; }
+    const PhonebookEntry& privateContact(int row) const;
+    // Whether the phonebook's and the call log's stores have taken memory yet.
+    bool isPhonebookStoreAllocated() const { return m_Phonebook.allocated(); }
+    bool isCallLogStoreAllocated() const { return m_CallLog.allocated(); }
+    // The selected rows of the phonebook and the call log: -1 for none.
+    int contactSelection() const { return m_nContactSel; }
+    int callSelection() const { return m_nCallSel; }
+
+    static constexpr int kMaxDevices = 20;
+    static constexpr int kMaxPrivateContacts = 1000;
+    static constexpr std::size_t kMaxConsoleOutput = 64 * 1024;
+
+    // Shortens the keep-alive period, so tests see "ALIVE:" without waiting a minute; the
+    // program never changes it.
+    void setKeepAlivePeriodForTest(unsigned ms) { m_nKeepAliveMs = ms; }
+
+  private:
     // --- The state record ----------------------------------------------------------------
     int m_bDispatching = 0;
     bool m_bHook = false;
@@ -189,12 +246,10 @@ class CDialerDlg : public DatagramSink {
     int m_nCallSel = -1;
     int m_nFaceMode = FaceMenu;
 
-    static constexpr int kMaxDevices = 20;
     std::array<DeviceEntry, kMaxDevices> m_Devices{};
     int m_nDeviceCount = 0;
     int s_nPendingDevice = 0;
 
-    static constexpr int kMaxPrivateContacts = 1000;
     RecordTable<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts;
     int m_nPrivateContactCount = 0;
 
@@ -205,19 +260,16 @@ class CDialerDlg : public DatagramSink {
     int m_nMenuCount = 0;
 
     std::string m_strLinuxResponse; // at most kMaxConsoleOutput and the cut notice
-    static constexpr std::size_t kMaxConsoleOutput = 64 * 1024;
-    std::string m_szPassword;   // at most 29 characters
-    std::string m_szLocalMac;   // 17 characters
-    std::string m_strStartAddr; // asked instead of the first search; empty once asked
+    std::string m_szPassword;       // at most 29 characters
+    std::string m_szLocalMac;       // 17 characters
+    std::string m_strStartAddr;     // asked instead of the first search; empty once asked
     std::string m_strInputText;
     int m_nInputButton = 0;
     std::string m_strEntry; // the entry text, kept in step with the entry edit
 
-    // The keep-alive period. Only tests shorten it, to see "ALIVE:" without waiting a
-    // minute; the program never changes it.
+    // The keep-alive period; only tests shorten it.
     unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
 
-  private:
     // Follows console mode once an event's handler has ended, however it ended.
     struct EventScope {
         CDialerDlg& dlg;
@@ -275,6 +327,7 @@ class CDialerDlg : public DatagramSink {
     void ReleaseOldDeviceIfOther(const std::string& newAddr);
     void SetLinkPrompt(const std::string& text);
     void EndAddressEntry();
+    void EndPasswordEntry();
     void WithdrawEntryPrompt();
     void EndApplyKey();
 

@@ -56,14 +56,14 @@ void ShowEntryForApply(FaceModel& face, std::size_t maxLength) {
     face.Show(Ctl::F3, false);
 }
 
-// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
-void EndPasswordEntry(CDialerDlg& dlg) {
-    dlg.m_bPasswordPending = false;
-    dlg.Face().SetPassword(Ctl::EntryEdit, false);
-    dlg.Face().SetLimitText(Ctl::EntryEdit, 0);
-}
-
 } // namespace
+
+// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
+void CDialerDlg::EndPasswordEntry() {
+    m_bPasswordPending = false;
+    m_face.SetPassword(Ctl::EntryEdit, false);
+    m_face.SetLimitText(Ctl::EntryEdit, 0);
+}
 
 // --- Discovery -----------------------------------------------------------------------------
 
@@ -221,7 +221,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
         if (m_bSetIpPending || m_bPasswordPending) {
             m_bSetIpPending = false;
             EndAddressEntry();
-            EndPasswordEntry(*this);
+            EndPasswordEntry();
             m_face.Show(Ctl::EntryEdit, false);
         }
         index = row;
@@ -230,7 +230,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
         EndAddressEntry();
         index = 0;
     } else if (m_bPasswordPending) {
-        EndPasswordEntry(*this);
+        EndPasswordEntry();
         index = s_nPendingDevice;
     }
     EndApplyKey();
@@ -315,7 +315,7 @@ void CDialerDlg::OnApplyPassword() {
 
 void CDialerDlg::OnSetIp() {
     // The address prompt replaces a password prompt.
-    if (m_bPasswordPending) EndPasswordEntry(*this);
+    if (m_bPasswordPending) EndPasswordEntry();
 
     SetLinkPrompt("");
     m_face.Show(Ctl::DisplayLine0, false);
@@ -341,7 +341,7 @@ void CDialerDlg::WithdrawEntryPrompt() {
         EndAddressEntry();
         m_bSetIpPending = false;
     }
-    if (m_bPasswordPending) EndPasswordEntry(*this);
+    if (m_bPasswordPending) EndPasswordEntry();
     // What was typed for the prompt goes with it, and line 0 gets back the place the
     // prompt took.
     m_strEntry.clear();
