@@ -55,7 +55,7 @@ TEST(Screens, EachScreenShowsItsControls) {
         for (int id : c.hidden)
             rig.face().Show(id, true);
         ((*rig.dlg).*c.show)();
-        EXPECT_EQ(rig.dlg->faceMode(), c.mode);
+        EXPECT_EQ(ScreenOnView(rig.face()), c.mode);
         for (int id : c.shown)
             EXPECT_TRUE(rig.face().IsVisible(id)) << id;
         for (int id : c.hidden)

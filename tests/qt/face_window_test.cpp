@@ -333,7 +333,6 @@ TEST(FaceWindow, AListClickDeliversTheRowAndNoRowBelowTheLast) {
     const QPoint onRow1 = tree->visualRect(tree->model()->index(1, 1)).center();
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onRow1);
     QTest::qWait(20);
-    EXPECT_EQ(dlg.contactSelection(), 1);
     EXPECT_TRUE(r.sentText(proto::FormatSelect(1)));
     EXPECT_EQ(r.widget<QLineEdit>(Ctl::EntryEdit)->text(), QStringLiteral("201"));
 
@@ -341,8 +340,15 @@ TEST(FaceWindow, AListClickDeliversTheRowAndNoRowBelowTheLast) {
     ASSERT_FALSE(tree->indexAt(belowRows).isValid());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, belowRows);
     QTest::qWait(20);
-    EXPECT_EQ(dlg.contactSelection(), -1);
     EXPECT_TRUE(r.sent().empty());
+    // The click below the rows dropped the pick: the second half of a double click on
+    // row 1 dials nothing, until a click on row 1 picks it again.
+    r.change([&] { dlg.OnListActivate(Ctl::PhonebookList, 1, true); });
+    EXPECT_TRUE(r.sent().empty());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onRow1);
+    QTest::qWait(20);
+    r.change([&] { dlg.OnListActivate(Ctl::PhonebookList, 1, true); });
+    EXPECT_TRUE(r.sentText(proto::FormatDial("201")));
 }
 
 TEST(FaceWindow, EnterSendsTheEntryOnlyFromTheEntryEdit) {

@@ -260,29 +260,9 @@ void CDialerDlg::SendCommand(std::string_view text) {
     m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
 }
 
-namespace {
-// A row inside the count, or an empty record.
-template <typename Record, typename Table>
-const Record& RowOrEmpty(const Table& table, int count, int row) {
-    static const Record kEmpty{};
-    return row >= 0 && row < count ? table[static_cast<std::size_t>(row)] : kEmpty;
-}
-} // namespace
-
 const DeviceEntry& CDialerDlg::device(int row) const {
-    return RowOrEmpty<DeviceEntry>(m_Devices, m_nDeviceCount, row);
-}
-
-const PhonebookEntry& CDialerDlg::phonebookEntry(int row) const {
-    return RowOrEmpty<PhonebookEntry>(m_Phonebook, m_nPhonebookCount, row);
-}
-
-const CallLogEntry& CDialerDlg::callLogEntry(int row) const {
-    return RowOrEmpty<CallLogEntry>(m_CallLog, m_nCallLogCount, row);
-}
-
-const PhonebookEntry& CDialerDlg::privateContact(int row) const {
-    return RowOrEmpty<PhonebookEntry>(m_PrivateContacts, m_nPrivateContactCount, row);
+    static const DeviceEntry kEmpty{};
+    return row >= 0 && row < m_nDeviceCount ? m_Devices[static_cast<std::size_t>(row)] : kEmpty;
 }
 
 void CDialerDlg::ReadEntry() {

@@ -170,52 +170,28 @@ class CDialerDlg : public DatagramSink {
     void UploadPrivateContacts();
 
     // --- What the state record shows the shells -------------------------------------------
-    // The hook flag: set by the phone's "HOOK: ON", while set the keypad types into the
-    // entry edit instead of sending its keys.
-    bool isHookOn() const { return m_bHook; }
-    // A received message is being handled (also inside a box it opened).
-    bool isDispatching() const { return m_bDispatching != 0; }
-    // The "Set IP" prompt is on view, or its probe waits for an answer.
-    bool isSetIpPending() const { return m_bSetIpPending; }
     // The "Set IP" prompt is on view and its address not applied yet.
     bool isAddressEntry() const { return m_bAddressEntry; }
     // The entry edit takes the password of the phone being logged into.
     bool isPasswordPending() const { return m_bPasswordPending; }
     // The entry edit takes console lines for the phone's Linux console.
     bool isConsoleMode() const { return m_bConsoleMode; }
-    // A search's end may still connect to the one free phone by itself.
-    bool isAutoConnect() const { return m_bAutoConnect; }
-    // The slider was moved within the last half second; the phone's volume waits.
-    bool isVolumeDragging() const { return m_bVolumeDrag; }
     // Attached to one phone as its private controller.
     bool isPrivateController() const { return m_nPrivateController != 0; }
-    FaceMode faceMode() const { return static_cast<FaceMode>(m_nFaceMode); }
     // The controller identity: the first adapter's MAC as text.
     const std::string& localMac() const { return m_szLocalMac; }
     // The password typed for the phone being logged into (at most 29 characters).
     const std::string& password() const { return m_szPassword; }
-    // The console's collected output.
-    const std::string& consoleText() const { return m_strLinuxResponse; }
-    // The last answer to the phone's text prompt.
-    int inputButton() const { return m_nInputButton; }
-    const std::string& inputText() const { return m_strInputText; }
 
-    // The tables. Rows count from 0; a row past the count reads as an empty record.
+    // The device table (rows from 0; a row outside it reads as an empty entry) and the
+    // counts of the lists the phone sent.
     int deviceCount() const { return m_nDeviceCount; }
     const DeviceEntry& device(int row) const;
     int phonebookCount() const { return m_nPhonebookCount; }
-    const PhonebookEntry& phonebookEntry(int row) const;
     int callLogCount() const { return m_nCallLogCount; }
-    const CallLogEntry& callLogEntry(int row) const;
-    int menuCount() const { return m_nMenuCount; }
-    int privateContactCount() const { return m_nPrivateContactCount; }
-    const PhonebookEntry& privateContact(int row) const;
     // Whether the phonebook's and the call log's stores have taken memory yet.
     bool isPhonebookStoreAllocated() const { return m_Phonebook.allocated(); }
     bool isCallLogStoreAllocated() const { return m_CallLog.allocated(); }
-    // The selected rows of the phonebook and the call log: -1 for none.
-    int contactSelection() const { return m_nContactSel; }
-    int callSelection() const { return m_nCallSel; }
 
     static constexpr int kMaxDevices = 20;
     static constexpr int kMaxPrivateContacts = 1000;
