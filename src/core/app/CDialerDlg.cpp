@@ -265,12 +265,12 @@ const DeviceEntry& CDialerDlg::device(int row) const {
     return row >= 0 && row < m_nDeviceCount ? m_Devices[static_cast<std::size_t>(row)] : kEmpty;
 }
 
-void CDialerDlg::ReadEntry() {
-    m_strEntry = m_face.Text(Ctl::EntryEdit);
+const std::string& CDialerDlg::EntryText() const {
+    return m_face.Text(Ctl::EntryEdit);
 }
 
-void CDialerDlg::WriteEntry() {
-    m_face.SetText(Ctl::EntryEdit, m_strEntry);
+void CDialerDlg::SetEntryText(const std::string& text) {
+    m_face.SetText(Ctl::EntryEdit, text);
 }
 
 void CDialerDlg::HideContactEditor() {

@@ -241,7 +241,6 @@ class CDialerDlg : public DatagramSink {
     std::string m_strStartAddr;     // asked instead of the first search; empty once asked
     std::string m_strInputText;
     int m_nInputButton = 0;
-    std::string m_strEntry; // the entry text, kept in step with the entry edit
 
     // The keep-alive period; only tests shorten it.
     unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
@@ -255,8 +254,10 @@ class CDialerDlg : public DatagramSink {
     // Face helpers.
     void InitFace();
     void ReadSettings();
-    void ReadEntry();  // entry edit -> entry text
-    void WriteEntry(); // entry text -> entry edit
+    // The entry text lives in the entry edit's face control alone: the shell copies what
+    // the user types there before a handler runs, and the window shows what is set.
+    const std::string& EntryText() const;
+    void SetEntryText(const std::string& text);
     void HideContactEditor();
     // True while the entry edit takes a password or an address for F2's "Apply".
     bool EntryTakesPrompt() const { return m_bAddressEntry || m_bPasswordPending; }
