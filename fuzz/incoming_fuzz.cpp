@@ -80,10 +80,10 @@ const int kCommands[] = {Ctl::Key1,
 
 void CheckBounds(test::DialerRig& rig) {
     CDialerDlg& d = *rig.dlg;
-    if (d.m_nDeviceCount < 0 || d.m_nDeviceCount > CDialerDlg::kMaxDevices) std::abort();
-    if (d.m_nPhonebookCount < 0 || d.m_nPhonebookCount >= proto::kPhonebookCapacity) std::abort();
-    if (d.m_nCallLogCount < 0 || d.m_nCallLogCount >= proto::kCallLogCapacity) std::abort();
-    if (d.m_szPassword.size() > proto::Width::Password) std::abort();
+    if (d.deviceCount() < 0 || d.deviceCount() > CDialerDlg::kMaxDevices) std::abort();
+    if (d.phonebookCount() < 0 || d.phonebookCount() >= proto::kPhonebookCapacity) std::abort();
+    if (d.callLogCount() < 0 || d.callLogCount() >= proto::kCallLogCapacity) std::abort();
+    if (d.password().size() > proto::Width::Password) std::abort();
     if (d.Socket().DeviceAddr().size() > UdpSocket::kAddrCapacity) std::abort();
     for (const test::SentDatagram& sent : rig.socket.sent) {
         const std::string text = sent.Text();

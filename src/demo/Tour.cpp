@@ -115,7 +115,7 @@ int RunTour(const QString& outDir) {
     QPixmap boxShot;
     boxes.onSeen(
         [&](QWidget*, const ModalWatch::Seen&) { boxShot = ScreenPicture(dialer.window()); });
-    const QString mac = QString::fromStdString(dialer.dialog().m_szLocalMac);
+    const QString mac = QString::fromStdString(dialer.dialog().localMac());
 
     // Waits for the window to show `text` on control `id`.
     auto shows = [&](int id, const QString& text, int ms = 5000) {

@@ -1,12 +1,12 @@
 #include "DialerSession.h"
 
-#include "CallNotifier.h"
-#include "DialerWindow.h"
-#include "ListSearch.h"
-#include "ModelText.h"
 #include "CDialerDlg.h"
 #include "CRecentNumbers.h"
+#include "CallNotifier.h"
+#include "DialerWindow.h"
 #include "FaceIds.h"
+#include "ListSearch.h"
+#include "ModelText.h"
 #include "Protocol.h"
 
 #include <QAbstractItemView>
@@ -68,14 +68,14 @@ void DialerSession::dial(const QString& number) {
 void DialerSession::dialWaiting() {
     orvane::CDialerDlg& dialog = m_window.dialog();
     // The console's line and a prompt's answer use the entry too: the number waits.
-    if (m_waiting.isEmpty() || m_dialQueued || !dialog.IsControlling() || dialog.m_bConsoleMode)
+    if (m_waiting.isEmpty() || m_dialQueued || !dialog.IsControlling() || dialog.isConsoleMode())
         return;
     // From the event loop, not inside the handler that made the phone ours.
     m_dialQueued = true;
     QTimer::singleShot(0, this, [this] {
         m_dialQueued = false;
         orvane::CDialerDlg& dlg = m_window.dialog();
-        if (m_waiting.isEmpty() || !dlg.IsControlling() || dlg.m_bConsoleMode) return;
+        if (m_waiting.isEmpty() || !dlg.IsControlling() || dlg.isConsoleMode()) return;
         const std::string number = modeltext::toModel(m_waiting);
         m_waiting.clear();
         m_window.callCore([&dlg, &number] {
@@ -97,8 +97,8 @@ void DialerSession::refreshCompletion() {
     const orvane::CDialerDlg& dialog = m_window.dialog();
     const QString text = m_entry->text();
     const bool offered = m_entry->hasFocus() && m_entry->isVisible() && !text.isEmpty() &&
-                         m_entry->echoMode() == QLineEdit::Normal && !dialog.m_bConsoleMode &&
-                         !dialog.m_bAddressEntry && !dialog.m_bPasswordPending;
+                         m_entry->echoMode() == QLineEdit::Normal && !dialog.isConsoleMode() &&
+                         !dialog.isAddressEntry() && !dialog.isPasswordPending();
     QStringList numbers;
     if (offered) {
         for (const std::string& n : m_recent.Numbers()) {
@@ -119,7 +119,7 @@ void DialerSession::entryMenu(const QPoint& at) {
     QMenu* menu = m_entry->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const orvane::CDialerDlg& dialog = m_window.dialog();
-    if (!dialog.m_bConsoleMode && !dialog.m_bAddressEntry && !dialog.m_bPasswordPending) {
+    if (!dialog.isConsoleMode() && !dialog.isAddressEntry() && !dialog.isPasswordPending()) {
         menu->addSeparator();
         QMenu* recent = menu->addMenu(QStringLiteral("Recent Numbers"));
         recent->setEnabled(!m_recent.Numbers().empty());

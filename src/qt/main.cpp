@@ -143,7 +143,7 @@ int main(int argc, char* argv[]) {
     if (!options.connectAddress.isEmpty())
         dialog.SetStartAddress(options.connectAddress.toStdString());
     dialer.init(options.privateContacts.toStdString());
-    if (!options.connectAddress.isEmpty() && dialog.m_nPrivateController != 0)
+    if (!options.connectAddress.isEmpty() && dialog.isPrivateController())
         std::fprintf(stderr,
                      "orvane-dialer: attached as private controller to %s; --connect %s is "
                      "not used (Devices > Release Private attached Device ends it)\n",

@@ -67,7 +67,7 @@ void DialerAdapter::socketWritable() {
 }
 
 bool DialerAdapter::privateController() const {
-    return m_dialog.m_nPrivateController != 0;
+    return m_dialog.isPrivateController();
 }
 
 std::string DialerAdapter::deviceAddress() const {

@@ -16,22 +16,27 @@ TEST(Startup, PlainControllerSearchesAfterHalfASecondAndEndsThreeAndAHalfLater) 
     EXPECT_EQ(rig.timers.Period(Timer::Connect), 500u);
     EXPECT_EQ(rig.timers.Period(Timer::SearchEnd), 3500u);
     EXPECT_EQ(rig.face().Caption(), "Orvane's SIP Dialer");
-    EXPECT_EQ(rig.dlg->m_nFaceMode, FaceMenu);
     EXPECT_EQ(rig.face().Focus(), Ctl::DisplayLine0);
     EXPECT_TRUE(rig.Sent().empty()) << "nothing goes out before the first timer";
+    // The dialer starts on the menu screen: the device's "SHOW_LIST:" shows the menu list.
+    rig.Address();
+    rig.Receive("SHOW_LIST:");
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceMenu);
 }
 
 TEST(Startup, IdentityIsTheFirstAdaptersAddressOrZeros) {
     DialerRig rig;
     rig.Init();
-    EXPECT_EQ(rig.dlg->m_szLocalMac, "00:1A:2B:3C:4D:5E");
+    rig.Fire(Timer::Connect); // the search carries the identity
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"ORVN: 00:1A:2B:3C:4D:5E\n"});
     ASSERT_EQ(rig.platform.stdoutLines.size(), 1u);
     EXPECT_EQ(rig.platform.stdoutLines[0], "Address: 10.77.0.1, mac: 00:1A:2B:3C:4D:5E\n");
 
     DialerRig bare;
     bare.platform.adapter.reset();
     bare.Init();
-    EXPECT_EQ(bare.dlg->m_szLocalMac, "00:00:00:00:00:00");
+    bare.Fire(Timer::Connect);
+    EXPECT_EQ(bare.Sent(), std::vector<std::string>{"ORVN: 00:00:00:00:00:00\n"});
     EXPECT_TRUE(bare.platform.stdoutLines.empty());
 }
 
@@ -104,10 +109,13 @@ TEST(Startup, StoredSettingsAreRead) {
         DialerRig rig;
         c.store(rig.settings);
         rig.Init();
-        EXPECT_EQ(rig.dlg->m_nNameFirst, c.nameFirst);
-        EXPECT_EQ(rig.dlg->m_nPrivateController, c.privateController);
         EXPECT_EQ(rig.dlg->Socket().DeviceAddr(), c.address);
         EXPECT_EQ(rig.face().IsMenuChecked(Menu::NameFirst), c.nameFirst != 0);
+        // A private controller logs into its phone at the first timer instead of searching.
+        rig.Fire(Timer::Connect);
+        const std::vector<std::string> sent = rig.Sent();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].rfind("LOGIN:", 0) == 0, c.privateController != 0) << sent[0];
     }
 }
 
@@ -224,7 +232,9 @@ TEST(Receive, FourThousandBytesArriveWhole) {
     std::string text = "LINUX: " + std::string(4000 - 7, 'x');
     rig.Receive("LINUX_START:");
     rig.Receive(text);
-    EXPECT_EQ(rig.dlg->m_strLinuxResponse.size(), 4000u - 7);
+    rig.Receive("LINUX_END:"); // the answer box shows what arrived
+    ASSERT_EQ(rig.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(rig.dialogs.boxes[0].text.size(), 4000u - 7);
 }
 
 // Anyone on the network can send these; none may cost the dialer its socket or put up a
@@ -280,7 +290,7 @@ TEST(Receive, MessageArrivingDuringAPromptIsHandledAtOnceWithoutSleeping) {
     EXPECT_TRUE(rig.platform.sleeps.empty());
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "inside");
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine2), "later");
-    EXPECT_EQ(rig.dlg->m_bDispatching, 0);
+    EXPECT_TRUE(rig.HandlesAtOnce());
 }
 
 TEST(Closing, CloseBoxAndEscapeReleaseThePhoneUnlessPrivate) {
@@ -299,9 +309,9 @@ TEST(Closing, CloseBoxAndEscapeReleaseThePhoneUnlessPrivate) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DialerRig rig;
+        rig.settings.SetDword(kValuePrivateController, static_cast<unsigned>(c.privateController));
         rig.Init();
         rig.Address();
-        rig.dlg->m_nPrivateController = c.privateController;
         ((*rig.dlg).*c.close)();
         EXPECT_TRUE(rig.dlg->IsEnded());
         const auto sent = rig.Sent();

@@ -25,6 +25,12 @@ class Console : public ::testing::Test {
             rig.Receive(m);
     }
     const std::vector<test::ShownBox>& Boxes() { return rig.dialogs.boxes; }
+    // The answer collected so far: a further "LINUX_END:" shows it again.
+    std::string Collected() {
+        rig.dialogs.duringModal = nullptr;
+        rig.Receive("LINUX_END:");
+        return Boxes().empty() ? std::string() : Boxes().back().text;
+    }
 
     DialerRig rig;
 };
@@ -53,7 +59,7 @@ TEST_F(Console, AnswerIsCollectedVerbatimAndShownInOneBox) {
         EXPECT_EQ(Boxes()[0].buttons, MsgButtons::Ok);
         EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
         EXPECT_TRUE(Boxes()[0].owned);
-        EXPECT_EQ(rig->m_strLinuxResponse, c.shown) << "the text stays after the box";
+        EXPECT_EQ(Collected(), c.shown) << "the text stays after the box";
         EXPECT_TRUE(rig.Sent().empty());
     }
 }
@@ -69,7 +75,7 @@ TEST_F(Console, FragmentsWithoutAStartAddToThePreviousAnswer) {
 
 TEST_F(Console, MessagesArrivingWhileTheBoxIsOpenAreHandledAtOnce) {
     rig.dialogs.duringModal = [&] {
-        EXPECT_EQ(rig->m_bDispatching, 0);
+        EXPECT_TRUE(rig.HandlesAtOnce());
         rig.Receive("DISP: 1 behind the box");
         // A second command's answer: its start empties the text, its end opens a box
         // above the first, which keeps showing the first answer.
@@ -83,8 +89,8 @@ TEST_F(Console, MessagesArrivingWhileTheBoxIsOpenAreHandledAtOnce) {
     ASSERT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(Boxes()[0].text, "first\n");
     EXPECT_EQ(Boxes()[1].text, "second\n");
-    EXPECT_EQ(rig->m_strLinuxResponse, "second\n");
-    EXPECT_EQ(rig->m_bDispatching, 0);
+    EXPECT_TRUE(rig.HandlesAtOnce());
+    EXPECT_EQ(Collected(), "second\n");
 }
 
 TEST_F(Console, OpenBoxKeepsItsTextWhileFragmentsArrive) {
@@ -92,7 +98,7 @@ TEST_F(Console, OpenBoxKeepsItsTextWhileFragmentsArrive) {
     Run({"LINUX_START:", "LINUX: early\n", "LINUX_END:"});
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "early\n");
-    EXPECT_EQ(rig->m_strLinuxResponse, "early\nlate\n");
+    EXPECT_EQ(Collected(), "early\nlate\n");
 }
 
 // --- Console mode ----------------------------------------------------------------------

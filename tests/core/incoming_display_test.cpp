@@ -11,6 +11,7 @@ namespace orvane {
 namespace {
 
 using test::DialerRig;
+using test::ScreenOnView;
 
 class Incoming : public ::testing::Test {
   protected:
@@ -42,15 +43,15 @@ TEST_F(Incoming, MessagesThatMatchNoKeywordLeaveNoTrace) {
         EXPECT_EQ(face().Version(), before);
         EXPECT_TRUE(rig.Sent().empty());
         EXPECT_TRUE(rig.dialogs.boxes.empty());
-        EXPECT_EQ(rig->m_bDispatching, 0);
+        EXPECT_TRUE(rig.HandlesAtOnce());
     }
 }
 
 TEST_F(Incoming, DispatchingFlagIsClearedWhenAHandlerThrows) {
     rig.dialogs.duringModal = [] { throw std::runtime_error("shell failed"); };
     EXPECT_THROW(rig->OnDeviceMessage("INPUT: 1 Name?;OK;Cancel;"), std::runtime_error);
-    EXPECT_EQ(rig->m_bDispatching, 0);
     // The next message is dispatched at once: no hold-off.
+    EXPECT_TRUE(rig.HandlesAtOnce());
     rig.Receive("DISP: 1 after");
     EXPECT_TRUE(rig.platform.sleeps.empty());
     EXPECT_EQ(Text(Ctl::DisplayLine1), "after");
@@ -61,17 +62,18 @@ TEST_F(Incoming, DispatchingFlagIsClearedWhenAHandlerThrows) {
 TEST_F(Incoming, HookOnShowsTheDialpadWithoutAskingForTheDisplay) {
     face().UserSetText(Ctl::EntryEdit, "0123");
     rig.Receive("HOOK: ON and more");
-    EXPECT_TRUE(rig->m_bHook);
-    EXPECT_EQ(rig->m_nFaceMode, FaceDialpad);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceDialpad);
     EXPECT_TRUE(Visible(Ctl::Key5));
     EXPECT_EQ(Text(Ctl::EntryEdit), "");
     EXPECT_TRUE(rig.Sent().empty()) << "the device asked for the dial pad: no DISP:";
-    EXPECT_TRUE(rig->m_bDialpadNotify) << "a later SEND must ask for the display again";
+    EXPECT_TRUE(rig.KeypadTypesLocally());
+    rig->ShowDialpadScreen(); // as a later SEND shows it
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"}) << "asks for the display again";
 
     const std::uint64_t before = face().Version();
     rig.Receive("HOOK: OFF");
-    EXPECT_FALSE(rig->m_bHook);
     EXPECT_EQ(face().Version(), before);
+    EXPECT_FALSE(rig.KeypadTypesLocally());
 }
 
 // --- Display lines ---------------------------------------------------------------------------
@@ -407,7 +409,7 @@ TEST_F(Incoming, VolumeScreenShowsTheSliderAtTheDevicesLevel) {
     face().Show(Ctl::EntryEdit, true);
     face().Show(Ctl::VolPlus, false);
     rig.Receive("VOL: 9 40 Ringer volume");
-    EXPECT_EQ(rig->m_nFaceMode, FaceVolume);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceVolume);
     EXPECT_EQ(Text(Ctl::DisplayLine1), "Ringer volume");
     EXPECT_TRUE(Visible(Ctl::DisplayLine1));
     EXPECT_FALSE(Visible(Ctl::EntryEdit));
@@ -429,7 +431,8 @@ TEST_F(Incoming, VolumeScreenShowsTheSliderAtTheDevicesLevel) {
 
 TEST_F(Incoming, VolumeDuringADragLeavesTheSliderWhereTheUserHasIt) {
     face().UserSetSliderPos(Ctl::VolumeSlider, 70);
-    rig->m_bVolumeDrag = true;
+    rig->OnVolumeSlider(); // the user drags the thumb
+    ASSERT_EQ(rig.Sent(), std::vector<std::string>{"VOL: 70"});
     rig.Receive("VOL: 1 20 Volume 20");
     EXPECT_EQ(face().Get(Ctl::VolumeSlider).pos, 70);
     EXPECT_TRUE(Visible(Ctl::VolumeSlider));
@@ -443,22 +446,25 @@ TEST_F(Incoming, VolumeDuringADragLeavesTheSliderWhereTheUserHasIt) {
 TEST_F(Incoming, VolumeThatFailsToParseOnlySwitchesTheMode) {
     for (const char* msg : {"VOL: 1 loud", "VOL: 1", "VOL:", "VOL: x 10 t"}) {
         SCOPED_TRACE(msg);
-        rig->m_nFaceMode = FaceMenu;
+        rig->ShowPhonebookScreen();
         const std::uint64_t before = face().Version();
         rig.Receive(msg);
-        EXPECT_EQ(rig->m_nFaceMode, FaceVolume);
         EXPECT_EQ(face().Version(), before);
+        // On the volume screen now: F3 goes to the menu screen first.
+        rig->OnCommand(Ctl::F3);
+        EXPECT_EQ(ScreenOnView(rig.face()), FaceMenu);
+        rig.Sent();
     }
 }
 
 TEST_F(Incoming, VolumeScreenClosesTheContactEditor) {
     rig.Receive("ADD:");
-    ASSERT_EQ(rig->m_nFaceMode, FaceContactEditor);
+    ASSERT_EQ(ScreenOnView(rig.face()), FaceContactEditor);
     ASSERT_TRUE(Visible(Ctl::NameEdit));
     rig.Receive("VOL: 1 30 Volume");
     for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})
         EXPECT_FALSE(Visible(id)) << id;
-    EXPECT_EQ(rig->m_nFaceMode, FaceVolume);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceVolume);
 
     // Also when the message itself is unreadable: the mode no longer says "editor".
     rig.Receive("ADD:");
@@ -478,7 +484,9 @@ TEST_F(Incoming, ShowNavHidesTheListsAndShowsTheDisplay) {
     for (int id : {Ctl::DisplayLine0, Ctl::DisplayLine1, Ctl::DisplayLine2, Ctl::DisplayLine3,
                    Ctl::VolPlus, Ctl::VolMinus})
         EXPECT_TRUE(Visible(id));
-    EXPECT_EQ(rig->m_nFaceMode, FaceMenu);
+    // Still the menu screen: the device's "SHOW_LIST:" brings its list back.
+    rig.Receive("SHOW_LIST:");
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceMenu);
 }
 
 TEST_F(Incoming, ShowMuteShowsTheKeyForAnyValueButZero) {
@@ -531,9 +539,7 @@ TEST_F(Incoming, TextPromptAnswersWithTheButtonAndTheText) {
         EXPECT_EQ(shown.initialText, c.expected.initialText);
         const std::string reply =
             c.reply ? c.reply : "INPUT: 1 " + std::string(30, 'z'); // the reply fits its line
-        EXPECT_EQ(rig.Sent(), std::vector<std::string>{reply});
-        EXPECT_EQ(rig->m_nInputButton, c.answer.button);
-        EXPECT_EQ(rig->m_strInputText, c.answer.text);
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>{reply});     // the button and the text
     }
 }
 
@@ -554,7 +560,7 @@ TEST_F(Incoming, APromptArrivingDuringAnotherWaitsForItAndRepliesKeepOrder) {
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"INPUT: 1 first", "INPUT: 2 second"}));
     EXPECT_EQ(Text(Ctl::DisplayLine1), "behind the prompt");
     EXPECT_TRUE(rig.platform.sleeps.empty());
-    EXPECT_EQ(rig->m_bDispatching, 0);
+    EXPECT_TRUE(rig.HandlesAtOnce());
 }
 
 } // namespace

@@ -9,6 +9,7 @@ namespace orvane {
 namespace {
 
 using test::DialerRig;
+using test::ScreenOnView;
 
 // "PBOOK: <sel> " and items "<k> <number> <name>;" for k in [first, last].
 std::string Pbook(int sel, int first, int last) {
@@ -32,6 +33,27 @@ class Lists : public ::testing::Test {
     }
     FaceModel& face() { return rig.face(); }
     int Rows(int list) { return face().ListRowCount(list); }
+    // How many records the dialer holds, seen where the device's next continuation goes
+    // on: item count + 1 adds exactly one row, which shows that item.
+    void ExpectContinuesAfter(int list, int count) {
+        const int rows = Rows(list);
+        const std::string k = std::to_string(count + 1);
+        rig.Receive(list == Ctl::PhonebookList ? "PBOOK: -1 " + k + " 1 Next;"
+                                               : "CALLS: -1 " + k + " 1 1 Next D T 1s;");
+        ASSERT_EQ(Rows(list), rows + 1) << "after " << count;
+        EXPECT_EQ(Row(face(), list, rows)[1], "Next") << "after " << count;
+    }
+    // The menu rows a click selects on the device: each shown row, none past them.
+    void ExpectMenuClicksSelect(int rows) {
+        rig.Sent();
+        for (int r = 0; r <= rows; ++r) {
+            rig->OnListClick(Ctl::MenuList, r);
+            const std::vector<std::string> want =
+                r < rows ? std::vector<std::string>{"SELECT: " + std::to_string(r)}
+                         : std::vector<std::string>{};
+            EXPECT_EQ(rig.Sent(), want) << r;
+        }
+    }
 
     DialerRig rig;
 };
@@ -44,7 +66,6 @@ TEST_F(Lists, LongPhonebookArrivesInSeveralDatagramsAndRestartsAtItemOne) {
     rig.Receive(Pbook(-1, 51, 100));
     rig.Receive(Pbook(-1, 101, 120));
     ASSERT_EQ(Rows(Ctl::PhonebookList), 120);
-    EXPECT_EQ(rig->m_nPhonebookCount, 120);
     for (int r : {0, 49, 50, 99, 119}) {
         SCOPED_TRACE(r);
         const std::string k = std::to_string(r + 1);
@@ -53,17 +74,18 @@ TEST_F(Lists, LongPhonebookArrivesInSeveralDatagramsAndRestartsAtItemOne) {
     }
     // Continuations only append: a view never has to rebuild the list.
     EXPECT_EQ(face().List(Ctl::PhonebookList).resetCount, resets);
+    ExpectContinuesAfter(Ctl::PhonebookList, 120);
 
     rig.Receive(Pbook(-1, 1, 3));
     EXPECT_EQ(Rows(Ctl::PhonebookList), 3);
-    EXPECT_EQ(rig->m_nPhonebookCount, 3);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 2),
               (std::vector<std::string>{"3", "Contact 3", "553"}));
+    ExpectContinuesAfter(Ctl::PhonebookList, 3);
 }
 
 TEST_F(Lists, PhonebookMessageShowsThePhonebookScreen) {
     rig.Receive(Pbook(-1, 1, 4));
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(ScreenOnView(rig.face()), FacePhonebook);
     EXPECT_TRUE(face().IsVisible(Ctl::PhonebookList));
     EXPECT_EQ(face().Focus(), Ctl::PhonebookList);
     EXPECT_EQ(face().List(Ctl::PhonebookList).selected, -1);
@@ -73,9 +95,9 @@ TEST_F(Lists, PhonebookMessageShowsThePhonebookScreen) {
     // The shortest message, "PBOOK: -1 " (10 characters), is an empty phonebook.
     rig.Receive("PBOOK: -1 ");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 0);
-    EXPECT_EQ(rig->m_nPhonebookCount, 0);
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(ScreenOnView(rig.face()), FacePhonebook);
     EXPECT_FALSE(face().IsEnabled(Ctl::Send));
+    ExpectContinuesAfter(Ctl::PhonebookList, 0);
 }
 
 TEST_F(Lists, PhonebookSelectsTheDevicesRow) {
@@ -124,19 +146,25 @@ TEST_F(Lists, PhonebookItemsOutsideTheStoreEndTheReading) {
         ASSERT_EQ(Rows(Ctl::PhonebookList), static_cast<int>(c.names.size()));
         for (std::size_t r = 0; r < c.names.size(); ++r)
             EXPECT_EQ(Row(face(), Ctl::PhonebookList, static_cast<int>(r))[1], c.names[r]);
-        EXPECT_EQ(rig->m_nPhonebookCount, static_cast<int>(c.names.size()));
+        ExpectContinuesAfter(Ctl::PhonebookList, static_cast<int>(c.names.size()));
+        rig.Receive(c.msg); // the case's list again
     }
     // A message whose first item is unusable changes nothing of the list.
     rig.Receive("PBOOK: -1 0 11 Zero;1 22 One;");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 1);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[1], "One");
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
+    EXPECT_EQ(ScreenOnView(rig.face()), FacePhonebook);
 }
 
 TEST_F(Lists, PhonebookItemNineHundredNinetyNineIsTheLastThatFits) {
     rig.Receive("PBOOK: -1 1 11 First;999 99 Last;");
     ASSERT_EQ(Rows(Ctl::PhonebookList), 999);
-    EXPECT_EQ(rig->m_nPhonebookCount, 999);
+    // The last item is held: picked and edited, its record fills the editor.
+    rig->OnListClick(Ctl::PhonebookList, 998);
+    rig.Receive("MOD:");
+    EXPECT_EQ(face().Text(Ctl::NameEdit), "Last");
+    EXPECT_EQ(face().Text(Ctl::NumberEdit), "99");
+    rig->ShowPhonebookScreen();
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 998),
               (std::vector<std::string>{"999", "Last", "99"}));
     // Numbers the device skipped show what their record holds.
@@ -150,17 +178,21 @@ TEST_F(Lists, PhonebookTextsLongerThanTheirFieldsAreCut) {
     ASSERT_EQ(Rows(Ctl::PhonebookList), 1);
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[2], std::string(19, '7'));
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 0)[1], std::string(31, 'N'));
-    EXPECT_EQ(rig->m_Phonebook[0].number.size(), 19u);
-    EXPECT_EQ(rig->m_Phonebook[0].name.size(), 31u);
+    // What a pick and an edit read from the record is cut the same.
+    rig->OnListClick(Ctl::PhonebookList, 0);
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), std::string(19, '7'));
+    rig.Receive("MOD:");
+    EXPECT_EQ(face().Text(Ctl::NameEdit), std::string(31, 'N'));
 }
 
 TEST_F(Lists, PhonebookRepeatingShownNumbersRewritesRecordsButNotRows) {
     rig.Receive(Pbook(-1, 1, 5));
     rig.Receive("PBOOK: -1 2 999 Changed;");
     EXPECT_EQ(Rows(Ctl::PhonebookList), 5);
-    EXPECT_EQ(rig->m_nPhonebookCount, 2);
-    EXPECT_EQ(rig->m_Phonebook[1].name, "Changed");
     EXPECT_EQ(Row(face(), Ctl::PhonebookList, 1)[1], "Contact 2");
+    // The record behind the row is the new one: picking the row takes its number.
+    rig->OnListClick(Ctl::PhonebookList, 1);
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), "999");
     // The next continuation goes on from the count, numbering rows by the list.
     rig.Receive("PBOOK: -1 3 333 Three;");
     ASSERT_EQ(Rows(Ctl::PhonebookList), 6);
@@ -181,12 +213,12 @@ TEST_F(Lists, CallLogRowsShowTheCallTypePictureAndTheNameFirst) {
     for (int r = 0; r < 5; ++r)
         EXPECT_EQ(face().List(Ctl::CallLogList).rows[static_cast<std::size_t>(r)].image, images[r])
             << r;
-    EXPECT_EQ(rig->m_nCallLogCount, 5);
-    EXPECT_EQ(rig->m_nFaceMode, FaceCallLog);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceCallLog);
     EXPECT_TRUE(face().IsVisible(Ctl::CallLogList));
     EXPECT_FALSE(face().IsVisible(Ctl::DisplayLine1));
     EXPECT_EQ(face().Focus(), Ctl::CallLogList);
     EXPECT_FALSE(face().IsEnabled(Ctl::Send));
+    ExpectContinuesAfter(Ctl::CallLogList, 5);
 }
 
 TEST_F(Lists, CallLogContinuesRestartsAndSelects) {
@@ -217,7 +249,7 @@ TEST_F(Lists, CallLogContinuesRestartsAndSelects) {
     EXPECT_EQ(Rows(Ctl::CallLogList), 1);
     rig.Receive("CALLS: -1 ");
     EXPECT_EQ(Rows(Ctl::CallLogList), 0);
-    EXPECT_EQ(rig->m_nCallLogCount, 0);
+    ExpectContinuesAfter(Ctl::CallLogList, 0);
 }
 
 TEST_F(Lists, CallLogTextsLongerThanTheirFieldsAreCut) {
@@ -237,17 +269,17 @@ TEST_F(Lists, MenuReplacesTheWholeListNumberingItsOwnRows) {
     rig.Receive("MENU: -1 1 Old one;2 Old two;3 Old three;4 Old four;");
     rig.Receive("MENU: 1 7 Settings;3 Call forward;9 Do not disturb;4 No end");
     ASSERT_EQ(Rows(Ctl::MenuList), 3);
-    EXPECT_EQ(rig->m_nMenuCount, 3);
     EXPECT_EQ(Row(face(), Ctl::MenuList, 0), (std::vector<std::string>{"1", "Settings"}));
     EXPECT_EQ(Row(face(), Ctl::MenuList, 1), (std::vector<std::string>{"2", "Call forward"}));
     EXPECT_EQ(Row(face(), Ctl::MenuList, 2), (std::vector<std::string>{"3", "Do not disturb"}));
-    EXPECT_EQ(rig->m_nFaceMode, FaceMenu);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceMenu);
     EXPECT_TRUE(face().IsVisible(Ctl::MenuList));
     EXPECT_EQ(face().List(Ctl::MenuList).selected, 1);
     EXPECT_EQ(face().List(Ctl::MenuList).scrollTo, 1);
     EXPECT_TRUE(face().IsVisible(Ctl::Send));
     EXPECT_FALSE(face().IsEnabled(Ctl::Send)) << "SEND stays off even with a selected row";
     EXPECT_EQ(face().Focus(), Ctl::MenuList);
+    ExpectMenuClicksSelect(3);
 
     rig.Receive("MENU: 5 1 " + std::string(60, 'm') + ";");
     ASSERT_EQ(Rows(Ctl::MenuList), 1);
@@ -256,7 +288,7 @@ TEST_F(Lists, MenuReplacesTheWholeListNumberingItsOwnRows) {
 
     rig.Receive("MENU: -1 ");
     EXPECT_EQ(Rows(Ctl::MenuList), 0);
-    EXPECT_EQ(rig->m_nMenuCount, 0);
+    ExpectMenuClicksSelect(0);
 }
 
 // --- Showing and hiding --------------------------------------------------------------------
@@ -270,8 +302,10 @@ TEST_F(Lists, HideListHidesEveryListAndShowsLineZero) {
     for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
         EXPECT_FALSE(face().IsVisible(id));
     EXPECT_TRUE(face().IsVisible(Ctl::DisplayLine0));
-    EXPECT_EQ(rig->m_nFaceMode, FacePhonebook);
     EXPECT_EQ(Rows(Ctl::PhonebookList), 2) << "hiding keeps the rows";
+    // Still the phonebook screen: the device's "SHOW_LIST:" brings its list back.
+    rig.Receive("SHOW_LIST:");
+    EXPECT_EQ(ScreenOnView(rig.face()), FacePhonebook);
 }
 
 TEST_F(Lists, ShowListShowsTheListOfTheCurrentScreen) {
@@ -289,53 +323,61 @@ TEST_F(Lists, ShowListShowsTheListOfTheCurrentScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
+        switch (c.mode) { // the screen as its routine or the phone's message brings it
+        case FaceDialpad: rig->ShowDialpadScreen(); break;
+        case FacePhonebook: rig->ShowPhonebookScreen(); break;
+        case FaceCallLog: rig->ShowCallLogScreen(); break;
+        case FaceMenu: rig->ShowMenuScreen(); break;
+        case FaceContactEditor: rig.Receive("ADD:"); break;
+        case FaceVolume: rig.Receive("VOL: 1 50 Volume"); break;
+        }
         for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
             face().Show(id, false);
         for (int id : {Ctl::EntryEdit, Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
             face().Show(id, true);
         face().Show(Ctl::DisplayLine1, c.mode % 2 == 0); // line 1 keeps either state
-        rig->m_nFaceMode = c.mode;
         rig.Receive("SHOW_LIST:");
         for (int id : {Ctl::PhonebookList, Ctl::MenuList, Ctl::CallLogList})
             EXPECT_EQ(face().IsVisible(id), id == c.list) << id;
         for (int id : {Ctl::EntryEdit, Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
             EXPECT_FALSE(face().IsVisible(id)) << id;
         EXPECT_EQ(face().IsVisible(Ctl::DisplayLine1), c.mode % 2 == 0);
-        EXPECT_EQ(rig->m_nFaceMode, c.mode);
+        EXPECT_EQ(ScreenOnView(rig.face()), c.mode);
     }
 }
 
 TEST_F(Lists, ShowDialpadSwitchesScreensWithoutSendingAnything) {
     rig.Receive(Pbook(1, 1, 3));
     rig.Receive("SHOW_DIALPAD:");
-    EXPECT_EQ(rig->m_nFaceMode, FaceDialpad);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceDialpad);
     EXPECT_TRUE(face().IsVisible(Ctl::Key1));
     EXPECT_FALSE(face().IsVisible(Ctl::PhonebookList));
     EXPECT_TRUE(face().IsEnabled(Ctl::Send));
     EXPECT_TRUE(rig.Sent().empty());
-    EXPECT_TRUE(rig->m_bDialpadNotify);
+    rig->ShowDialpadScreen(); // shown by the dialer itself: the display is asked for again
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"});
 }
 
 // The list tables take memory only once their list arrives; reading one never makes it.
 TEST_F(Lists, ListTablesAreMadeOnlyWhenTheirListArrives) {
-    EXPECT_FALSE(rig->m_Phonebook.allocated());
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_FALSE(rig->isPhonebookStoreAllocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::PhonebookList, 0); // no rows: nothing to read
-    EXPECT_FALSE(rig->m_Phonebook.allocated());
+    EXPECT_FALSE(rig->isPhonebookStoreAllocated());
 
     rig.Receive(Pbook(-1, 1, 2));
-    EXPECT_TRUE(rig->m_Phonebook.allocated());
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_TRUE(rig->isPhonebookStoreAllocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::PhonebookList, 1);
-    EXPECT_EQ(rig->m_strEntry, "552");
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), "552");
 
     // An empty call log arrives: its rows are cleared, and still nothing is kept.
     rig.Receive("CALLS: -1 ");
-    EXPECT_FALSE(rig->m_CallLog.allocated());
+    EXPECT_FALSE(rig->isCallLogStoreAllocated());
     rig.Receive("CALLS: -1 1 1 777 A B C D;");
-    EXPECT_TRUE(rig->m_CallLog.allocated());
+    EXPECT_TRUE(rig->isCallLogStoreAllocated());
     rig->OnListClick(Ctl::CallLogList, 0);
-    EXPECT_EQ(rig->m_strEntry, "777");
+    EXPECT_EQ(face().Text(Ctl::EntryEdit), "777");
 }
 
 } // namespace

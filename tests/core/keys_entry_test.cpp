@@ -19,6 +19,8 @@ struct KeysRig : DialerRig {
         face().UserSetEditSel(Ctl::EntryEdit, selStart, selEnd);
     }
     const Control& Entry() { return face().Get(Ctl::EntryEdit); }
+    // The phone reports its handset off: the keypad types into the entry from now on.
+    void HookOn() { dlg->OnDeviceMessage("HOOK: ON"); }
 };
 
 TEST(KeysEntry, KeypadKeysForwardTheirNamesWhileTheHookFlagIsClear) {
@@ -55,11 +57,10 @@ TEST(KeysEntry, KeypadTypesAtTheCaretAndMovesTheSelectionWithItsText) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_bHook = true;
+        rig.HookOn();
         rig.Type(c.text, c.selStart, c.selEnd);
         rig->OnCommand(c.key);
         EXPECT_EQ(rig.Entry().text, c.want) << c.text;
-        EXPECT_EQ(rig->m_strEntry, c.want) << c.text;
         EXPECT_EQ(rig.Entry().selStart, c.wantStart) << c.text;
         EXPECT_EQ(rig.Entry().selEnd, c.wantEnd) << c.text;
         EXPECT_EQ(rig.face().Focus(), Ctl::EntryEdit) << c.text;
@@ -69,7 +70,7 @@ TEST(KeysEntry, KeypadTypesAtTheCaretAndMovesTheSelectionWithItsText) {
 
 TEST(KeysEntry, FirstKeyOffHookOpensTheDiallingFace) {
     KeysRig rig;
-    rig->m_bHook = true;
+    rig.HookOn();
     rig.face().SetText(Ctl::DisplayLine1, "Dial:");
     rig->OnCommand(Ctl::Key4);
 
@@ -103,27 +104,27 @@ TEST(KeysEntry, SendChoosesBetweenConsoleLineAndDialCommand) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_bHook = true;
-        rig->m_nFaceMode = FaceMenu;
+        rig.HookOn();
+        rig->OnDeviceMessage("VOL: 1 50 Volume"); // a screen other than the dial pad
         rig.Type(c.entry, 0, 0);
         rig->OnCommand(Ctl::Send);
         EXPECT_EQ(rig.Sent(), c.sent) << c.entry;
         EXPECT_EQ(rig.Entry().text, c.entryAfter) << c.entry;
         // Dialling brings the dial pad; a console line leaves the screen as it is.
-        EXPECT_EQ(rig->m_nFaceMode, c.entryAfter.empty() ? FaceDialpad : FaceMenu) << c.entry;
-        EXPECT_TRUE(rig->m_bHook) << c.entry; // only the device ends the call
+        EXPECT_EQ(ScreenOnView(rig.face()), c.entryAfter.empty() ? FaceDialpad : FaceVolume)
+            << c.entry;
+        EXPECT_TRUE(rig.KeypadTypesLocally()) << c.entry; // only the device ends the call
         EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.entry;
     }
 }
 
 TEST(KeysEntry, SendOnAnEmptyEntryEndsLocalDialling) {
     KeysRig rig;
-    rig->m_bHook = true;
+    rig.HookOn();
     rig->OnCommand(Ctl::Send);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 19"});
-    EXPECT_FALSE(rig->m_bHook);
 
-    rig->OnCommand(Ctl::Key3); // forwarded again
+    rig->OnCommand(Ctl::Key3); // the hook flag is clear: forwarded again
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 3"});
 }
 
@@ -144,7 +145,7 @@ TEST(KeysEntry, OverLongEntriesAreRefusedAndKeptForCorrection) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_nFaceMode = FaceMenu;
+        rig->OnDeviceMessage("VOL: 1 50 Volume"); // a screen other than the dial pad
         rig.Type(c.entry, 0, 0);
         rig->OnCommand(Ctl::Send);
         const std::vector<std::string> sent = rig.Sent();
@@ -155,7 +156,7 @@ TEST(KeysEntry, OverLongEntriesAreRefusedAndKeptForCorrection) {
             EXPECT_EQ(rig.dialogs.boxes[0].caption, "Orvane's SIP Dialer");
             EXPECT_EQ(rig.dialogs.boxes[0].icon, MsgIcon::Warning);
             EXPECT_EQ(rig.Entry().text, c.entry);
-            EXPECT_EQ(rig->m_nFaceMode, FaceMenu) << c.entry;
+            EXPECT_EQ(ScreenOnView(rig.face()), FaceVolume) << c.entry;
         } else {
             EXPECT_FALSE(sent.empty()) << c.entry;
             EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.entry;
@@ -181,8 +182,7 @@ TEST(KeysEntry, BackspaceRemovesTheCharacterBeforeTheCaret) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_bHook = true;
-        rig->m_nFaceMode = FaceDialpad;
+        rig.HookOn(); // on the dial pad
         rig.Type(c.text, c.selStart, c.selEnd);
         rig->OnCommand(Ctl::F2);
         EXPECT_EQ(rig.Entry().text, c.want) << c.text << " " << c.selStart;
@@ -195,16 +195,15 @@ TEST(KeysEntry, BackspaceRemovesTheCharacterBeforeTheCaret) {
 
 TEST(KeysEntry, BackspaceOfTheLastCharacterGivesTheDisplayBack) {
     KeysRig rig;
-    rig->m_bHook = true;
+    rig.HookOn();              // on the dial pad
     rig->OnCommand(Ctl::Key8); // dialling face with "8"
-    rig->m_nFaceMode = FaceDialpad;
     rig->OnCommand(Ctl::DeleteKey);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"});
     EXPECT_EQ(rig.Entry().text, "");
     EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
-    EXPECT_TRUE(rig->m_bHook);
 
-    rig->OnCommand(Ctl::Key2); // the next key opens the dialling face again
+    // The hook flag stays set: the next key opens the dialling face again.
+    rig->OnCommand(Ctl::Key2);
     EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
     EXPECT_EQ(rig.Entry().text, "2");
     EXPECT_TRUE(rig.Sent().empty());
@@ -250,7 +249,7 @@ TEST(KeysEntry, KeyboardKeysActAsTheKeypadWhileItIsUsable) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_bHook = c.hook;
+        if (c.hook) rig.HookOn();
         rig.Type("12", 1, 1);
         rig.face().UserSetFocus(c.focus);
         if (!c.keypadShown) rig->ShowKeypad(false);
@@ -277,7 +276,7 @@ TEST(KeysEntry, KeyboardBackspaceIsTheDiallingBackspaceOnly) {
         KeysRig rig;
         rig->ShowDialpadScreen();
         rig.Sent();
-        rig->m_bHook = c.hook;
+        if (c.hook) rig.HookOn();
         rig.Type(c.text, 2, 2);
         EXPECT_EQ(rig->OnKeyboardBackspace(), c.taken) << c.what;
         EXPECT_EQ(rig.Entry().text, c.entry) << c.what;

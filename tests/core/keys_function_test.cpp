@@ -15,6 +15,22 @@ struct KeysRig : DialerRig {
         Address();
         Sent();
     }
+    // The phone reports its handset off: the keypad types into the entry from now on.
+    void HookOn() { dlg->OnDeviceMessage("HOOK: ON"); }
+    // A phone that wants a password picked from the list: the prompt is open.
+    void AskForPassword() {
+        Fire(Timer::Connect);
+        Receive("ORVN: T1 10.77.0.13 ID13 0 1 Sales Office", "10.77.0.13");
+        Fire(Timer::SearchEnd);
+        dlg->OnListClick(Ctl::DeviceList, 0);
+        ASSERT_EQ(face().Text(Ctl::DisplayLine1), "Enter Password:");
+    }
+    // Whether the phone's volume report moves the slider's thumb to its level.
+    bool ThumbFollowsThePhone() {
+        face().UserSetSliderPos(Ctl::VolumeSlider, 10);
+        Receive("VOL: 1 77 Volume");
+        return face().Get(Ctl::VolumeSlider).pos == 77;
+    }
     TabImages Tabs() {
         return {face().Get(Ctl::MenuTab).images, face().Get(Ctl::ContactsTab).images,
                 face().Get(Ctl::CallLogsTab).images, face().Get(Ctl::DialpadTab).images};
@@ -53,11 +69,12 @@ TEST(KeysFunction, TabKeysHighlightTheirTabAfterSending) {
                           {Ctl::CallLogsTab, TabState::CallLogs}};
     for (const Case& c : cases) {
         KeysRig rig;
-        const int faceMode = rig->m_nFaceMode;
+        const int faceMode = ScreenOnView(rig.face());
         rig->OnCommand(c.id);
         EXPECT_TRUE(SameTabs(rig.Tabs(), TabImagesFor(c.state))) << c.id;
-        EXPECT_EQ(rig->m_nFaceMode, faceMode) << c.id; // the device's answer switches screens
-        rig->OnCommand(c.id);                          // pressed again: the same pictures
+        EXPECT_EQ(ScreenOnView(rig.face()), faceMode)
+            << c.id;          // the device's answer switches screens
+        rig->OnCommand(c.id); // pressed again: the same pictures
         EXPECT_TRUE(SameTabs(rig.Tabs(), TabImagesFor(c.state))) << c.id;
         EXPECT_EQ(rig.Sent().size(), 2u);
     }
@@ -73,12 +90,12 @@ TEST(KeysFunction, DialpadTabLeavesTheHighlightToTheDevice) {
 
 TEST(KeysFunction, EndDuringLocalDiallingOnlySendsItsCode) {
     KeysRig rig;
-    rig->m_bHook = true;
+    rig.HookOn();
     rig->OnCommand(Ctl::Key5);
     rig->OnCommand(Ctl::End);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 20"});
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "5");
-    EXPECT_TRUE(rig->m_bHook);
+    EXPECT_TRUE(rig.KeypadTypesLocally());
 }
 
 TEST(KeysFunction, F2ChoosesApplyThenBackspaceThenKeyCode) {
@@ -93,7 +110,7 @@ TEST(KeysFunction, F2ChoosesApplyThenBackspaceThenKeyCode) {
     };
     const Case cases[] = {
         {"address apply", true, false, FaceDialpad, true, "10.77.0.9", "", false},
-        {"address before password", true, true, FaceDialpad, true, "10.77.0.9", "", false},
+        {"address over a password prompt", true, true, FaceDialpad, true, "10.77.0.9", "", false},
         {"password apply", false, true, FaceDialpad, true, "secret", "", false},
         {"backspace", false, false, FaceDialpad, true, "12", "1", false},
         {"empty entry", false, false, FaceDialpad, true, "", "", true},
@@ -103,10 +120,13 @@ TEST(KeysFunction, F2ChoosesApplyThenBackspaceThenKeyCode) {
     };
     for (const Case& c : cases) {
         KeysRig rig;
-        rig->m_bSetIpPending = c.setIp;
-        rig->m_bPasswordPending = c.password;
-        rig->m_nFaceMode = c.faceMode;
-        rig->m_bHook = c.hook;
+        if (c.hook) rig.HookOn(); // on the dial pad
+        if (c.faceMode == FaceDialpad && !c.hook) rig->ShowDialpadScreen();
+        if (c.faceMode == FacePhonebook) rig->ShowPhonebookScreen();
+        if (c.faceMode == FaceContactEditor) rig->OnDeviceMessage("ADD:");
+        if (c.password) rig.AskForPassword();
+        if (c.setIp) rig->OnCommand(Menu::SetIp); // over a password prompt, replaces it
+        rig.socket.sent.clear();
         rig.face().UserSetText(Ctl::EntryEdit, c.entry);
         rig.face().UserSetEditSel(Ctl::EntryEdit, static_cast<int>(c.entry.size()),
                                   static_cast<int>(c.entry.size()));
@@ -139,16 +159,16 @@ TEST(KeysFunction, F2ChoosesApplyThenBackspaceThenKeyCode) {
 
 TEST(KeysFunction, F3LeavesTheVolumeScreenForTheMenuScreen) {
     KeysRig rig;
-    rig->m_nFaceMode = FaceVolume;
+    rig->OnDeviceMessage("VOL: 1 50 Volume");
     rig->OnCommand(Ctl::F3);
-    EXPECT_EQ(rig->m_nFaceMode, FaceMenu);
+    EXPECT_EQ(ScreenOnView(rig.face()), FaceMenu);
     EXPECT_TRUE(rig.face().IsVisible(Ctl::MenuList));
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"KEY: 14"});
 
     KeysRig other;
-    other->m_nFaceMode = FaceCallLog;
+    other->ShowCallLogScreen();
     other->OnCommand(Ctl::F3);
-    EXPECT_EQ(other->m_nFaceMode, FaceCallLog);
+    EXPECT_EQ(ScreenOnView(other.face()), FaceCallLog);
     EXPECT_FALSE(other.face().IsVisible(Ctl::MenuList));
     EXPECT_EQ(other.Sent(), std::vector<std::string>{"KEY: 14"});
 }
@@ -159,7 +179,7 @@ TEST(KeysFunction, SliderSendsEveryMoveAndHoldsTheDragFlag) {
     rig.face().UserSetSliderPos(Ctl::VolumeSlider, 40);
     rig->OnVolumeSlider();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"VOL: 40"});
-    EXPECT_TRUE(rig->m_bVolumeDrag);
+    EXPECT_FALSE(rig.ThumbFollowsThePhone()) << "held while the user drags";
     EXPECT_EQ(rig.timers.Period(Timer::VolumeDrag), 500u);
 
     // 300 ms later the second move starts the 500 ms over again.
@@ -169,10 +189,10 @@ TEST(KeysFunction, SliderSendsEveryMoveAndHoldsTheDragFlag) {
     const auto drags = std::count(rig.timers.setCalls.begin(), rig.timers.setCalls.end(),
                                   std::pair<int, unsigned>{Timer::VolumeDrag, 500u});
     EXPECT_EQ(drags, 2);
-    EXPECT_TRUE(rig->m_bVolumeDrag);
+    EXPECT_FALSE(rig.ThumbFollowsThePhone());
 
     rig.Fire(Timer::VolumeDrag);
-    EXPECT_FALSE(rig->m_bVolumeDrag);
+    EXPECT_TRUE(rig.ThumbFollowsThePhone()) << "the drag has ended";
     EXPECT_FALSE(rig.timers.IsRunning(Timer::VolumeDrag));
 }
 

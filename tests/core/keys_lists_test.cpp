@@ -18,7 +18,18 @@ struct ListsRig : DialerRig {
             Receive(msg);
         Sent();
     }
+    // What a double click on the row just clicked sends: it dials the row only when that
+    // click selected it.
+    std::vector<std::string> Activate(int list, int row) {
+        Sent();
+        dlg->OnListActivate(list, row, true);
+        return Sent();
+    }
 };
+
+std::vector<std::string> Dials(const std::string& number) {
+    return {"DISP:", "DIAL: " + number};
+}
 
 const std::vector<proto::Contact> kThree = {
     {"555", "Ann Lee"}, {"777", "Bo"}, {"+4930123", "Carla Diaz"}};
@@ -44,11 +55,13 @@ TEST(KeysLists, PhonebookClickSelectsTheRowAndFillsTheEntry) {
         rig->OnListClick(Ctl::PhonebookList, c.row);
         EXPECT_EQ(rig.Sent(), c.sent) << c.row;
         EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), c.entry) << c.row;
-        EXPECT_EQ(rig->m_nContactSel, c.sel) << c.row;
         const bool picked = c.sel >= 0;
         EXPECT_EQ(rig.face().IsEnabled(Ctl::Send), picked) << c.row;
         EXPECT_TRUE(rig.face().IsVisible(Ctl::End)) << c.row;
         EXPECT_EQ(rig.face().IsVisible(Ctl::EntryEdit), false) << c.row; // not shown by a click
+        EXPECT_EQ(rig.Activate(Ctl::PhonebookList, c.row),
+                  picked ? Dials(c.entry) : std::vector<std::string>{})
+            << c.row;
     }
 }
 
@@ -68,15 +81,22 @@ TEST(KeysLists, CallLogClickSelectsTheRowAndSendDialsIt) {
 
     rig->OnListClick(Ctl::CallLogList, 1);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 1"});
-    EXPECT_EQ(rig->m_nCallSel, 1);
     EXPECT_TRUE(rig.face().IsEnabled(Ctl::Send));
 
     rig->OnCommand(Ctl::Send);
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"DISP:", "DIAL: 0301234"}));
 
+    rig->ShowCallLogScreen();
+    rig->OnListClick(Ctl::CallLogList, 1); // selected again: a double click dials it
+    rig.Sent();
+    EXPECT_EQ(rig.Activate(Ctl::CallLogList, 1), Dials("0301234"));
+
+    rig->ShowCallLogScreen();
+    rig->OnListClick(Ctl::CallLogList, 1);
     rig->OnListClick(Ctl::CallLogList, -1);
-    EXPECT_TRUE(rig.Sent().empty());
-    EXPECT_EQ(rig->m_nCallSel, -1);
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 1"});
+    // The click below the rows dropped the selection: row 1 is no longer dialled.
+    EXPECT_TRUE(rig.Activate(Ctl::CallLogList, 1).empty());
 }
 
 TEST(KeysLists, MenuClickSendsOnlyTheRow) {
@@ -118,7 +138,7 @@ TEST(KeysLists, ContactEditorOpensForAddAndForAValidMod) {
         if (c.click != -2) rig->OnListClick(Ctl::PhonebookList, c.click);
         rig.face().SetText(Ctl::NameEdit, "old");
         rig.Receive(c.msg);
-        EXPECT_EQ(rig->m_nFaceMode == FaceContactEditor, c.opens) << c.name;
+        EXPECT_EQ(ScreenOnView(rig.face()) == FaceContactEditor, c.opens) << c.name;
         for (int id : {Ctl::NameEdit, Ctl::NumberEdit, Ctl::NameLabel, Ctl::NumberLabel})
             EXPECT_EQ(rig.face().IsVisible(id), c.opens) << c.name << " " << id;
         EXPECT_EQ(rig.face().IsVisible(Ctl::PhonebookList), !c.opens) << c.name;
@@ -139,7 +159,7 @@ TEST(KeysLists, ModAfterThePhonebookShrankIsIgnored) {
     rig->OnListClick(Ctl::PhonebookList, 2);
     rig.Phonebook({{"555", "Ann Lee"}});
     rig.Receive("MOD:");
-    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+    EXPECT_NE(ScreenOnView(rig.face()), FaceContactEditor);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::NameEdit));
 }
 
@@ -150,23 +170,28 @@ TEST(KeysLists, ClickOnARowPastTheLoweredCountStillPicksIt) {
     rig.Phonebook({{"111", "A"}, {"222", "B"}, {"333", "C"}, {"444", "D"}, {"555", "E"}});
     rig.Receive("PBOOK: -1 2 202 Bee;3 303 Cee;");
     rig.Sent();
-    ASSERT_EQ(rig->m_nPhonebookCount, 3);
     ASSERT_EQ(rig.face().ListRowCount(Ctl::PhonebookList), 5);
+    rig->OnListClick(Ctl::PhonebookList, 2); // the last row the lowered count holds
+    rig.Receive("MOD:");
+    ASSERT_EQ(ScreenOnView(rig.face()), FaceContactEditor);
+    EXPECT_EQ(rig.face().Text(Ctl::NameEdit), "Cee");
+    rig->ShowPhonebookScreen();
+    rig.Sent();
     rig->OnListClick(Ctl::PhonebookList, 4);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 4"});
-    EXPECT_EQ(rig->m_nContactSel, 4);
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "555");
     rig.Receive("MOD:");
-    EXPECT_NE(rig->m_nFaceMode, FaceContactEditor);
+    EXPECT_NE(ScreenOnView(rig.face()), FaceContactEditor);
+    EXPECT_EQ(rig.Activate(Ctl::PhonebookList, 4), Dials("555"));
 
     rig.Receive("CALLS: -1 1 0 100 A 1.1. 10:00 1;2 0 200 B 1.1. 10:01 2;3 0 300 C 1.1. 10:02 3;");
     rig.Receive("CALLS: -1 2 0 900 Z 1.1. 11:00 9;");
     rig.Sent();
-    ASSERT_EQ(rig->m_nCallLogCount, 2);
+    ASSERT_EQ(rig.face().ListRowCount(Ctl::CallLogList), 3);
     rig->OnListClick(Ctl::CallLogList, 2);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"SELECT: 2"});
-    EXPECT_EQ(rig->m_nCallSel, 2);
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "300");
+    EXPECT_EQ(rig.Activate(Ctl::CallLogList, 2), Dials("300"));
 }
 
 TEST(KeysLists, SaveSendsTheFieldsExactlyAsTyped) {
@@ -195,7 +220,7 @@ TEST(KeysLists, SaveSendsTheFieldsExactlyAsTyped) {
         rig.face().Show(Ctl::EditKey, true);
         rig->OnCommand(Ctl::EditKey);
         EXPECT_EQ(rig.Sent(), std::vector<std::string>{c.sent}) << c.name;
-        EXPECT_EQ(rig->m_nFaceMode, FaceContactEditor) << c.name; // stays open
+        EXPECT_EQ(ScreenOnView(rig.face()), FaceContactEditor) << c.name; // stays open
         EXPECT_TRUE(rig.dialogs.boxes.empty()) << c.name;
     }
 }
@@ -204,7 +229,7 @@ TEST(KeysLists, LongestModLineFitsACommand) {
     ListsRig rig;
     std::vector<proto::Contact> many(999, proto::Contact{"1", "x"});
     rig.Phonebook(many);
-    ASSERT_EQ(rig->m_nPhonebookCount, 999);
+    ASSERT_EQ(rig.face().ListRowCount(Ctl::PhonebookList), 999);
     rig->OnListClick(Ctl::PhonebookList, 998);
     rig.Receive("MOD:");
     rig.Sent();

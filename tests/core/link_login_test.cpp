@@ -197,7 +197,6 @@ TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
     Type(rig, "left over");
     Click(0);
     EXPECT_TRUE(Wire(rig).empty());
-    EXPECT_TRUE(rig->m_bPasswordPending);
     ExpectPasswordPrompt(rig.face());
     EXPECT_TRUE(rig.face().Get(Ctl::EntryEdit).password);
     EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "");
@@ -213,7 +212,6 @@ TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
     Type(rig, "s3cret word");
     rig->OnCommand(Ctl::F2);
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 " + kLogin + "s3cret word"});
-    EXPECT_FALSE(rig->m_bPasswordPending);
     EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
     EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).maxLength, 0);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
@@ -229,7 +227,7 @@ TEST_F(Choosing, PasswordPromptThenLoginOnceThenAskedAgain) {
     Wire(rig);
     Click(0);
     EXPECT_TRUE(Wire(rig).empty());
-    EXPECT_TRUE(rig->m_bPasswordPending);
+    ExpectPasswordPrompt(rig.face());
 }
 
 TEST_F(Choosing, PasswordOfAPickTurnedDownIsForgotten) {
@@ -243,7 +241,8 @@ TEST_F(Choosing, PasswordOfAPickTurnedDownIsForgotten) {
 
     Click(1); // another phone that wants a password gets the prompt, not "for-one"
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.1 STOP:"}); // addressed before the first prompt
-    EXPECT_TRUE(rig->m_bPasswordPending);
+    ExpectPasswordPrompt(rig.face());
+    EXPECT_EQ(rig.face().Text(Ctl::EntryEdit), "");
 }
 
 TEST_F(Choosing, OverlongPasswordIsCutToItsField) {
@@ -356,18 +355,19 @@ TEST(SetIp, PromptsProbesTheTypedAddressAndPicksItsReply) {
     EXPECT_EQ(Wire(rig), (Texts{"10.0.0.1 STOP:", "10.0.0.5 " + kProbe}));
     EXPECT_EQ(rig.platform.sleeps, std::vector<unsigned>{10});
     EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.5");
-    EXPECT_EQ(rig->m_nDeviceCount, 0);
     EXPECT_EQ(face.ListRowCount(Ctl::DeviceList), 0);
     EXPECT_TRUE(face.IsVisible(Ctl::F1));
     EXPECT_TRUE(face.IsVisible(Ctl::F3));
     EXPECT_FALSE(face.IsVisible(Ctl::EntryEdit));
     EXPECT_EQ(face.Get(Ctl::EntryEdit).maxLength, 0);
-    EXPECT_TRUE(rig->m_bSetIpPending);
+    // The address waits for its answer: the keypad still types into the entry.
+    EXPECT_TRUE(rig.KeypadTypesLocally());
+    face.UserSetText(Ctl::EntryEdit, "");
 
     Offer(rig, Reply("10.0.0.5", 0, 0));
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.5 " + kLogin});
-    EXPECT_FALSE(rig->m_bSetIpPending);
     ExpectFaceShown(face);
+    EXPECT_FALSE(rig.KeypadTypesLocally()); // answered: keys go to the phone again
 }
 
 TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
@@ -379,7 +379,7 @@ TEST(SetIp, SilentAddressKeepsTheProbeWaitingForAnyReply) {
     rig->OnCommand(Menu::Enumerate);
     Offer(rig, Reply("10.0.0.6", 0, 0));
     EXPECT_EQ(Wire(rig).back(), "10.0.0.6 " + kLogin);
-    EXPECT_FALSE(rig->m_bSetIpPending);
+    EXPECT_FALSE(rig.KeypadTypesLocally()); // the probe gave way: keys go to the phone
 }
 
 TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
@@ -400,7 +400,6 @@ TEST(SetIp, EmptyAddressReleasesThePhoneInUseAndAddressesNone) {
         EXPECT_TRUE(rig.face().IsVisible(Ctl::F1));
         EXPECT_TRUE(rig.face().IsVisible(Ctl::F3));
         EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
-        EXPECT_TRUE(rig->m_bSetIpPending);
 
         // Keys send nothing now; the next answer of a search is picked.
         rig->OnCommand(Ctl::Send);
@@ -443,7 +442,7 @@ TEST(SetIp, HostNameOrBrokenAddressAsksAgainAndKeepsTheCurrentPhone) {
         EXPECT_EQ(rig->Socket().DeviceAddr(), "10.0.0.1");
         EXPECT_TRUE(rig.face().IsVisible(Ctl::EntryEdit));
         EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "Enter IP of the device:");
-        EXPECT_TRUE(rig->m_bSetIpPending);
+        EXPECT_EQ(rig.face().Text(Ctl::F2), "Apply");
     }
 }
 
@@ -452,7 +451,6 @@ TEST_F(Choosing, ClickOnARowPicksThatRowEvenWhileAnAddressIsTyped) {
     rig->OnCommand(Menu::SetIp);
     Click(1);
     EXPECT_EQ(Wire(rig), Texts{"10.0.0.2 " + kLogin});
-    EXPECT_FALSE(rig->m_bSetIpPending);
     EXPECT_FALSE(rig.face().IsVisible(Ctl::EntryEdit));
     EXPECT_EQ(rig.face().Get(Ctl::EntryEdit).maxLength, 0);
 }
@@ -490,8 +488,6 @@ TEST(SearchDuringAPrompt, ThePromptGivesWaySoF2OffersNoApply) {
 
         rig->OnCommand(Menu::Enumerate);
         const FaceModel& f = rig.face();
-        EXPECT_FALSE(rig->m_bPasswordPending);
-        EXPECT_FALSE(rig->m_bSetIpPending);
         EXPECT_FALSE(f.IsVisible(Ctl::F2));
         EXPECT_EQ(f.Text(Ctl::F2), "");
         EXPECT_EQ(f.Text(Ctl::DisplayLine1), "");
@@ -526,7 +522,6 @@ TEST(SearchDuringAPrompt, TheDeviceListAtTheEndOfTheSearchTakesThePromptsPlace) 
     EXPECT_TRUE(f.IsVisible(Ctl::DeviceList));
     EXPECT_EQ(f.Text(Ctl::F2), "");
     EXPECT_EQ(f.Text(Ctl::EntryEdit), "");
-    EXPECT_FALSE(rig->m_bSetIpPending);
     // An answer after the search has ended is not taken at all; a click picks.
     Offer(rig, Reply("10.0.0.3", 0, 0));
     EXPECT_EQ(Wire(rig).size(), 1u); // only the search's broadcast
@@ -539,8 +534,8 @@ TEST_F(Choosing, NewSearchEndsAPasswordPromptOfTheOldTable) {
     Start({Reply("10.0.0.1", 0, 1), Reply("10.0.0.2", 0, 0)});
     Click(0);
     rig->OnCommand(Menu::Enumerate);
-    EXPECT_FALSE(rig->m_bPasswordPending);
     EXPECT_FALSE(rig.face().Get(Ctl::EntryEdit).password);
+    EXPECT_NE(rig.face().Text(Ctl::F2), "Apply");
     Offer(rig, Reply("10.0.0.9", 0, 0));
     Wire(rig);
     // F2 is no longer "Apply": it does not log into whoever answered first.
@@ -731,12 +726,12 @@ TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearchin
     rig.Init();
     EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::AttachPrivate));
     rig->OnCommand(Menu::AttachPrivate); // grayed: nothing
-    EXPECT_EQ(rig->m_nPrivateController, 0);
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::ReleasePrivate));
+    EXPECT_EQ(rig.settings.Dword(kValuePrivateController), -1); // nothing stored
 
     LogInto(rig, "192.168.100.200");
     rig.Receive("LOGIN: 1", "192.168.100.200");
     rig->OnCommand(Menu::AttachPrivate);
-    EXPECT_EQ(rig->m_nPrivateController, 1);
     EXPECT_EQ(rig.settings.Dword(kValuePrivateController), 1);
     EXPECT_EQ(rig.settings.String(kValuePrivateDeviceIp), "192.168.100.200");
     EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::Enumerate));
@@ -768,7 +763,8 @@ TEST(PrivateController, AttachStoresTheAddressAndTheNextRunLogsInWithoutSearchin
     next->OnCommand(Menu::Release);
     next->OnCommand(Menu::SetIp);
     EXPECT_TRUE(Wire(next).empty());
-    EXPECT_FALSE(next->m_bSetIpPending);
+    EXPECT_NE(next.face().Text(Ctl::DisplayLine1), "Enter IP of the device:");
+    EXPECT_NE(next.face().Text(Ctl::F2), "Apply");
 }
 
 TEST(PrivateController, ReleaseClearsTheSettingsAndSearchesAgain) {
@@ -781,7 +777,7 @@ TEST(PrivateController, ReleaseClearsTheSettingsAndSearchesAgain) {
     Wire(rig);
 
     rig->OnCommand(Menu::ReleasePrivate);
-    EXPECT_EQ(rig->m_nPrivateController, 0);
+    EXPECT_FALSE(rig.face().IsMenuEnabled(Menu::ReleasePrivate));
     EXPECT_EQ(rig.settings.Dword(kValuePrivateController), 0);
     EXPECT_EQ(rig.settings.String(kValuePrivateDeviceIp), "");
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine0), "");

@@ -1,5 +1,6 @@
 // Only the phone in use may drive the dialer: datagrams by sender, link state and keyword,
 // accepted or dropped; the trace of dropped datagrams; one box and one prompt at a time.
+#include "CRegHelper.h"
 #include "FaceIds.h"
 #include "FakePorts.h"
 
@@ -94,8 +95,9 @@ const Probe kProbes[] = {
     {"LOGIN", [](DialerRig& r, const char* s) { r.Receive("LOGIN: 1", s); },
      // Accepted: the phone is in use (a private controller stops repeating its login).
      [](DialerRig& r) {
-         return r->m_nPrivateController == 1 ? !r.timers.IsRunning(Timer::Connect)
-                                             : r.face().IsMenuEnabled(Menu::AttachPrivate);
+         return r.settings.Dword(kValuePrivateController) == 1
+                    ? !r.timers.IsRunning(Timer::Connect)
+                    : r.face().IsMenuEnabled(Menu::AttachPrivate);
      }},
     {"ORVN naming its sender", [](DialerRig& r, const char* s) { r.Receive(Reply(s), s); },
      [](DialerRig& r) { return r.face().ListRowCount(Ctl::DeviceList) > 0; }},
@@ -223,7 +225,6 @@ TEST(Discovery, OneEntryPerSenderALaterReplyUpdatesIt) {
     for (int i = 0; i < 500; ++i)
         rig.Receive(Reply(kStranger, "Sales Office " + std::to_string(i)), kStranger);
     rig.Receive("ORVN: T1 10.77.0.11 A0B1 1 Front Desk", kPhone); // now busy, short form
-    EXPECT_EQ(rig->m_nDeviceCount, 2);
     ASSERT_EQ(rig.face().ListRowCount(Ctl::DeviceList), 2);
     const auto& rows = rig.face().List(Ctl::DeviceList).rows;
     EXPECT_EQ(rows[0].texts[1], "T1");
@@ -325,7 +326,7 @@ TEST(Boxes, OnePromptAtATimeTheNewestRequestWaitsAndRepliesKeepOrder) {
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"INPUT: 1 first", "INPUT: 2 newest"}));
     EXPECT_EQ(rig.face().Text(Ctl::DisplayLine1), "behind the prompt");
     EXPECT_TRUE(rig.platform.sleeps.empty());
-    EXPECT_EQ(rig->m_bDispatching, 0);
+    EXPECT_TRUE(rig.HandlesAtOnce());
 }
 
 TEST(Console, OutputIsCutAfter64KilobytesWithOneLineSayingSo) {

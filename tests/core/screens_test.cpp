@@ -55,7 +55,7 @@ TEST(Screens, EachScreenShowsItsControls) {
         for (int id : c.hidden)
             rig.face().Show(id, true);
         ((*rig.dlg).*c.show)();
-        EXPECT_EQ(rig.dlg->m_nFaceMode, c.mode);
+        EXPECT_EQ(ScreenOnView(rig.face()), c.mode);
         for (int id : c.shown)
             EXPECT_TRUE(rig.face().IsVisible(id)) << id;
         for (int id : c.hidden)
@@ -82,8 +82,7 @@ TEST(Screens, DialpadAsksForTheDisplayOnlyWhenNotAskedByTheDevice) {
     rig.Address();
     rig.dlg->ShowDialpadScreen();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{"DISP:"});
-    rig.dlg->m_bDialpadNotify = false;
-    rig.dlg->ShowDialpadScreen();
+    rig.dlg->OnDeviceMessage("SHOW_DIALPAD:"); // the device asks for it itself
     EXPECT_TRUE(rig.Sent().empty());
 }
 
@@ -109,7 +108,7 @@ TEST(Screens, LeavingTheContactEditorHidesIt) {
         rig.Init();
         for (int id : editor)
             rig.face().Show(id, true);
-        rig.dlg->m_nFaceMode = FaceContactEditor;
+        rig.dlg->OnDeviceMessage("ADD:"); // the contact editor
         ((*rig.dlg).*routine)();
         for (int id : editor)
             EXPECT_FALSE(rig.face().IsVisible(id)) << id;
@@ -121,7 +120,7 @@ TEST(Screens, KeypadHideLeavesTheEditorShowHidesItInEditorMode) {
     rig.Init();
     for (int id : {Ctl::NameEdit, Ctl::NumberEdit})
         rig.face().Show(id, true);
-    rig.dlg->m_nFaceMode = FaceContactEditor;
+    rig.dlg->OnDeviceMessage("ADD:"); // the contact editor
     rig.dlg->ShowKeypad(false);
     EXPECT_TRUE(rig.face().IsVisible(Ctl::NameEdit));
     EXPECT_FALSE(rig.face().IsVisible(Ctl::Key5));

@@ -48,7 +48,7 @@ class E2e : public ::testing::Test {
         options.privateContacts = contactsFile;
         options.keepAliveMs = keepAliveMs;
         dialer = std::make_unique<LiveDialer>(options);
-        mac = QString::fromStdString(dialer->dialog().m_szLocalMac);
+        mac = QString::fromStdString(dialer->dialog().localMac());
         dialer->start();
         return *dialer;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CDialerDlg.h"
+#include "FaceIds.h"
 #include "ports.h"
 
 #include <deque>
@@ -262,8 +263,36 @@ struct DialerRig {
     void Fire(int id) { dlg->OnTimer(id); }
     // The texts sent so far, and forget them.
     std::vector<std::string> Sent() { return socket.TakeTexts(); }
-    // Addresses the dialer at a device without the login conversation.
+    // The dispatcher is free: a message from the addressed phone is handled at once,
+    // without the hold-off that waits while another message is being handled.
+    bool HandlesAtOnce() {
+        const std::size_t sleeps = platform.sleeps.size();
+        Receive("DISP: 3 handled at once", dlg->Socket().DeviceAddr());
+        return platform.sleeps.size() == sleeps &&
+               face().Text(Ctl::DisplayLine3) == "handled at once";
+    }
+    // The hook flag as the keypad shows it: while it is set, key 1 types into the entry
+    // instead of going to the phone. The key's datagram, if any, stays in the record.
+    bool KeypadTypesLocally() {
+        const std::size_t sent = socket.sent.size();
+        dlg->OnCommand(Ctl::Key1);
+        return socket.sent.size() == sent;
+    }
+
     void Address(const std::string& addr = "10.77.0.11") { dlg->Socket().SetDeviceAddr(addr); }
 };
+
+// The screen the face shows, judged as a user would: the contact editor's fields, one of
+// the lists, the volume slider (the menu screen leaves it as it was), or the keypad; -1
+// when none of them is on view.
+inline int ScreenOnView(const FaceModel& face) {
+    if (face.IsVisible(Ctl::NameEdit)) return FaceContactEditor;
+    if (face.IsVisible(Ctl::PhonebookList)) return FacePhonebook;
+    if (face.IsVisible(Ctl::CallLogList)) return FaceCallLog;
+    if (face.IsVisible(Ctl::MenuList)) return FaceMenu;
+    if (face.IsVisible(Ctl::VolumeSlider)) return FaceVolume;
+    if (face.IsVisible(Ctl::Key1)) return FaceDialpad;
+    return -1;
+}
 
 } // namespace orvane::test

@@ -20,7 +20,7 @@ namespace orvane::demo {
 LiveDialer::LiveDialer(const Options& options)
     : m_app(std::make_unique<CDialerApp>(CDialerApp::Options{options.runtimeDir, nullptr, {}})),
       m_dialog(&m_app->dialog()), m_window(&m_app->window()), m_options(options) {
-    if (options.keepAliveMs > 0) m_dialog->m_nKeepAliveMs = options.keepAliveMs;
+    if (options.keepAliveMs > 0) m_dialog->setKeepAlivePeriodForTest(options.keepAliveMs);
 }
 
 LiveDialer::~LiveDialer() {

@@ -260,12 +260,17 @@ void CDialerDlg::SendCommand(std::string_view text) {
     m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
 }
 
-void CDialerDlg::ReadEntry() {
-    m_strEntry = m_face.Text(Ctl::EntryEdit);
+const DeviceEntry& CDialerDlg::device(int row) const {
+    static const DeviceEntry kEmpty{};
+    return row >= 0 && row < m_nDeviceCount ? m_Devices[static_cast<std::size_t>(row)] : kEmpty;
 }
 
-void CDialerDlg::WriteEntry() {
-    m_face.SetText(Ctl::EntryEdit, m_strEntry);
+const std::string& CDialerDlg::EntryText() const {
+    return m_face.Text(Ctl::EntryEdit);
+}
+
+void CDialerDlg::SetEntryText(const std::string& text) {
+    m_face.SetText(Ctl::EntryEdit, text);
 }
 
 void CDialerDlg::HideContactEditor() {

@@ -169,6 +169,39 @@ class CDialerDlg : public DatagramSink {
     void LoadPrivateContacts(const std::string& path);
     void UploadPrivateContacts();
 
+    // --- What the state record shows the shells -------------------------------------------
+    // The "Set IP" prompt is on view and its address not applied yet.
+    bool isAddressEntry() const { return m_bAddressEntry; }
+    // The entry edit takes the password of the phone being logged into.
+    bool isPasswordPending() const { return m_bPasswordPending; }
+    // The entry edit takes console lines for the phone's Linux console.
+    bool isConsoleMode() const { return m_bConsoleMode; }
+    // Attached to one phone as its private controller.
+    bool isPrivateController() const { return m_nPrivateController != 0; }
+    // The controller identity: the first adapter's MAC as text.
+    const std::string& localMac() const { return m_szLocalMac; }
+    // The password typed for the phone being logged into (at most 29 characters).
+    const std::string& password() const { return m_szPassword; }
+
+    // The device table (rows from 0; a row outside it reads as an empty entry) and the
+    // counts of the lists the phone sent.
+    int deviceCount() const { return m_nDeviceCount; }
+    const DeviceEntry& device(int row) const;
+    int phonebookCount() const { return m_nPhonebookCount; }
+    int callLogCount() const { return m_nCallLogCount; }
+    // Whether the phonebook's and the call log's stores have taken memory yet.
+    bool isPhonebookStoreAllocated() const { return m_Phonebook.allocated(); }
+    bool isCallLogStoreAllocated() const { return m_CallLog.allocated(); }
+
+    static constexpr int kMaxDevices = 20;
+    static constexpr int kMaxPrivateContacts = 1000;
+    static constexpr std::size_t kMaxConsoleOutput = 64 * 1024;
+
+    // Shortens the keep-alive period, so tests see "ALIVE:" without waiting a minute; the
+    // program never changes it.
+    void setKeepAlivePeriodForTest(unsigned ms) { m_nKeepAliveMs = ms; }
+
+  private:
     // --- The state record ----------------------------------------------------------------
     int m_bDispatching = 0;
     bool m_bHook = false;
@@ -189,12 +222,10 @@ class CDialerDlg : public DatagramSink {
     int m_nCallSel = -1;
     int m_nFaceMode = FaceMenu;
 
-    static constexpr int kMaxDevices = 20;
     std::array<DeviceEntry, kMaxDevices> m_Devices{};
     int m_nDeviceCount = 0;
     int s_nPendingDevice = 0;
 
-    static constexpr int kMaxPrivateContacts = 1000;
     RecordTable<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts;
     int m_nPrivateContactCount = 0;
 
@@ -205,19 +236,15 @@ class CDialerDlg : public DatagramSink {
     int m_nMenuCount = 0;
 
     std::string m_strLinuxResponse; // at most kMaxConsoleOutput and the cut notice
-    static constexpr std::size_t kMaxConsoleOutput = 64 * 1024;
-    std::string m_szPassword;   // at most 29 characters
-    std::string m_szLocalMac;   // 17 characters
-    std::string m_strStartAddr; // asked instead of the first search; empty once asked
+    std::string m_szPassword;       // at most 29 characters
+    std::string m_szLocalMac;       // 17 characters
+    std::string m_strStartAddr;     // asked instead of the first search; empty once asked
     std::string m_strInputText;
     int m_nInputButton = 0;
-    std::string m_strEntry; // the entry text, kept in step with the entry edit
 
-    // The keep-alive period. Only tests shorten it, to see "ALIVE:" without waiting a
-    // minute; the program never changes it.
+    // The keep-alive period; only tests shorten it.
     unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
 
-  private:
     // Follows console mode once an event's handler has ended, however it ended.
     struct EventScope {
         CDialerDlg& dlg;
@@ -227,8 +254,10 @@ class CDialerDlg : public DatagramSink {
     // Face helpers.
     void InitFace();
     void ReadSettings();
-    void ReadEntry();  // entry edit -> entry text
-    void WriteEntry(); // entry text -> entry edit
+    // The entry text lives in the entry edit's face control alone: the shell copies what
+    // the user types there before a handler runs, and the window shows what is set.
+    const std::string& EntryText() const;
+    void SetEntryText(const std::string& text);
     void HideContactEditor();
     // True while the entry edit takes a password or an address for F2's "Apply".
     bool EntryTakesPrompt() const { return m_bAddressEntry || m_bPasswordPending; }
@@ -275,6 +304,7 @@ class CDialerDlg : public DatagramSink {
     void ReleaseOldDeviceIfOther(const std::string& newAddr);
     void SetLinkPrompt(const std::string& text);
     void EndAddressEntry();
+    void EndPasswordEntry();
     void WithdrawEntryPrompt();
     void EndApplyKey();
 

@@ -121,12 +121,10 @@ void CDialerDlg::OnHookOn() {
     m_bHook = true;
     // The device itself asked for the dial pad, so it needs no "DISP:" request.
     OnShowDialpad();
-    m_strEntry.clear();
-    WriteEntry();
+    SetEntryText("");
 }
 
 void CDialerDlg::SetDisplayLine(int vp, std::string text) {
-    ReadEntry();
     text = proto::Cut(text, vp == proto::Line::Block ? proto::Width::BlockText
                                                      : proto::Width::DisplayText);
     const std::size_t brace = text.find('}');

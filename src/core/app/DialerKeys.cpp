@@ -47,7 +47,7 @@ void CDialerDlg::SendKeyCode(int code) {
 void CDialerDlg::OnKeypad(int id) {
     if (id < Ctl::Key1 || id > Ctl::KeyHash) return;
     const std::string name = kKeyNames[id - Ctl::Key1];
-    ReadEntry();
+    std::string entry = EntryText();
 
     // While an address or a password is typed, the keypad types into it: sent as key
     // presses, a password would reach the phone in clear.
@@ -58,7 +58,7 @@ void CDialerDlg::OnKeypad(int id) {
         return;
     }
 
-    if (m_bHook && !typingIntoEntry && m_strEntry.empty()) {
+    if (m_bHook && !typingIntoEntry && entry.empty()) {
         // The dialling face: the entry takes the place of the display, and the Delete
         // and Back icon keys take the soft keys' slots.
         for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
@@ -77,13 +77,13 @@ void CDialerDlg::OnKeypad(int id) {
     const Control& edit = m_face.Get(Ctl::EntryEdit);
     // An address or a password holds no more than its field does.
     if (typingIntoEntry && edit.maxLength > 0 &&
-        m_strEntry.size() >= static_cast<std::size_t>(edit.maxLength))
+        entry.size() >= static_cast<std::size_t>(edit.maxLength))
         return;
     const auto [start, end] = EntrySelection(edit);
     // The character goes in front of a selection without replacing it; the selection
     // moves on with the text it covered.
-    m_strEntry.insert(static_cast<std::size_t>(start), 1, c);
-    WriteEntry();
+    entry.insert(static_cast<std::size_t>(start), 1, c);
+    SetEntryText(entry);
     m_face.SetEditSel(Ctl::EntryEdit, start + 1, end + 1);
     m_face.SetFocus(Ctl::EntryEdit);
 }
@@ -107,17 +107,18 @@ bool CDialerDlg::OnKeyboardKeypad(char key) {
 
 bool CDialerDlg::OnKeyboardBackspace() {
     EventScope after{*this};
-    ReadEntry();
     if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_bHook ||
-        m_strEntry.empty())
+        EntryText().empty())
         return false;
     OnBackspace();
     return true;
 }
 
 void CDialerDlg::OnSendAction() {
-    ReadEntry();
-    if (m_strEntry.empty()) {
+    // Kept aside: a box opened by the send of "DISP:" lets messages in that may change
+    // the entry before the number goes out.
+    const std::string entry = EntryText();
+    if (entry.empty()) {
         m_bHook = false;
         SendCommand(proto::Write<proto::OutKeyword::Key>(proto::KeyCode::Send));
         return;
@@ -125,36 +126,33 @@ void CDialerDlg::OnSendAction() {
 
     // A cut command would run a different command line or dial the wrong person, so an
     // entry too long for its command is refused and left for the user to correct.
-    if (IsConsoleLine(m_strEntry)) {
-        if (m_strEntry.size() > proto::kMaxLinuxLength) {
+    if (IsConsoleLine(entry)) {
+        if (entry.size() > proto::kMaxLinuxLength) {
             m_ports.dialogs.MessageBox("The command line is too long (at most 56 characters).",
                                        kCaption, MsgButtons::Ok, MsgIcon::Warning, true);
             return;
         }
-        SendCommand(proto::Write<proto::OutKeyword::Linux>(m_strEntry));
+        SendCommand(proto::Write<proto::OutKeyword::Linux>(entry));
         return;
     }
-    if (m_strEntry.size() > proto::kMaxDialLength) {
+    if (entry.size() > proto::kMaxDialLength) {
         m_ports.dialogs.MessageBox("The number is too long to dial (at most 25 characters).",
                                    kCaption, MsgButtons::Ok, MsgIcon::Warning, true);
         return;
     }
 
-    // Kept aside: a box opened by the send of "DISP:" lets messages in that may change
-    // the entry before the number goes out.
-    const std::string number = m_strEntry;
     ShowDialpadScreen();
-    SendCommand(proto::Write<proto::OutKeyword::Dial>(number));
-    m_strEntry.clear();
-    WriteEntry();
+    SendCommand(proto::Write<proto::OutKeyword::Dial>(entry));
+    SetEntryText("");
 }
 
 void CDialerDlg::OnBackspace() {
     const auto [start, end] = EntrySelection(m_face.Get(Ctl::EntryEdit));
-    if (start > 0) m_strEntry.erase(static_cast<std::size_t>(start - 1), 1);
-    WriteEntry();
+    std::string entry = EntryText();
+    if (start > 0) entry.erase(static_cast<std::size_t>(start - 1), 1);
+    SetEntryText(entry);
 
-    if (m_strEntry.empty()) {
+    if (entry.empty()) {
         // The device shows its own display again; the next keypad key brings the
         // dialling face back, since the hook flag stays set.
         SendCommand(proto::Write<proto::OutKeyword::DispRequest>());
@@ -182,8 +180,7 @@ void CDialerDlg::EnterConsoleMode() {
     // The console starts from what the face shows: text left in the hidden entry (an
     // applied address, a contact's number) would go out in front of the typed command.
     if (!m_face.IsVisible(Ctl::EntryEdit)) {
-        m_strEntry.clear();
-        WriteEntry();
+        SetEntryText("");
     }
     for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
         m_consoleLines[i] = m_face.IsVisible(Ctl::DisplayLine0 + static_cast<int>(i));
@@ -199,8 +196,7 @@ void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
     m_bConsoleMode = false;
     m_face.SetTag(Ctl::EntryEdit, "");
     // The console line goes with the mode, so SEND never sends it again unseen.
-    m_strEntry.clear();
-    WriteEntry();
+    SetEntryText("");
     if (!giveDisplayBack) return;
     m_face.Show(Ctl::EntryEdit, false);
     for (std::size_t i = 0; i < m_consoleLines.size(); ++i)
@@ -225,12 +221,11 @@ void CDialerDlg::OnF1() {
 }
 
 void CDialerDlg::OnF2() {
-    ReadEntry();
     if (m_bSetIpPending) {
         OnApplyAddress();
     } else if (m_bPasswordPending) {
         OnApplyPassword();
-    } else if (m_nFaceMode == FaceDialpad && m_bHook && !m_strEntry.empty()) {
+    } else if (m_nFaceMode == FaceDialpad && m_bHook && !EntryText().empty()) {
         OnBackspace();
     } else {
         SendKeyCode(proto::KeyCode::F2);
@@ -274,9 +269,8 @@ void CDialerDlg::OnNumberListClick(int listId, int row) {
     }
     selection = row;
     const auto i = static_cast<std::size_t>(row);
-    m_strEntry =
-        phonebook ? std::as_const(m_Phonebook)[i].number : std::as_const(m_CallLog)[i].Number;
-    WriteEntry();
+    SetEntryText(phonebook ? std::as_const(m_Phonebook)[i].number
+                           : std::as_const(m_CallLog)[i].Number);
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);
     m_face.Enable(Ctl::Send, true);

@@ -56,14 +56,14 @@ void ShowEntryForApply(FaceModel& face, std::size_t maxLength) {
     face.Show(Ctl::F3, false);
 }
 
-// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
-void EndPasswordEntry(CDialerDlg& dlg) {
-    dlg.m_bPasswordPending = false;
-    dlg.Face().SetPassword(Ctl::EntryEdit, false);
-    dlg.Face().SetLimitText(Ctl::EntryEdit, 0);
-}
-
 } // namespace
+
+// Leaves the password prompt: the entry edit no longer masks or limits what is typed.
+void CDialerDlg::EndPasswordEntry() {
+    m_bPasswordPending = false;
+    m_face.SetPassword(Ctl::EntryEdit, false);
+    m_face.SetLimitText(Ctl::EntryEdit, 0);
+}
 
 // --- Discovery -----------------------------------------------------------------------------
 
@@ -221,7 +221,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
         if (m_bSetIpPending || m_bPasswordPending) {
             m_bSetIpPending = false;
             EndAddressEntry();
-            EndPasswordEntry(*this);
+            EndPasswordEntry();
             m_face.Show(Ctl::EntryEdit, false);
         }
         index = row;
@@ -230,7 +230,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
         EndAddressEntry();
         index = 0;
     } else if (m_bPasswordPending) {
-        EndPasswordEntry(*this);
+        EndPasswordEntry();
         index = s_nPendingDevice;
     }
     EndApplyKey();
@@ -275,8 +275,7 @@ void CDialerDlg::EnterPasswordMode(int device, bool fresh) {
     if (fresh) {
         // Picked from the list: a clean, masked prompt.
         m_face.Show(Ctl::DisplayLine0, false);
-        m_strEntry.clear();
-        WriteEntry();
+        SetEntryText("");
         m_face.SetPassword(Ctl::EntryEdit, true);
     } else {
         // The automatic connect leaves the start-up face and the entry edit as they are.
@@ -302,12 +301,10 @@ void CDialerDlg::AutoConnect() {
 }
 
 void CDialerDlg::OnApplyPassword() {
-    ReadEntry();
     m_face.Show(Ctl::EntryEdit, false);
-    m_szPassword = proto::Cut(m_strEntry, proto::Width::Password);
+    m_szPassword = proto::Cut(EntryText(), proto::Width::Password);
     // The typed password must not stay in the entry text, which is shown unmasked later.
-    m_strEntry.clear();
-    WriteEntry();
+    SetEntryText("");
     OnClickDeviceList(-1);
 }
 
@@ -315,7 +312,7 @@ void CDialerDlg::OnApplyPassword() {
 
 void CDialerDlg::OnSetIp() {
     // The address prompt replaces a password prompt.
-    if (m_bPasswordPending) EndPasswordEntry(*this);
+    if (m_bPasswordPending) EndPasswordEntry();
 
     SetLinkPrompt("");
     m_face.Show(Ctl::DisplayLine0, false);
@@ -324,8 +321,7 @@ void CDialerDlg::OnSetIp() {
     m_face.Show(Ctl::DisplayLine2, false);
     m_face.Show(Ctl::DisplayLine3, false);
 
-    m_strEntry.clear();
-    WriteEntry();
+    SetEntryText("");
     ShowEntryForApply(m_face, UdpSocket::kAddrCapacity);
     m_bSetIpPending = true;
     m_bAddressEntry = true;
@@ -341,11 +337,10 @@ void CDialerDlg::WithdrawEntryPrompt() {
         EndAddressEntry();
         m_bSetIpPending = false;
     }
-    if (m_bPasswordPending) EndPasswordEntry(*this);
+    if (m_bPasswordPending) EndPasswordEntry();
     // What was typed for the prompt goes with it, and line 0 gets back the place the
     // prompt took.
-    m_strEntry.clear();
-    WriteEntry();
+    SetEntryText("");
     m_face.Show(Ctl::EntryEdit, false);
     m_face.SetText(Ctl::DisplayLine1, "");
     m_face.Show(Ctl::DisplayLine0, true);
@@ -361,8 +356,7 @@ void CDialerDlg::EndApplyKey() {
 }
 
 void CDialerDlg::OnApplyAddress() {
-    ReadEntry();
-    const std::string addr(text::Trim(m_strEntry, " \t")); // blanks and tabs around it
+    const std::string addr(text::Trim(EntryText(), " \t")); // blanks and tabs around it
     // A text the address field cannot hold would be cut into another address: asked
     // again (the edit limits what is typed, so only text put there otherwise gets here).
     // So is a host name: the phone answers from its address, which a name never equals.
