@@ -4,7 +4,7 @@
 #include "CMyButton.h"
 #include "FaceIds.h"
 #include "FaceListModel.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 #include "ModelText.h"
 #include "Skin.h"
 

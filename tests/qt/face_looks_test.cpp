@@ -3,7 +3,7 @@
 // state shows, and a look is painted once per state, not once per repaint.
 #include "CMyButton.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 
 #include <QImage>
 #include <QPainter>

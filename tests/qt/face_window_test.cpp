@@ -3,7 +3,7 @@
 #include "CMyButton.h"
 #include "DialerWindow.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 #include "FakePorts.h"
 #include "ModelText.h"
 #include "Protocol.h"

@@ -2,7 +2,7 @@
 
 #include "CMyButton.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 
 #include <QAbstractButton>
 #include <QAction>

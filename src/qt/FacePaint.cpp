@@ -1,4 +1,4 @@
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 
 #include "Skin.h"
 
