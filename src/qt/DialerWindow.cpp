@@ -1,12 +1,16 @@
 #include "DialerWindow.h"
 
+#include "BitmapStatic.h"
 #include "CDialerDlg.h"
 #include "CMyButton.h"
 #include "FaceIds.h"
 #include "FaceListModel.h"
 #include "FacePaint.h"
+#include "FaceStyle.h"
+#include "ImageKey.h"
 #include "ModelText.h"
 #include "Skin.h"
+#include "SoftKey.h"
 
 #include <QAction>
 #include <QApplication>

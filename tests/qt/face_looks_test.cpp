@@ -4,6 +4,8 @@
 #include "CMyButton.h"
 #include "FaceIds.h"
 #include "FacePaint.h"
+#include "FaceStyle.h"
+#include "ImageKey.h"
 
 #include <QImage>
 #include <QPainter>
