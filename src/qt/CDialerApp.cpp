@@ -2,7 +2,7 @@
 
 namespace {
 
-orvane::CRecentNumbers Loaded(const std::string& path) {
+orvane::CRecentNumbers loadedRecentNumbers(const std::string& path) {
     orvane::CRecentNumbers recent(path);
     recent.Load();
     return recent;
@@ -11,7 +11,7 @@ orvane::CRecentNumbers Loaded(const std::string& path) {
 } // namespace
 
 CDialerApp::CDialerApp(const Options& options)
-    : m_recent(Loaded(options.recentNumbers)),
+    : m_recent(loadedRecentNumbers(options.recentNumbers)),
       m_dialRecorder(m_socket, m_recent),
       m_settings(options.runtimeDir.toStdString()),
       m_dialog({m_dialRecorder, m_timers, options.dialogs != nullptr ? *options.dialogs : m_qtDialogs,

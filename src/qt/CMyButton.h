@@ -3,7 +3,7 @@
 #pragma once
 
 #include "FaceModel.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
 
 #include <QAbstractButton>
 

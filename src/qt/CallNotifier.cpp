@@ -25,7 +25,7 @@ constexpr int kSettleMs = 250;
 
 } // namespace
 
-bool NotifyDesktop(const QString& summary, const QString& body) {
+bool notifyDesktop(const QString& summary, const QString& body) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
     QDBusMessage notify =

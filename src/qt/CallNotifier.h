@@ -15,7 +15,7 @@ class QTimer;
 // One notice on the desktop that needs no answer (a link that could not be dialled, from
 // a start without a terminal to say it on). Waits at most a second for the service; false
 // when none took it.
-bool NotifyDesktop(const QString& summary, const QString& body);
+bool notifyDesktop(const QString& summary, const QString& body);
 
 class CallNotifier : public QObject {
     Q_OBJECT

@@ -43,7 +43,7 @@ QString quoted(const QString& text) {
 
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine line;
     bool help = false;
     bool version = false;
@@ -145,7 +145,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return line;
 }
 
-QString CommandLineHelp() {
+QString commandLineHelp() {
     return QStringLiteral(
         "Usage: orvane-dialer [OPTION]... [URL]\n"
         "A desktop dialer drawn like a desk telephone: it finds the SIP desk phones\n"
@@ -172,7 +172,7 @@ QString CommandLineHelp() {
         "Qt's own options work too, e.g. -platform offscreen. See orvane-dialer(1).\n");
 }
 
-QString CommandLineVersion() {
+QString commandLineVersion() {
     const orvane::BuildVersion v = orvane::ProgramBuildVersion();
     QString text = QStringLiteral("orvane-dialer (Orvane's SIP Dialer) %1.%2.%3.%4")
                        .arg(v.major)

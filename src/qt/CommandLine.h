@@ -25,8 +25,8 @@ struct CommandLine {
 // Reads the arguments after the program's name. --help and --version win over a wrong
 // argument anywhere, so they also work before Qt has taken its own options out; otherwise
 // the first wrong argument is the error.
-CommandLine ParseCommandLine(const QStringList& arguments);
+CommandLine parseCommandLine(const QStringList& arguments);
 
-QString CommandLineHelp();
+QString commandLineHelp();
 // "orvane-dialer (Orvane's SIP Dialer) 1.0.0.0", and the special-build text if there is one.
-QString CommandLineVersion();
+QString commandLineVersion();

@@ -1,12 +1,16 @@
 #include "DialerWindow.h"
 
+#include "BitmapStatic.h"
 #include "CDialerDlg.h"
 #include "CMyButton.h"
 #include "FaceIds.h"
 #include "FaceListModel.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
+#include "FaceStyle.h"
+#include "ImageKey.h"
 #include "ModelText.h"
 #include "Skin.h"
+#include "SoftKey.h"
 
 #include <QAction>
 #include <QApplication>
@@ -676,21 +680,19 @@ void DialerWindow::initDialog(const std::string& privateContactsPath) {
     callCore([this, &privateContactsPath] { m_dialog.OnInitDialog(privateContactsPath); });
 }
 
-QWidget* DialerWindow::control(int id) const {
-    const View* found = viewOf(id);
-    if (found == nullptr) return nullptr;
-    if (found->widget == nullptr) {
+QWidget* DialerWindow::control(int id) {
+    View* view = viewOf(id);
+    if (view == nullptr) return nullptr;
+    if (view->widget == nullptr) {
         // Made now instead of when the control is first shown: that changes what the
         // window holds, not what it shows.
-        auto* self = const_cast<DialerWindow*>(this);
-        View& view = self->m_views[self->m_viewIndex.at(id)];
-        const QScopedValueRollback syncing(self->m_syncing, true);
+        const QScopedValueRollback syncing(m_syncing, true);
         const Control& c = m_face.Get(id);
-        self->makeWidget(view);
-        self->apply(view, c);
-        view.version = c.version;
+        makeWidget(*view);
+        apply(*view, c);
+        view->version = c.version;
     }
-    return found->widget;
+    return view->widget;
 }
 
 QAction* DialerWindow::menuAction(int id) const {
@@ -699,11 +701,6 @@ QAction* DialerWindow::menuAction(int id) const {
 }
 
 DialerWindow::View* DialerWindow::viewOf(int id) {
-    auto it = m_viewIndex.find(id);
-    return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
-}
-
-const DialerWindow::View* DialerWindow::viewOf(int id) const {
     auto it = m_viewIndex.find(id);
     return it != m_viewIndex.end() ? &m_views[it->second] : nullptr;
 }

@@ -49,7 +49,7 @@ class DialerWindow : public QDialog {
 
     // The widget that shows a control of the face, and the menu command of an id. A
     // control the face has not shown yet gets its widget here, hidden and in step.
-    QWidget* control(int id) const;
+    QWidget* control(int id);
     QAction* menuAction(int id) const;
     QMenuBar* faceMenuBar() const { return m_menuBar; }
     const DialogUnits& units() const { return m_units; }
@@ -103,7 +103,6 @@ class DialerWindow : public QDialog {
     void copyBack();
     void finish();
     View* viewOf(int id);
-    const View* viewOf(int id) const;
 
     orvane::CDialerDlg& m_dialog;
     orvane::FaceModel& m_face;

@@ -1,5 +1,6 @@
-// orvane-dialer: reads its options, builds the one dialog (CDialerApp) and runs its window
-// modally; the program ends when the window closes.
+// orvane-dialer: reads its options, builds the application (CDialerApp: the ports, the one
+// dialog CDialerDlg and its window) and runs the window modally; the program ends when the
+// window closes.
 #include "CDialerApp.h"
 #include "CallNotifier.h"
 #include "CommandLine.h"
@@ -67,13 +68,13 @@ int main(int argc, char* argv[]) {
     QStringList raw;
     for (int i = 1; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
-    const CommandLine early = ParseCommandLine(raw);
+    const CommandLine early = parseCommandLine(raw);
     if (early.action == CommandLine::Action::Help) {
-        std::fputs(qPrintable(CommandLineHelp()), stdout);
+        std::fputs(qPrintable(commandLineHelp()), stdout);
         return 0;
     }
     if (early.action == CommandLine::Action::Version) {
-        std::fputs(qPrintable(CommandLineVersion()), stdout);
+        std::fputs(qPrintable(commandLineVersion()), stdout);
         return 0;
     }
 
@@ -85,13 +86,13 @@ int main(int argc, char* argv[]) {
     DialerWindow::prepareApplication();
 
     // Qt has taken its own options (-platform, -style, ...) out by now.
-    const CommandLine line = ParseCommandLine(QApplication::arguments().mid(1));
+    const CommandLine line = parseCommandLine(QApplication::arguments().mid(1));
     if (line.action == CommandLine::Action::Error) {
         std::fprintf(stderr, "orvane-dialer: %s (see orvane-dialer --help)\n",
                      qPrintable(line.error));
         // A link clicked in a browser has no terminal to read the reason on.
         if (!line.options.dialLink.isEmpty() && !isatty(STDERR_FILENO))
-            NotifyDesktop(QStringLiteral("Cannot dial this link"), line.error);
+            notifyDesktop(QStringLiteral("Cannot dial this link"), line.error);
         return 2;
     }
     const DialerOptions& options = line.options;

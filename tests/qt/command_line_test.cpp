@@ -38,7 +38,7 @@ TEST(CommandLine, AcceptedOptionsReachTheDialer) {
         {{"--private-contacts=/tmp/c.txt", "--quit-after=1"}, "", "", 4500, 1, "/tmp/c.txt"},
     };
     for (const Case& c : cases) {
-        const CommandLine line = ParseCommandLine(Args(c.args));
+        const CommandLine line = parseCommandLine(Args(c.args));
         SCOPED_TRACE(Args(c.args).join(QLatin1Char(' ')).toStdString());
         EXPECT_EQ(line.action, Action::Run);
         EXPECT_EQ(line.error.toStdString(), "");
@@ -79,7 +79,7 @@ TEST(CommandLine, WrongArgumentsAreRefusedWithTheFirstReason) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const CommandLine line = ParseCommandLine(c.args);
+        const CommandLine line = parseCommandLine(c.args);
         EXPECT_EQ(line.action, Action::Error);
         EXPECT_EQ(line.error.toStdString(), c.error);
         EXPECT_FALSE(line.error.contains(QLatin1Char('\n')));
@@ -107,7 +107,7 @@ TEST(CommandLine, OneLinkIsTakenWithItsNumberBesideTheOptions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const CommandLine line = ParseCommandLine(c.args);
+        const CommandLine line = parseCommandLine(c.args);
         EXPECT_EQ(line.error.toStdString(), c.error);
         EXPECT_EQ(line.action, *c.error != 0 ? Action::Error : Action::Run);
         if (*c.error == 0) {
@@ -133,19 +133,19 @@ TEST(CommandLine, HelpAndVersionWinOverAnythingElse) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Args(c.args).join(QLatin1Char(' ')).toStdString());
-        EXPECT_EQ(ParseCommandLine(Args(c.args)).action, c.action);
+        EXPECT_EQ(parseCommandLine(Args(c.args)).action, c.action);
     }
 }
 
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheProgramsVersion) {
-    const QString help = CommandLineHelp();
+    const QString help = commandLineHelp();
     for (const char* option : {"--connect ADDRESS", "--private-contacts PATH", "--screenshot FILE",
                                "--screenshot-delay MS", "--quit-after MS", "--help", "--version"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
     for (const QString& line : help.split(QLatin1Char('\n')))
         EXPECT_LE(line.size(), 80) << line.toStdString();
 
-    const QString version = CommandLineVersion();
+    const QString version = commandLineVersion();
     EXPECT_TRUE(version.startsWith(QLatin1String("orvane-dialer (Orvane's SIP Dialer) ")));
     EXPECT_TRUE(
         version.contains(QRegularExpression(QStringLiteral("\\) \\d+\\.\\d+\\.\\d+\\.\\d+"))));

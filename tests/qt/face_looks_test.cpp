@@ -3,7 +3,9 @@
 // state shows, and a look is painted once per state, not once per repaint.
 #include "CMyButton.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
+#include "FacePaint.h"
+#include "FaceStyle.h"
+#include "ImageKey.h"
 
 #include <QImage>
 #include <QPainter>
@@ -11,7 +13,6 @@
 #include <QStyleOption>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <qdrawutil.h>
 
 #include <functional>
 #include <memory>
@@ -228,78 +229,6 @@ TEST(FaceLooks, OverflowIconsAreTheBaseStylesOwn) {
         for (const int size : {16, 32}) {
             EXPECT_EQ(late.pixmap(size).toImage(), own.pixmap(size).toImage());
         }
-    }
-}
-
-// The edges are drawn as rectangles, pixel for pixel what the system's edge functions draw,
-// at every size (the smallest ones too), in other colours, moved, and at other pixel ratios.
-TEST(FaceLooks, EdgesAreTheSystemsOwnPixelForPixel) {
-    QPalette other;
-    other.setColor(QPalette::Light, QColor(250, 240, 10));
-    other.setColor(QPalette::Midlight, QColor(200, 30, 200));
-    other.setColor(QPalette::Dark, QColor(20, 90, 30));
-    other.setColor(QPalette::Shadow, QColor(5, 5, 120));
-    other.setColor(QPalette::Button, QColor(130, 170, 210));
-    using Draw = std::function<void(QPainter&, const QRect&, const QPalette&)>;
-    const struct {
-        const char* what;
-        Draw ours;
-        Draw system;
-    } edges[] = {
-        {"static edge",
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             facepaint::drawStaticEdge(p, r, pal);
-         },
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             qDrawShadeRect(&p, r, pal, true, 1, 0);
-         }},
-        {"client edge",
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             facepaint::drawClientEdge(p, r, pal);
-         },
-         [](QPainter& p, const QRect& r, const QPalette& pal) { qDrawWinPanel(&p, r, pal, true); }},
-        {"button up",
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             facepaint::drawButtonFace(p, r, pal, false);
-         },
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             const QBrush face = pal.brush(QPalette::Button);
-             qDrawWinButton(&p, r, pal, false, &face);
-         }},
-        {"button down",
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             facepaint::drawButtonFace(p, r, pal, true);
-         },
-         [](QPainter& p, const QRect& r, const QPalette& pal) {
-             const QBrush face = pal.brush(QPalette::Button);
-             qDrawWinButton(&p, r, pal, true, &face);
-         }},
-    };
-    std::vector<QSize> sizes;
-    for (int w = 0; w <= 7; ++w)
-        for (int h = 0; h <= 7; ++h)
-            sizes.emplace_back(w, h);
-    sizes.insert(sizes.end(), {QSize(80, 69), QSize(41, 23), QSize(3, 50)});
-    for (const qreal dpr : {1.0, 2.0}) {
-        auto draw = [dpr](const Draw& how, const QRect& r, const QPalette& pal, QPoint moved) {
-            QImage image(QSize(100, 80) * dpr, QImage::Format_RGB32);
-            image.setDevicePixelRatio(dpr);
-            image.fill(QColor(255, 0, 255));
-            QPainter p(&image);
-            p.translate(moved);
-            how(p, r, pal);
-            return image;
-        };
-        for (const auto& edge : edges)
-            for (const QPalette& palette : {QPalette(), other})
-                for (const QSize& size : sizes)
-                    for (const QPoint moved : {QPoint(0, 0), QPoint(3, 2)}) {
-                        const QRect r(QPoint(4, 5), size);
-                        EXPECT_EQ(draw(edge.ours, r, palette, moved),
-                                  draw(edge.system, r, palette, moved))
-                            << edge.what << " " << size.width() << "x" << size.height() << " ratio "
-                            << dpr << " moved " << moved.x();
-                    }
     }
 }
 

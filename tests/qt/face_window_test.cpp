@@ -1,13 +1,15 @@
 // The phone face window over a real dialog with fake ports: the widgets follow the face
 // model, and clicks, keys and menu commands reach the right handlers.
+#include "BitmapStatic.h"
 #include "CMyButton.h"
 #include "DialerWindow.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
 #include "FakePorts.h"
+#include "ImageKey.h"
 #include "ModelText.h"
 #include "Protocol.h"
 #include "Skin.h"
+#include "SoftKey.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -1,8 +1,10 @@
 #include "LiveDialer.h"
 
+#include "BitmapStatic.h"
 #include "CMyButton.h"
 #include "FaceIds.h"
-#include "FaceWidgets.h"
+#include "ImageKey.h"
+#include "SoftKey.h"
 
 #include <QAbstractButton>
 #include <QAction>
