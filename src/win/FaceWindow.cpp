@@ -58,6 +58,7 @@ FaceWindow::~FaceWindow() {
         ImageList_Destroy(images);
     for (auto& [height, images] : m_tallImages)
         ImageList_Destroy(images);
+    if (m_scaledDialogFont != nullptr) DeleteObject(m_scaledDialogFont);
 }
 
 bool FaceWindow::create() {
@@ -87,6 +88,12 @@ INT_PTR CALLBACK FaceWindow::dialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
+        // The density the window starts at, and its font there: fonts for another density
+        // are made from them.
+        const UINT dpi = GetDpiForWindow(m_hwnd);
+        m_dpi = m_createdDpi = dpi != 0 ? dpi : 96;
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0)),
+                   sizeof m_dialogLook, &m_dialogLook);
         SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
                      reinterpret_cast<LPARAM>(winskin::Icon(orvane::Ico::App, 32)));
         SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL,
@@ -156,6 +163,9 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        m_dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : m_dpi;
+        HFONT oldDialogFont = m_scaledDialogFont;
+        m_scaledDialogFont = nullptr;
         std::map<int, HFONT> old;
         old.swap(m_cellFonts);
         std::map<std::pair<HFONT, int>, HFONT> oldFitted;
@@ -168,11 +178,14 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             view.font = nullptr;
             view.fittedRows = -1;
             apply(view, m_face.Get(view.id));
+            // The tag's word is measured again in the new font.
+            if (!view.shownTag.empty()) showEditTag(view, view.shownTag);
         }
         for (auto& [height, font] : old)
             DeleteObject(font);
         for (auto& [key, font] : oldFitted)
             if (font != nullptr) DeleteObject(font);
+        if (oldDialogFont != nullptr) DeleteObject(oldDialogFont);
         InvalidateRect(m_hwnd, nullptr, TRUE);
         return TRUE;
     }
@@ -433,15 +446,26 @@ HFONT FaceWindow::fitting(HFONT font, HWND control, const std::wstring& text) {
 }
 
 HFONT FaceWindow::fontFor(orvane::FontId font) {
-    if (font == orvane::FontId::Dialog)
-        return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
+    if (font == orvane::FontId::Dialog) {
+        if (m_dpi == m_createdDpi || m_dialogLook.lfHeight == 0)
+            return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
+        // On a screen of another density: the window's font made for it (whether or not the
+        // system has scaled the dialog's own).
+        if (m_scaledDialogFont == nullptr) {
+            LOGFONTW look = m_dialogLook;
+            look.lfHeight =
+                MulDiv(look.lfHeight, static_cast<int>(m_dpi), static_cast<int>(m_createdDpi));
+            look.lfWidth = 0;
+            m_scaledDialogFont = CreateFontIndirectW(&look);
+        }
+        return m_scaledDialogFont;
+    }
     return cellFont(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()));
 }
 
 HFONT FaceWindow::cellFont(int cellHeight) {
     // The face gives its fonts in pixels at 96 dots an inch, like its dialog units' font.
-    const UINT dpi = GetDpiForWindow(m_hwnd);
-    const int height = MulDiv(cellHeight, static_cast<int>(dpi != 0 ? dpi : 96), 96);
+    const int height = MulDiv(cellHeight, static_cast<int>(m_dpi), 96);
     auto it = m_cellFonts.find(height);
     if (it == m_cellFonts.end()) {
         // A positive height asks for the cell (ascent plus descent): the face gives its

@@ -143,6 +143,10 @@ class FaceWindow {
     std::map<std::pair<HFONT, int>, HFONT> m_fittedFonts; // smaller sizes: by font and pixels
     std::map<orvane::ImageListId, HIMAGELIST> m_imageLists;
     std::map<int, HIMAGELIST> m_tallImages; // empty row images, by height
+    UINT m_dpi = 96;                        // the screen density the window is on
+    UINT m_createdDpi = 96;                 // the density it was made at
+    LOGFONTW m_dialogLook{};                // the window's own font there
+    HFONT m_scaledDialogFont = nullptr;     // that font at m_dpi, once the density changed
     std::uint64_t m_syncedVersion = 0;
     std::uint64_t m_windowVersion = ~std::uint64_t{0};
     bool m_ended = false;

@@ -443,5 +443,28 @@ TEST(FaceWindow, CallLogTooWideForOneLineShowsTwoLineRows) {
         EXPECT_GT(ListView_GetColumnWidth(phonebook, col), 0) << col;
 }
 
+TEST(FaceWindow, ConsoleTagIsMeasuredAgainAfterAChangeOfScreenDensity) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    ShowWindow(rig.window->hwnd(), SW_SHOWNA);
+    rig.window->callCore([&] { rig.adapter->command(Ctl::LinuxSecret); });
+    HWND edit = rig.control(Ctl::EntryEdit);
+    ASSERT_TRUE(WinRig::Shown(edit));
+    const int before = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    const int greenBefore = TagGreenPixels(edit);
+    ASSERT_GT(greenBefore, 4);
+
+    // Moved to a screen of twice the density.
+    HWND window = rig.window->hwnd();
+    RECT place{};
+    GetWindowRect(window, &place);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&place));
+
+    // The text keeps clear of the tag in its new size, as wide as the word now needs.
+    const int after = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    EXPECT_GT(after, before + (before - 2) / 2) << before << " -> " << after;
+    EXPECT_GT(TagGreenPixels(edit), greenBefore) << greenBefore;
+}
+
 } // namespace
 } // namespace orvane::test
