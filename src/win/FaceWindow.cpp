@@ -295,14 +295,8 @@ void FaceWindow::makeWindow(View& view) {
         exStyle, cls, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, m_hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
     if (view.hwnd == nullptr) return;
-    if (c.kind == ControlKind::List) {
+    if (c.kind == ControlKind::List)
         ListView_SetExtendedListViewStyle(view.hwnd, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-        // Two-line rows: the list draws its headings, the header takes their height.
-        SetWindowSubclass(view.hwnd, &FaceWindow::listTwoLineProc, kTwoLineSubclass,
-                          reinterpret_cast<DWORD_PTR>(this));
-        SetWindowSubclass(ListView_GetHeader(view.hwnd), &FaceWindow::headerTwoLineProc,
-                          kTwoLineSubclass, reinterpret_cast<DWORD_PTR>(this));
-    }
     // The first control of the template lies on top and comes first in the tab order: a
     // window made later goes just below the nearest control before it that has one.
     HWND above = HWND_TOP;
@@ -753,6 +747,18 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
                 item.fmt |= HDF_OWNERDRAW;
             Header_SetItem(header, i, &item);
         }
+        // While its rows have two lines the list draws its headings and the header takes
+        // their height. Only then: under Wine every message to a subclassed window costs a
+        // look-up of the subclass, which a long list's burst pays many times.
+        if (!plan.Empty()) {
+            SetWindowSubclass(w, &FaceWindow::listTwoLineProc, kTwoLineSubclass,
+                              reinterpret_cast<DWORD_PTR>(this));
+            SetWindowSubclass(header, &FaceWindow::headerTwoLineProc, kTwoLineSubclass,
+                              reinterpret_cast<DWORD_PTR>(this));
+        } else {
+            RemoveWindowSubclass(w, &FaceWindow::listTwoLineProc, kTwoLineSubclass);
+            RemoveWindowSubclass(header, &FaceWindow::headerTwoLineProc, kTwoLineSubclass);
+        }
         setRowImages(view);
         SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
     };
@@ -930,6 +936,8 @@ LRESULT CALLBACK FaceWindow::listTwoLineProc(HWND hwnd, UINT message, WPARAM wPa
         RemoveWindowSubclass(hwnd, &FaceWindow::listTwoLineProc, kTwoLineSubclass);
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
+    if (message != WM_DRAWITEM && message != WM_NOTIFY)
+        return DefSubclassProc(hwnd, message, wParam, lParam);
     auto* self = reinterpret_cast<FaceWindow*>(data);
     const View* view = self->viewOfWindow(hwnd);
     if (view != nullptr && !view->twoLines.Empty()) {
