@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # fuzz/run.sh SECONDS [TARGET...]: builds the libFuzzer targets with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer, and runs each for SECONDS (default 60) on its seed corpus.
-# Targets: incoming discovery private_contacts settings (default: all).
+# Targets: incoming discovery private_contacts (default: all).
 # FUZZ_JOBS=N runs N fuzzer processes per target side by side on one corpus (libFuzzer's
 # -jobs), for long runs; the inputs of all of them are added up.
 set -euo pipefail
@@ -16,7 +16,7 @@ top=$(dirname "$here")
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(incoming discovery private_contacts settings)
+[ ${#targets[@]} -gt 0 ] || targets=(incoming discovery private_contacts)
 build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${FUZZ_JOBS:-1}
 san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"

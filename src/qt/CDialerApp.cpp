@@ -13,7 +13,7 @@ orvane::CRecentNumbers loadedRecentNumbers(const std::string& path) {
 CDialerApp::CDialerApp(const Options& options)
     : m_recent(loadedRecentNumbers(options.recentNumbers)),
       m_dialRecorder(m_socket, m_recent),
-      m_settings(options.runtimeDir.toStdString()),
+      m_settings(options.runtimeDir),
       m_dialog({m_dialRecorder, m_timers, options.dialogs != nullptr ? *options.dialogs : m_qtDialogs,
                 m_settings, m_platform}),
       m_window(m_dialog),

@@ -10,8 +10,8 @@
 #include "CRecentNumbers.h"
 #include "DialerSession.h"
 #include "DialerWindow.h"
-#include "FileSettingsBackend.h"
 #include "QtPorts.h"
+#include "QtSettingsBackend.h"
 
 #include <QString>
 
@@ -57,7 +57,7 @@ class CDialerApp {
     orvane::CDialRecordingPort m_dialRecorder;
     QtTimerHost m_timers;
     QtDialogs m_qtDialogs;
-    orvane::FileSettingsBackend m_settings;
+    QtSettingsBackend m_settings;
     QtPlatform m_platform;
     orvane::CDialerDlg m_dialog;
     DialerWindow m_window;

@@ -44,8 +44,6 @@ constexpr int kNoEditLimit = 32767; // QLineEdit's own default
 constexpr int kAnyHeight = 1 << 16;
 // Column widths are fitted to the first rows' texts, not to all of a long list.
 constexpr int kFitSampleRows = 64;
-// A list in two lines a row is written no smaller than this (the face's smallest cell).
-constexpr int kSmallestListCell = 16;
 // A line edit's frame width and the margin it keeps above and below its text, in pixels.
 constexpr int kEditFrame = 2;
 constexpr int kEditTextMargin = 1;
@@ -537,7 +535,7 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
             if (i < 0 || total <= room) continue;
             int floor = metrics.averageCharWidth() * 4 + padding;
             // Parts drawn below the name are never cut: the column keeps their width.
-            for (const TwoLinePlan::Place& part : view.twoLines->partsOf(i)) {
+            for (const TwoLinePlan::Place& part : view.twoLines->PartsOf(i)) {
                 if (part.column == i) continue;
                 floor = std::max(floor, header->sectionSizeHint(part.column));
                 for (int row = 0; row < sample; ++row) {
@@ -569,7 +567,7 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
     auto usePlan = [&](const TwoLinePlan& plan) {
         *view.twoLines = plan;
         for (int i = 0; i < columns; ++i)
-            tree->setColumnHidden(i, plan.movedAway(i));
+            tree->setColumnHidden(i, plan.MovedAway(i));
         relayout();
     };
     auto useCellHeight = [&](int height) {
@@ -578,28 +576,20 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
         relayout();
     };
 
-    if (view.listCellHeight > 0) useCellHeight(0);
-    if (!view.twoLines->empty()) usePlan({});
-    int room = roomFor();
-    int total = needed(room);
-    if (total > room) {
-        std::vector<QString> headings;
-        for (const orvane::ListColumn& column : l.columns)
-            headings.push_back(modeltext::toQt(column.heading));
-        const TwoLinePlan plan = TwoLinePlan::forHeadings(headings);
-        if (!plan.empty()) {
-            usePlan(plan);
-            room = roomFor();
-            total = needed(room);
-            const int described = orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight());
-            for (int height = described - 1; total > room && height >= kSmallestListCell;
-                 --height) {
-                useCellHeight(height);
-                room = roomFor();
-                total = needed(room);
-            }
-        }
-    }
+    // One line, else two, in the described font, else in smaller ones (the shared plan).
+    std::vector<std::string> headings;
+    for (const orvane::ListColumn& column : l.columns)
+        headings.push_back(column.heading);
+    int room = 0;
+    int total = 0;
+    orvane::FitList(headings, orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight()),
+                    [&](const orvane::ListFit& fit) {
+                        if (view.listCellHeight != fit.cellHeight) useCellHeight(fit.cellHeight);
+                        if (view.twoLines->Empty() != fit.plan.Empty()) usePlan(fit.plan);
+                        room = roomFor();
+                        total = needed(room);
+                        return total <= room;
+                    });
     if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
         if (!tree->isColumnHidden(i)) header->resizeSection(i, want[static_cast<std::size_t>(i)]);

@@ -69,7 +69,7 @@ QVariant FaceListModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
         if (m_twoLines != nullptr) {
-            const auto parts = m_twoLines->partsOf(index.column());
+            const auto parts = m_twoLines->PartsOf(index.column());
             if (!parts.empty()) {
                 QString lines[2];
                 for (const TwoLinePlan::Place& p : parts) {

@@ -6,15 +6,6 @@
 
 namespace {
 
-// Between a line's left and right parts.
-constexpr int kPartGap = 10;
-
-int columnOf(const std::vector<QString>& headings, const char* heading) {
-    for (std::size_t i = 0; i < headings.size(); ++i)
-        if (headings[i] == QLatin1String(heading)) return static_cast<int>(i);
-    return -1;
-}
-
 const QString& textOf(const std::vector<QString>& texts, std::size_t part) {
     static const QString none;
     return part < texts.size() ? texts[part] : none;
@@ -32,7 +23,7 @@ void drawParts(QPainter* painter, const QRect& rect, const QFontMetrics& metrics
         for (std::size_t i = 0; i < parts.size(); ++i) {
             if (parts[i].line != line || !parts[i].right) continue;
             const QString& text = textOf(texts, i);
-            leftRoom -= metrics.horizontalAdvance(text) + kPartGap;
+            leftRoom -= metrics.horizontalAdvance(text) + orvane::kTwoLinePartGap;
             painter->drawText(lineRect, Qt::AlignRight | Qt::AlignVCenter, text);
         }
         for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -51,58 +42,23 @@ int textMargin(const QWidget* widget) {
     return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
 }
 
-} // namespace
-
-TwoLinePlan TwoLinePlan::forHeadings(const std::vector<QString>& headings) {
-    // The call log: the name above its number, the date above the time and the duration.
-    const int name = columnOf(headings, "Name");
-    const int number = columnOf(headings, "Number");
-    const int date = columnOf(headings, "Date");
-    const int time = columnOf(headings, "Time");
-    const int duration = columnOf(headings, "Duration");
-    if (name < 0 || number < 0 || date < 0 || time < 0 || duration < 0) return {};
-    TwoLinePlan plan;
-    plan.places = {{name, name, 0, false},
-                   {number, name, 1, false},
-                   {date, date, 0, false},
-                   {time, date, 1, false},
-                   {duration, date, 1, true}};
-    return plan;
-}
-
-bool TwoLinePlan::movedAway(int column) const {
-    return std::any_of(places.begin(), places.end(),
-                       [&](const Place& p) { return p.column == column && p.shownIn != column; });
-}
-
-std::vector<TwoLinePlan::Place> TwoLinePlan::partsOf(int shownIn) const {
-    std::vector<Place> parts;
-    for (const Place& p : places)
-        if (p.shownIn == shownIn) parts.push_back(p);
-    return parts;
-}
-
+// The room a two-line cell needs for its parts' texts.
 int twoLineWidth(const QFontMetrics& metrics, const std::vector<TwoLinePlan::Place>& parts,
                  const std::vector<QString>& texts) {
-    int widest = 0;
-    for (int line = 0; line < 2; ++line) {
-        int width = 0;
-        int count = 0;
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            if (parts[i].line != line) continue;
-            width += metrics.horizontalAdvance(textOf(texts, i)) + (count++ > 0 ? kPartGap : 0);
-        }
-        widest = std::max(widest, width);
-    }
-    return widest;
+    std::vector<int> widths;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        widths.push_back(metrics.horizontalAdvance(textOf(texts, i)));
+    return orvane::TwoLineWidth(parts, widths);
 }
+
+} // namespace
 
 TwoLineDelegate::TwoLineDelegate(SharedPlan plan, QObject* parent)
     : QStyledItemDelegate(parent), m_plan(std::move(plan)) {}
 
 void TwoLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
-    const std::vector<TwoLinePlan::Place> parts = m_plan->partsOf(index.column());
+    const std::vector<TwoLinePlan::Place> parts = m_plan->PartsOf(index.column());
     if (parts.empty()) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
@@ -132,12 +88,12 @@ void TwoLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 QSize TwoLineDelegate::sizeHint(const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    if (m_plan->empty()) return size;
+    if (m_plan->Empty()) return size;
     QStyleOptionViewItem item(option);
     initStyleOption(&item, index);
     // Every cell of a two-line list is two lines high, so rows stay alike.
     size.setHeight(std::max(size.height(), 2 * item.fontMetrics.height() + 2));
-    const std::vector<TwoLinePlan::Place> parts = m_plan->partsOf(index.column());
+    const std::vector<TwoLinePlan::Place> parts = m_plan->PartsOf(index.column());
     if (!parts.empty()) {
         std::vector<QString> texts;
         for (const TwoLinePlan::Place& p : parts)
@@ -151,7 +107,7 @@ TwoLineHeader::TwoLineHeader(SharedPlan plan, QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent), m_plan(std::move(plan)) {}
 
 void TwoLineHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
-    const std::vector<TwoLinePlan::Place> parts = m_plan->partsOf(logicalIndex);
+    const std::vector<TwoLinePlan::Place> parts = m_plan->PartsOf(logicalIndex);
     if (parts.empty() || model() == nullptr) {
         QHeaderView::paintSection(painter, rect, logicalIndex);
         return;
@@ -176,9 +132,9 @@ void TwoLineHeader::paintSection(QPainter* painter, const QRect& rect, int logic
 
 QSize TwoLineHeader::sectionSizeFromContents(int logicalIndex) const {
     QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
-    if (m_plan->empty() || model() == nullptr) return size;
+    if (m_plan->Empty() || model() == nullptr) return size;
     size.setHeight(std::max(size.height(), 2 * fontMetrics().height() + 4));
-    const std::vector<TwoLinePlan::Place> parts = m_plan->partsOf(logicalIndex);
+    const std::vector<TwoLinePlan::Place> parts = m_plan->PartsOf(logicalIndex);
     if (!parts.empty()) {
         std::vector<QString> texts;
         for (const TwoLinePlan::Place& p : parts)

@@ -22,6 +22,10 @@ constexpr int kNoEditLimit = 32767;
 constexpr int kFitSampleRows = 64;
 // A text is made no smaller than this to fit its place (then it is cut after all).
 constexpr int kSmallestFittedPx = 8;
+// The subclass of a list view and its header that draws two-line rows.
+constexpr UINT_PTR kTwoLineSubclass = 2;
+// A cell's text keeps this far from the cell's sides, as the list view's own.
+constexpr int kCellTextMargin = 6;
 
 DWORD alignStyle(orvane::Align align, DWORD left, DWORD center, DWORD right) {
     switch (align) {
@@ -52,6 +56,9 @@ FaceWindow::~FaceWindow() {
         if (font != nullptr) DeleteObject(font);
     for (auto& [id, images] : m_imageLists)
         ImageList_Destroy(images);
+    for (auto& [height, images] : m_tallImages)
+        ImageList_Destroy(images);
+    if (m_scaledDialogFont != nullptr) DeleteObject(m_scaledDialogFont);
 }
 
 bool FaceWindow::create() {
@@ -81,6 +88,12 @@ INT_PTR CALLBACK FaceWindow::dialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
+        // The density the window starts at, and its font there: fonts for another density
+        // are made from them.
+        const UINT dpi = GetDpiForWindow(m_hwnd);
+        m_dpi = m_createdDpi = dpi != 0 ? dpi : 96;
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0)),
+                   sizeof m_dialogLook, &m_dialogLook);
         SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
                      reinterpret_cast<LPARAM>(winskin::Icon(orvane::Ico::App, 32)));
         SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL,
@@ -150,6 +163,9 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        m_dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : m_dpi;
+        HFONT oldDialogFont = m_scaledDialogFont;
+        m_scaledDialogFont = nullptr;
         std::map<int, HFONT> old;
         old.swap(m_cellFonts);
         std::map<std::pair<HFONT, int>, HFONT> oldFitted;
@@ -162,11 +178,14 @@ INT_PTR FaceWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             view.font = nullptr;
             view.fittedRows = -1;
             apply(view, m_face.Get(view.id));
+            // The tag's word is measured again in the new font.
+            if (!view.shownTag.empty()) showEditTag(view, view.shownTag);
         }
         for (auto& [height, font] : old)
             DeleteObject(font);
         for (auto& [key, font] : oldFitted)
             if (font != nullptr) DeleteObject(font);
+        if (oldDialogFont != nullptr) DeleteObject(oldDialogFont);
         InvalidateRect(m_hwnd, nullptr, TRUE);
         return TRUE;
     }
@@ -421,12 +440,26 @@ HFONT FaceWindow::fitting(HFONT font, HWND control, const std::wstring& text) {
 }
 
 HFONT FaceWindow::fontFor(orvane::FontId font) {
-    if (font == orvane::FontId::Dialog)
-        return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
+    if (font == orvane::FontId::Dialog) {
+        if (m_dpi == m_createdDpi || m_dialogLook.lfHeight == 0)
+            return reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0));
+        // On a screen of another density: the window's font made for it (whether or not the
+        // system has scaled the dialog's own).
+        if (m_scaledDialogFont == nullptr) {
+            LOGFONTW look = m_dialogLook;
+            look.lfHeight =
+                MulDiv(look.lfHeight, static_cast<int>(m_dpi), static_cast<int>(m_createdDpi));
+            look.lfWidth = 0;
+            m_scaledDialogFont = CreateFontIndirectW(&look);
+        }
+        return m_scaledDialogFont;
+    }
+    return cellFont(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()));
+}
+
+HFONT FaceWindow::cellFont(int cellHeight) {
     // The face gives its fonts in pixels at 96 dots an inch, like its dialog units' font.
-    const UINT dpi = GetDpiForWindow(m_hwnd);
-    const int height = MulDiv(orvane::FaceModel::FontHeight(font, m_face.FontBHeight()),
-                              static_cast<int>(dpi != 0 ? dpi : 96), 96);
+    const int height = MulDiv(cellHeight, static_cast<int>(m_dpi), 96);
     auto it = m_cellFonts.find(height);
     if (it == m_cellFonts.end()) {
         // A positive height asks for the cell (ascent plus descent): the face gives its
@@ -448,7 +481,9 @@ void FaceWindow::apply(View& view, const Control& c) {
     }
     HWND w = view.hwnd;
     if (w == nullptr) return;
-    HFONT font = fontFor(c.font);
+    HFONT font = c.kind == ControlKind::List && view.listCellHeight > 0
+                     ? cellFont(view.listCellHeight)
+                     : fontFor(c.font);
     // A one-line text wider than its line is written smaller, whole, not cut at its ends.
     if (c.kind == ControlKind::Text && c.vcenter) font = fitting(font, w, wintext::ToWide(c.text));
     if (view.font != font) {
@@ -551,20 +586,16 @@ void FaceWindow::applyList(View& view, const Control& c) {
     }
     if (l.imageList != view.imageList) {
         view.imageList = l.imageList;
-        HIMAGELIST images = nullptr;
-        if (l.imageList != orvane::ImageListId::None) {
-            auto it = m_imageLists.find(l.imageList);
-            if (it == m_imageLists.end()) {
-                images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
-                for (int i = 0; i < 3; ++i) {
-                    const int icon = orvane::ListIcon(l.imageList, i);
-                    if (icon != 0) ImageList_AddIcon(images, winskin::Icon(icon, 16));
-                }
-                it = m_imageLists.emplace(l.imageList, images).first;
+        if (l.imageList != orvane::ImageListId::None &&
+            m_imageLists.find(l.imageList) == m_imageLists.end()) {
+            HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
+            for (int i = 0; i < 3; ++i) {
+                const int icon = orvane::ListIcon(l.imageList, i);
+                if (icon != 0) ImageList_AddIcon(images, winskin::Icon(icon, 16));
             }
-            images = it->second;
+            m_imageLists.emplace(l.imageList, images);
         }
-        ListView_SetImageList(w, images, LVSIL_SMALL);
+        setRowImages(view);
     }
     const int rows = static_cast<int>(l.rows.size());
     if (rows != view.rows || rebuilt) {
@@ -602,11 +633,15 @@ void FaceWindow::applyList(View& view, const Control& c) {
 
 void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
     // Every column as wide as its heading and its texts need (the first rows tell). Where
-    // that is more than the list's width, an "ID" column gives up what is missing first and
-    // a "Name" column next, down to a few letters: numbers, addresses and dates are never
-    // cut. Where it is less, the "Name" column takes the rest, so no scroll bar is needed
-    // sideways where everything fits.
+    // that is more than the list's width, a list that has a two-line plan (the call log)
+    // draws some columns below or beside others, in a smaller font if even that is too
+    // wide; then, or in a list without a plan, an "ID" column gives up what is missing
+    // first and a "Name" column next, down to a few letters (never below the numbers drawn
+    // under the names): numbers, addresses and dates are never cut. Where it is less, the
+    // "Name" column takes the rest, so no scroll bar is needed sideways where everything
+    // fits.
     HWND w = view.hwnd;
+    const Control& c = m_face.Get(view.id);
     const int columns = static_cast<int>(l.columns.size());
     const int rows = static_cast<int>(l.rows.size());
     view.fittedRows = rows;
@@ -619,51 +654,345 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
         return static_cast<int>(
             SendMessageW(w, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str())));
     };
-    std::vector<int> want(static_cast<std::size_t>(columns));
-    int total = 0;
-    for (int i = 0; i < columns; ++i) {
-        const auto column = static_cast<std::size_t>(i);
-        int cells = textWidth(l.columns[column].heading);
-        for (int row = 0; row < sample; ++row) {
-            const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
-            if (column < r.texts.size())
-                cells = std::max(cells, textWidth(r.texts[column]) + (i == 0 ? iconWidth : 0));
-        }
-        want[column] = cells + kCellMargin;
-        total += want[column];
-    }
+    auto cellText = [&](int row, int column) -> const std::string& {
+        static const std::string none;
+        const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
+        const auto i = static_cast<std::size_t>(column);
+        return i < r.texts.size() ? r.texts[i] : none;
+    };
     auto columnOf = [&](const char* heading) {
         for (int i = 0; i < columns; ++i)
             if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
         return -1;
     };
+    // What each shown column needs with the plan and font in force (moved ones need
+    // nothing), after the "ID" and "Name" columns gave up what they can.
+    std::vector<int> want(static_cast<std::size_t>(columns));
+    auto needed = [&](int room) {
+        int total = 0;
+        for (int i = 0; i < columns; ++i) {
+            int& width = want[static_cast<std::size_t>(i)];
+            width = 0;
+            if (view.twoLines.MovedAway(i)) continue;
+            const std::vector<orvane::TwoLinePlan::Place> parts = view.twoLines.PartsOf(i);
+            int cells = 0;
+            if (parts.empty()) {
+                cells = textWidth(l.columns[static_cast<std::size_t>(i)].heading);
+                for (int row = 0; row < sample; ++row)
+                    cells = std::max(cells, textWidth(cellText(row, i)) + (i == 0 ? iconWidth : 0));
+            } else {
+                std::vector<int> widths;
+                for (const orvane::TwoLinePlan::Place& p : parts)
+                    widths.push_back(
+                        textWidth(l.columns[static_cast<std::size_t>(p.column)].heading));
+                cells = orvane::TwoLineWidth(parts, widths);
+                for (int row = 0; row < sample; ++row) {
+                    widths.clear();
+                    for (const orvane::TwoLinePlan::Place& p : parts)
+                        widths.push_back(textWidth(cellText(row, p.column)));
+                    cells = std::max(cells, orvane::TwoLineWidth(parts, widths));
+                }
+            }
+            width = cells + kCellMargin;
+            total += width;
+        }
+        for (const char* heading : {"ID", "Name"}) {
+            const int i = columnOf(heading);
+            if (i < 0 || total <= room) continue;
+            int floor = textWidth("Abcd") + kCellMargin;
+            // Parts drawn below the name are never cut: the column keeps their width.
+            for (const orvane::TwoLinePlan::Place& part : view.twoLines.PartsOf(i)) {
+                if (part.column == i) continue;
+                floor = std::max(
+                    floor, textWidth(l.columns[static_cast<std::size_t>(part.column)].heading) +
+                               kCellMargin);
+                for (int row = 0; row < sample; ++row)
+                    floor = std::max(floor, textWidth(cellText(row, part.column)) + kCellMargin);
+            }
+            int& width = want[static_cast<std::size_t>(i)];
+            const int give = std::min(total - room, std::max(0, width - floor));
+            width -= give;
+            total -= give;
+        }
+        return total;
+    };
     // Room inside the frame, less the vertical scroll bar once the rows need it (the client
     // area has already lost the bar while it shows).
-    RECT client{};
-    GetClientRect(w, &client);
-    const int bar = GetSystemMetrics(SM_CXVSCROLL);
-    int room = client.right - client.left;
-    if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VSCROLL) != 0) room += bar;
-    RECT header{};
-    GetWindowRect(ListView_GetHeader(w), &header);
-    RECT item{};
-    if (rows > 0 && ListView_GetItemRect(w, 0, &item, LVIR_BOUNDS) != FALSE) {
-        const int rowsRoom = client.bottom - client.top - (header.bottom - header.top);
-        if (rows * (item.bottom - item.top) > rowsRoom) room -= bar;
-    }
-    const int floor = textWidth("Abcd") + kCellMargin;
-    for (const char* heading : {"ID", "Name"}) {
-        const int i = columnOf(heading);
-        if (i < 0 || total <= room) continue;
-        int& width = want[static_cast<std::size_t>(i)];
-        const int give = std::min(total - room, std::max(0, width - floor));
-        width -= give;
-        total -= give;
-    }
+    auto roomFor = [&] {
+        RECT client{};
+        GetClientRect(w, &client);
+        const int bar = GetSystemMetrics(SM_CXVSCROLL);
+        int room = client.right - client.left;
+        if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_VSCROLL) != 0) room += bar;
+        RECT header{};
+        GetWindowRect(ListView_GetHeader(w), &header);
+        RECT item{};
+        if (rows > 0 && ListView_GetItemRect(w, 0, &item, LVIR_BOUNDS) != FALSE) {
+            const int rowsRoom = client.bottom - client.top - (header.bottom - header.top);
+            if (rows * (item.bottom - item.top) > rowsRoom) room -= bar;
+        }
+        return room;
+    };
+    // The header's height and the rows' follow the plan and the font.
+    auto usePlan = [&](const orvane::TwoLinePlan& plan) {
+        view.twoLines = plan;
+        HWND header = ListView_GetHeader(w);
+        for (int i = 0; i < columns; ++i) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT;
+            if (Header_GetItem(header, i, &item) == FALSE) continue;
+            if (plan.PartsOf(i).empty())
+                item.fmt &= ~HDF_OWNERDRAW;
+            else
+                item.fmt |= HDF_OWNERDRAW;
+            Header_SetItem(header, i, &item);
+        }
+        // While its rows have two lines the list draws its headings and the header takes
+        // their height. Only then: under Wine every message to a subclassed window costs a
+        // look-up of the subclass, which a long list's burst pays many times.
+        if (!plan.Empty()) {
+            SetWindowSubclass(w, &FaceWindow::listTwoLineProc, kTwoLineSubclass,
+                              reinterpret_cast<DWORD_PTR>(this));
+            SetWindowSubclass(header, &FaceWindow::headerTwoLineProc, kTwoLineSubclass,
+                              reinterpret_cast<DWORD_PTR>(this));
+        } else {
+            RemoveWindowSubclass(w, &FaceWindow::listTwoLineProc, kTwoLineSubclass);
+            RemoveWindowSubclass(header, &FaceWindow::headerTwoLineProc, kTwoLineSubclass);
+        }
+        setRowImages(view);
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
+    };
+    auto useCellHeight = [&](int height) {
+        view.listCellHeight = height;
+        view.font = height > 0 ? cellFont(height) : fontFor(c.font);
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
+        setRowImages(view);
+    };
+
+    // One line, else two, in the described font, else in smaller ones.
+    std::vector<std::string> headings;
+    for (const orvane::ListColumn& column : l.columns)
+        headings.push_back(column.heading);
+    int room = 0;
+    int total = 0;
+    orvane::FitList(headings, orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight()),
+                    [&](const orvane::ListFit& fit) {
+                        if (view.listCellHeight != fit.cellHeight) useCellHeight(fit.cellHeight);
+                        if (view.twoLines.Empty() != fit.plan.Empty()) usePlan(fit.plan);
+                        room = roomFor();
+                        total = needed(room);
+                        return total <= room;
+                    });
     const int name = columnOf("Name");
     if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
         ListView_SetColumnWidth(w, i, want[static_cast<std::size_t>(i)]);
+}
+
+void FaceWindow::setRowImages(View& view) {
+    HWND w = view.hwnd;
+    HIMAGELIST images = nullptr;
+    if (!view.twoLines.Empty()) {
+        HDC dc = GetDC(w);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(w, dc);
+        const int height = 2 * metrics.tmHeight + 2;
+        auto it = m_tallImages.find(height);
+        if (it == m_tallImages.end())
+            it = m_tallImages.emplace(height, ImageList_Create(1, height, ILC_COLOR32, 0, 1)).first;
+        images = it->second;
+    } else if (view.imageList != orvane::ImageListId::None) {
+        const auto it = m_imageLists.find(view.imageList);
+        if (it != m_imageLists.end()) images = it->second;
+    }
+    if (ListView_GetImageList(w, LVSIL_SMALL) != images)
+        ListView_SetImageList(w, images, LVSIL_SMALL);
+}
+
+namespace {
+
+// Draws the parts' texts in two lines inside the rect: a left part is shortened with "..."
+// where its line is too short, a right part is never cut.
+void DrawParts(HDC dc, const RECT& rect, const std::vector<orvane::TwoLinePlan::Place>& parts,
+               const std::vector<std::wstring>& texts) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int lineHeight = metrics.tmHeight;
+    const int top =
+        rect.top + std::max(0, static_cast<int>(rect.bottom - rect.top) - 2 * lineHeight) / 2;
+    constexpr UINT kLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    for (int line = 0; line < 2; ++line) {
+        RECT lineRect{rect.left, top + line * lineHeight, rect.right,
+                      top + (line + 1) * lineHeight};
+        int leftRoom = rect.right - rect.left;
+        for (std::size_t i = 0; i < parts.size() && i < texts.size(); ++i) {
+            if (parts[i].line != line || !parts[i].right) continue;
+            SIZE size{};
+            GetTextExtentPoint32W(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &size);
+            leftRoom -= size.cx + orvane::kTwoLinePartGap;
+            DrawTextW(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &lineRect,
+                      kLine | DT_RIGHT);
+        }
+        for (std::size_t i = 0; i < parts.size() && i < texts.size(); ++i) {
+            if (parts[i].line != line || parts[i].right) continue;
+            RECT left = lineRect;
+            left.right = left.left + std::max(0, leftRoom);
+            DrawTextW(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &left,
+                      kLine | DT_LEFT | DT_END_ELLIPSIS);
+        }
+    }
+}
+
+} // namespace
+
+void FaceWindow::drawTwoLineRow(const View& view, const NMLVCUSTOMDRAW& draw) {
+    HWND w = view.hwnd;
+    HDC dc = draw.nmcd.hdc;
+    const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+    const orvane::ListData& l = m_face.List(view.id);
+    RECT bounds{};
+    if (ListView_GetItemRect(w, row, &bounds, LVIR_BOUNDS) == FALSE) return;
+    const bool selected = (ListView_GetItemState(w, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    const bool active = GetFocus() == w;
+    // As the list view draws a row: the selection in the highlight colour while the list
+    // has the focus, in the face colour otherwise (it always shows its selection).
+    const int ground = !selected ? COLOR_WINDOW : active ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+    const int ink = !selected ? COLOR_WINDOWTEXT : active ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+    FillRect(dc, &bounds, GetSysColorBrush(ground));
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldInk = SetTextColor(dc, GetSysColor(ink));
+    HWND header = ListView_GetHeader(w);
+    const bool known = row >= 0 && row < static_cast<int>(l.rows.size());
+    for (int i = 0; i < static_cast<int>(l.columns.size()) && known; ++i) {
+        if (view.twoLines.MovedAway(i)) continue;
+        RECT heading{};
+        if (Header_GetItemRect(header, i, &heading) == FALSE) continue;
+        RECT cell{bounds.left + heading.left, bounds.top, bounds.left + heading.right,
+                  bounds.bottom};
+        const orvane::ListRow& r = l.rows[static_cast<std::size_t>(row)];
+        auto text = [&](int column) {
+            const auto at = static_cast<std::size_t>(column);
+            return at < r.texts.size() ? wintext::ToWide(r.texts[at]) : std::wstring();
+        };
+        const std::vector<orvane::TwoLinePlan::Place> parts = view.twoLines.PartsOf(i);
+        if (!parts.empty()) {
+            std::vector<std::wstring> texts;
+            for (const orvane::TwoLinePlan::Place& p : parts)
+                texts.push_back(text(p.column));
+            RECT inner{cell.left + kCellTextMargin, cell.top, cell.right - kCellTextMargin,
+                       cell.bottom};
+            DrawParts(dc, inner, parts, texts);
+            continue;
+        }
+        RECT inner{cell.left + kCellTextMargin / 2, cell.top, cell.right - kCellTextMargin / 2,
+                   cell.bottom};
+        if (i == 0 && r.image >= 0 && l.imageList != orvane::ImageListId::None) {
+            // The row's picture, once, in its first column.
+            const int icon = orvane::ListIcon(l.imageList, r.image);
+            if (icon != 0)
+                DrawIconEx(dc, inner.left, (cell.top + cell.bottom - 16) / 2,
+                           winskin::Icon(icon, 16), 16, 16, 0, nullptr, DI_NORMAL);
+            inner.left += 16 + 4;
+        }
+        const std::wstring shown = text(i);
+        DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &inner,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
+                      alignStyle(l.columns[static_cast<std::size_t>(i)].align, DT_LEFT, DT_CENTER,
+                                 DT_RIGHT));
+    }
+    if (active && (ListView_GetItemState(w, row, LVIS_FOCUSED) & LVIS_FOCUSED) != 0)
+        DrawFocusRect(dc, &bounds);
+    SetTextColor(dc, oldInk);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+}
+
+void FaceWindow::drawTwoLineHeading(const View& view, const DRAWITEMSTRUCT& item) {
+    const orvane::ListData& l = m_face.List(view.id);
+    const std::vector<orvane::TwoLinePlan::Place> parts =
+        view.twoLines.PartsOf(static_cast<int>(item.itemID));
+    std::vector<std::wstring> texts;
+    for (const orvane::TwoLinePlan::Place& p : parts)
+        texts.push_back(p.column < static_cast<int>(l.columns.size())
+                            ? wintext::ToWide(l.columns[static_cast<std::size_t>(p.column)].heading)
+                            : std::wstring());
+    HDC dc = item.hDC;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldInk = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    RECT inner{item.rcItem.left + kCellTextMargin, item.rcItem.top,
+               item.rcItem.right - kCellTextMargin, item.rcItem.bottom};
+    DrawParts(dc, inner, parts, texts);
+    SetTextColor(dc, oldInk);
+    SetBkMode(dc, oldMode);
+}
+
+LRESULT CALLBACK FaceWindow::listTwoLineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &FaceWindow::listTwoLineProc, kTwoLineSubclass);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    if (message != WM_DRAWITEM && message != WM_NOTIFY)
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    auto* self = reinterpret_cast<FaceWindow*>(data);
+    const View* view = self->viewOfWindow(hwnd);
+    if (view != nullptr && !view->twoLines.Empty()) {
+        if (message == WM_DRAWITEM) {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlType == ODT_HEADER) {
+                self->drawTwoLineHeading(*view, *item);
+                return TRUE;
+            }
+        } else if (message == WM_NOTIFY) {
+            const auto* notice = reinterpret_cast<const NMHEADERW*>(lParam);
+            // A column drawn in another's cell keeps its width of nothing.
+            switch (notice->hdr.code) {
+            case HDN_BEGINTRACKW:
+            case HDN_BEGINTRACKA:
+            case HDN_DIVIDERDBLCLICKW:
+            case HDN_DIVIDERDBLCLICKA:
+                if (notice->hdr.hwndFrom == ListView_GetHeader(hwnd) &&
+                    view->twoLines.MovedAway(notice->iItem))
+                    return TRUE;
+                break;
+            default: break;
+            }
+        }
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FaceWindow::headerTwoLineProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &FaceWindow::headerTwoLineProc, kTwoLineSubclass);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message != HDM_LAYOUT || result == FALSE) return result;
+    auto* self = reinterpret_cast<FaceWindow*>(data);
+    const View* view = self->viewOfWindow(GetParent(hwnd));
+    auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
+    if (view == nullptr || view->twoLines.Empty() || layout->prc == nullptr ||
+        layout->pwpos == nullptr)
+        return result;
+    // Two lines of headings: the header grows, the rows' room shrinks by as much.
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    const int extra = 2 * metrics.tmHeight + 6 - layout->pwpos->cy;
+    if (extra > 0) {
+        layout->pwpos->cy += extra;
+        layout->prc->top += extra;
+    }
+    return result;
 }
 
 void FaceWindow::applyWindow() {
@@ -815,6 +1144,21 @@ bool FaceWindow::onNotify(NMHDR* header, LRESULT& result) {
     if (view == nullptr || view->kind != ControlKind::List) return false;
     const int id = view->id;
     switch (header->code) {
+    case NM_CUSTOMDRAW: {
+        // Rows of two lines are drawn here; others as the list view draws them.
+        if (view->twoLines.Empty()) return false;
+        const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(header);
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        }
+        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            drawTwoLineRow(*view, *draw);
+            result = CDRF_SKIPDEFAULT;
+            return true;
+        }
+        return false;
+    }
     case LVN_GETDISPINFOW: {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         const orvane::ListData& l = m_face.List(id);

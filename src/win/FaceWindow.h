@@ -5,6 +5,7 @@
 
 #include "DialerAdapter.h"
 #include "FaceModel.h"
+#include "TwoLinePlan.h"
 
 #include "WinApi.h"
 #include <commctrl.h>
@@ -85,6 +86,8 @@ class FaceWindow {
         int shownScroll = -2;
         int fittedRows = -1; // rows the column widths were last fitted to
         orvane::ImageListId imageList = orvane::ImageListId::None;
+        orvane::TwoLinePlan twoLines; // lists: where columns go when rows have two lines
+        int listCellHeight = 0;       // lists: a smaller font's cell height that fits; 0 none
         bool password = false;
         // Owner-drawn controls: what was last drawn from the model.
         orvane::ImageSet shownImages;
@@ -99,6 +102,16 @@ class FaceWindow {
     void apply(View& view, const orvane::Control& c);
     void applyList(View& view, const orvane::Control& c);
     void fitColumns(View& view, const orvane::ListData& l);
+    // The small images a list's rows show; while its rows have two lines, empty images as
+    // tall as two lines, which give the rows their height.
+    void setRowImages(View& view);
+    // Draws a row of a two-line list (custom draw of its rows).
+    void drawTwoLineRow(const View& view, const NMLVCUSTOMDRAW& draw);
+    static LRESULT CALLBACK listTwoLineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK headerTwoLineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR data);
+    void drawTwoLineHeading(const View& view, const DRAWITEMSTRUCT& item);
     void applyWindow();
     void copyBack();
     void finish();
@@ -106,6 +119,9 @@ class FaceWindow {
     bool onNotify(NMHDR* header, LRESULT& result);
     void drawItem(const DRAWITEMSTRUCT& item);
     HFONT fontFor(orvane::FontId font);
+    // The bold face font of this cell height (pixels at 96 dots an inch), at the window's
+    // density.
+    HFONT cellFont(int height);
     void showEditTag(View& view, const std::wstring& tag);
     void paintEditTag(HWND edit, const std::wstring& tag);
     static LRESULT CALLBACK editTagProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -126,6 +142,11 @@ class FaceWindow {
     std::map<int, HFONT> m_cellFonts;                     // by cell height
     std::map<std::pair<HFONT, int>, HFONT> m_fittedFonts; // smaller sizes: by font and pixels
     std::map<orvane::ImageListId, HIMAGELIST> m_imageLists;
+    std::map<int, HIMAGELIST> m_tallImages; // empty row images, by height
+    UINT m_dpi = 96;                        // the screen density the window is on
+    UINT m_createdDpi = 96;                 // the density it was made at
+    LOGFONTW m_dialogLook{};                // the window's own font there
+    HFONT m_scaledDialogFont = nullptr;     // that font at m_dpi, once the density changed
     std::uint64_t m_syncedVersion = 0;
     std::uint64_t m_windowVersion = ~std::uint64_t{0};
     bool m_ended = false;

@@ -13,6 +13,8 @@ constexpr WORD kFirst = 1;  // IDOK: Enter presses it unless the other button ha
 constexpr WORD kSecond = 2; // IDCANCEL: Escape and the close box answer with it
 constexpr WORD kAboutIcon = 100;
 constexpr WORD kAboutVersion = 101;
+constexpr WORD kLongIcon = 100;
+constexpr WORD kLongText = 101;
 
 struct PromptState {
     const orvane::TextInputRequest* request = nullptr;
@@ -83,6 +85,46 @@ INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     return FALSE;
 }
 
+struct LongBoxState {
+    std::wstring text;
+    orvane::MsgButtons buttons = orvane::MsgButtons::Ok;
+    HICON icon = nullptr;
+};
+
+INT_PTR CALLBACK longBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const auto* state = reinterpret_cast<const LongBoxState*>(lParam);
+        HWND edit = GetDlgItem(dialog, kLongText);
+        SendMessageW(edit, EM_SETLIMITTEXT, 0, 0); // the whole text, however long
+        SetWindowTextW(edit, state->text.c_str());
+        if (state->icon != nullptr)
+            SendDlgItemMessageW(dialog, kLongIcon, STM_SETICON,
+                                reinterpret_cast<WPARAM>(state->icon), 0);
+        // The first button has the focus, as in a message box; not the text.
+        SetFocus(GetDlgItem(dialog, state->buttons == orvane::MsgButtons::YesNo ? IDYES : IDOK));
+        SetWindowLongPtrW(dialog, DWLP_USER, static_cast<LONG_PTR>(state->buttons));
+        return FALSE;
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const bool yesNo = static_cast<orvane::MsgButtons>(GetWindowLongPtrW(dialog, DWLP_USER)) ==
+                           orvane::MsgButtons::YesNo;
+        if (id == IDOK || id == IDYES || id == IDNO) {
+            EndDialog(dialog, id);
+            return TRUE;
+        }
+        if (id == IDCANCEL) { // Escape, the close box
+            EndDialog(dialog, yesNo ? IDNO : IDOK);
+            return TRUE;
+        }
+        break;
+    }
+    default: break;
+    }
+    return FALSE;
+}
+
 } // namespace
 
 namespace TextPrompt {
@@ -126,3 +168,47 @@ void Run(HWND owner, const std::string& versionLine) {
 }
 
 } // namespace AboutBox
+
+namespace LongBox {
+
+orvane::MsgAnswer Run(HWND owner, const std::string& text, const std::string& caption,
+                      orvane::MsgButtons buttons, orvane::MsgIcon icon) {
+    LongBoxState state;
+    state.buttons = buttons;
+    switch (icon) {
+    case orvane::MsgIcon::Information: state.icon = LoadIconW(nullptr, IDI_INFORMATION); break;
+    case orvane::MsgIcon::Warning: state.icon = LoadIconW(nullptr, IDI_WARNING); break;
+    case orvane::MsgIcon::Error: state.icon = LoadIconW(nullptr, IDI_ERROR); break;
+    case orvane::MsgIcon::None: break;
+    }
+    // An edit breaks lines at CR LF only.
+    const std::wstring wide = wintext::ToWide(text);
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\n' && (i == 0 || wide[i - 1] != L'\r')) state.text += L'\r';
+        state.text += wide[i];
+    }
+    // Twenty lines of text in view, as many as a message box shows before it is cut.
+    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 300, 196,
+                     wintext::ToWide(caption), 8, L"MS Shell Dlg");
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    const int textLeft = state.icon != nullptr ? 36 : 7;
+    if (state.icon != nullptr)
+        t.add(ctlclass::Static, kLongIcon, child | SS_ICON, 8, 8, 20, 20, L"");
+    t.add(ctlclass::Edit, kLongText,
+          child | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+          textLeft, 7, 293 - textLeft, 164, L"");
+    const DWORD button = child | WS_TABSTOP;
+    if (buttons == orvane::MsgButtons::YesNo) {
+        t.add(ctlclass::Button, IDYES, button | BS_DEFPUSHBUTTON, 189, 176, 50, 14, L"&Yes");
+        t.add(ctlclass::Button, IDNO, button | BS_PUSHBUTTON, 243, 176, 50, 14, L"&No");
+    } else {
+        t.add(ctlclass::Button, IDOK, button | BS_DEFPUSHBUTTON, 243, 176, 50, 14, L"OK");
+    }
+    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner,
+                                                   longBoxProc, reinterpret_cast<LPARAM>(&state));
+    if (buttons == orvane::MsgButtons::YesNo)
+        return answer == IDYES ? orvane::MsgAnswer::Yes : orvane::MsgAnswer::No;
+    return orvane::MsgAnswer::Ok;
+}
+
+} // namespace LongBox

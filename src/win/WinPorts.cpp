@@ -366,7 +366,10 @@ MsgAnswer WinDialogs::MessageBox(const std::string& text, const std::string& cap
     }
     // A box without an owner still belongs to this program's task.
     if (!ownedByDialog) type |= MB_TASKMODAL;
-    const std::wstring wide = wintext::ToWide(BoxText(text));
+    // A text a message box would cut goes to a box that shows it whole.
+    if (BoxText(text) != text)
+        return LongBox::Run(ownedByDialog ? owner() : nullptr, text, caption, buttons, icon);
+    const std::wstring wide = wintext::ToWide(text);
     const std::wstring title = wintext::ToWide(caption);
     const int answer =
         ::MessageBoxW(ownedByDialog ? owner() : nullptr, wide.c_str(), title.c_str(), type);

@@ -1,6 +1,7 @@
 """The Windows program under Wine, used the way a person uses it, against the emulated
 phones: search, the device list, a login with a password, a key, a 999-contact phonebook,
-the phone's text prompt answered, and the close that releases the phone.
+the call log in two-line rows, the phone's text prompt answered, and the close that
+releases the phone.
 
 Runs inside the sealed network namespace (the CTest entry puts it there) on an X server of
 its own (xrig's Display). Where each control lies and what it shows comes from the
@@ -32,8 +33,10 @@ PHONES = [
 # Control ids of the face.
 DISPLAY_LINE_1 = 1034
 CONTACTS_TAB = 1012
+CALL_LOGS_TAB = 1014
 DEVICE_LIST = 1046
 PHONEBOOK_LIST = 1047
+CALL_LOG_LIST = 1052
 
 
 class Layout:
@@ -152,6 +155,19 @@ class WindowsProgram(unittest.TestCase):
             rig.layout() and rig.layout().controls.get(PHONEBOOK_LIST)))
         time.sleep(0.5)
         self.shot("4-phonebook")
+        phonebook_row = layout.controls[PHONEBOOK_LIST]["row_height"]
+
+        # The call log: six columns in a narrow window, so each call takes two lines (the
+        # number under the name, time and duration under the date).
+        rig.click(*layout.middle(CALL_LOGS_TAB))
+        layout = rig.wait_layout(
+            lambda l: l.controls.get(CALL_LOG_LIST, {}).get("rows") == 120, 20)
+        self.assertIsNotNone(layout, "the call log did not show 120 calls: %s" % (
+            rig.layout() and rig.layout().controls.get(CALL_LOG_LIST)))
+        self.assertGreaterEqual(layout.controls[CALL_LOG_LIST]["row_height"],
+                                phonebook_row * 3 // 2, layout.controls[CALL_LOG_LIST])
+        time.sleep(0.5)
+        self.shot("4b-call-log")
 
         # The phone's text prompt, answered with the first button.
         rig.mark()

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 namespace orvane::test {
 namespace {
@@ -341,6 +342,128 @@ TEST(FaceWindow, TheEntryInConsoleModeCarriesItsTag) {
             EXPECT_EQ(right, plain) << s.what;
         }
     }
+}
+
+} // namespace
+} // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+// Pixels in a list row's cell, within the given part of its height, that differ from the
+// row's ground: where text was drawn.
+int InkIn(HWND list, int row, int column, double fromTop, double toTop) {
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    GdiFlush();
+    RECT bounds{};
+    RECT heading{};
+    ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+    Header_GetItemRect(ListView_GetHeader(list), column, &heading);
+    HDC dc = GetDC(list);
+    const COLORREF ground = GetPixel(dc, bounds.left + heading.left + 1, bounds.top + 1);
+    const int height = bounds.bottom - bounds.top;
+    int ink = 0;
+    for (int y = bounds.top + static_cast<int>(height * fromTop);
+         y < bounds.top + static_cast<int>(height * toTop); ++y)
+        for (int x = bounds.left + heading.left + 2; x < bounds.left + heading.right - 2; ++x)
+            if (GetPixel(dc, x, y) != ground) ++ink;
+    ReleaseDC(list, dc);
+    return ink;
+}
+
+int LineHeight(HWND hwnd) {
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, before);
+    ReleaseDC(hwnd, dc);
+    return metrics.tmHeight;
+}
+
+TEST(FaceWindow, CallLogTooWideForOneLineShowsTwoLineRows) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    ShowWindow(rig.window->hwnd(), SW_SHOWNA);
+    rig.Address();
+    rig.Receive("CALLS: -1 1 2 030123456789 Jo^Ann^Lee 2024-01-02^10:00 10:00 00:01:05; "
+                "2 0 0301111222333 Robert^Example Mon^1 9:00 00:12:40;"
+                "3 1 888 Al Tue 8:00 7s;");
+    HWND list = rig.control(Ctl::CallLogList);
+    ASSERT_TRUE(WinRig::Shown(list));
+    const ListData& model = rig.face().List(Ctl::CallLogList);
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    const int line = LineHeight(list);
+
+    // Number, time and duration stand in the name's and the date's cells, not on their own.
+    struct Column {
+        const char* heading;
+        bool own; // a column of its own, with a width
+    } const columns[] = {{" ", true},    {"Name", true},  {"Number", false},
+                         {"Date", true}, {"Time", false}, {"Duration", false}};
+    ASSERT_EQ(model.columns.size(), std::size(columns));
+    RECT client{};
+    GetClientRect(list, &client);
+    int total = 0;
+    for (std::size_t i = 0; i < std::size(columns); ++i) {
+        EXPECT_EQ(model.columns[i].heading, columns[i].heading);
+        const int width = ListView_GetColumnWidth(list, static_cast<int>(i));
+        EXPECT_EQ(width > 0, columns[i].own) << columns[i].heading << ": " << width;
+        total += width;
+    }
+    // Everything fits the list's width: no scrolling sideways.
+    EXPECT_LE(total, client.right);
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL, 0);
+
+    // Rows and headings are two lines high, and both lines carry text.
+    RECT row{};
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    EXPECT_GE(row.bottom - row.top, 2 * line);
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(list), &header);
+    EXPECT_GE(header.bottom - header.top, 2 * line);
+    for (int r = 0; r < 3; ++r) {
+        for (int column : {1, 3}) {
+            EXPECT_GT(InkIn(list, r, column, 0.0, 0.5), 10) << "row " << r << ", " << column;
+            EXPECT_GT(InkIn(list, r, column, 0.5, 1.0), 10) << "row " << r << ", " << column;
+        }
+    }
+    // The list's cells stay what the model holds (the number is still the number).
+    for (std::size_t col = 0; col < model.columns.size(); ++col)
+        EXPECT_EQ(WinRig::Cell(list, 1, static_cast<int>(col)), model.rows[1].texts[col]);
+
+    // A list whose columns fit keeps rows of one line.
+    rig.Receive("PBOOK: -1 1 5551234 Ann;2 5555678 Bob;");
+    HWND phonebook = rig.control(Ctl::PhonebookList);
+    ListView_GetItemRect(phonebook, 0, &row, LVIR_BOUNDS);
+    EXPECT_LT(row.bottom - row.top, 2 * LineHeight(phonebook));
+    for (int col = 0; col < static_cast<int>(rig.face().List(Ctl::PhonebookList).columns.size());
+         ++col)
+        EXPECT_GT(ListView_GetColumnWidth(phonebook, col), 0) << col;
+}
+
+TEST(FaceWindow, ConsoleTagIsMeasuredAgainAfterAChangeOfScreenDensity) {
+    WinRig rig;
+    ASSERT_TRUE(rig.ok());
+    ShowWindow(rig.window->hwnd(), SW_SHOWNA);
+    rig.window->callCore([&] { rig.adapter->command(Ctl::LinuxSecret); });
+    HWND edit = rig.control(Ctl::EntryEdit);
+    ASSERT_TRUE(WinRig::Shown(edit));
+    const int before = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    const int greenBefore = TagGreenPixels(edit);
+    ASSERT_GT(greenBefore, 4);
+
+    // Moved to a screen of twice the density.
+    HWND window = rig.window->hwnd();
+    RECT place{};
+    GetWindowRect(window, &place);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&place));
+
+    // The text keeps clear of the tag in its new size, as wide as the word now needs.
+    const int after = HIWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    EXPECT_GT(after, before + (before - 2) / 2) << before << " -> " << after;
+    EXPECT_GT(TagGreenPixels(edit), greenBefore) << greenBefore;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
-// The text prompt and the About box: what they show, and the answer every way out gives.
+// The text prompt, the About box and the boxes for long messages: what they show, and the
+// answer every way out gives.
 #include "Prompts.h"
+#include "WinPorts.h"
 #include "WinText.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +111,89 @@ TEST(Prompts, AboutBoxShowsTheVersionLine) {
     AboutBox::Run(nullptr, "Orvane's SIP Dialer version 1.0.0.0");
     EXPECT_EQ(caption, "About Orvane's SIP Dialer");
     EXPECT_EQ(line, "Orvane's SIP Dialer version 1.0.0.0");
+}
+
+// The whole text an edit holds, however long.
+std::string editText(HWND box, int id) {
+    HWND edit = GetDlgItem(box, id);
+    if (edit == nullptr) return "(no edit)";
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return wintext::ToModel(text);
+}
+
+std::string LinesOf(int count, const char* last) {
+    std::string text;
+    for (int i = 1; i < count; ++i)
+        text += "line " + std::to_string(i) + " of the answer\n";
+    return text + last;
+}
+
+TEST(Prompts, LongMessageIsShownWholeInAScrollingTextAndAnswersAsABox) {
+    struct Case {
+        const char* what;
+        std::string text;
+        orvane::MsgButtons buttons;
+        int press; // the button pressed; IDCANCEL: Escape
+        orvane::MsgAnswer answer;
+        bool scrolls; // the box holds the text in an edit that scrolls
+    };
+    const std::string console = LinesOf(2000, "the very end"); // about 50 KB
+    const std::string wide = std::string(3500, 'w') + " the very end";
+    const Case cases[] = {
+        {"2000 lines, OK", console, orvane::MsgButtons::Ok, IDOK, orvane::MsgAnswer::Ok, true},
+        {"2000 lines, Escape", console, orvane::MsgButtons::Ok, IDCANCEL, orvane::MsgAnswer::Ok,
+         true},
+        {"21 lines, Yes", LinesOf(21, "the very end"), orvane::MsgButtons::YesNo, IDYES,
+         orvane::MsgAnswer::Yes, true},
+        {"21 lines, No", LinesOf(21, "the very end"), orvane::MsgButtons::YesNo, IDNO,
+         orvane::MsgAnswer::No, true},
+        {"21 lines, Escape answers No", LinesOf(21, "the very end"), orvane::MsgButtons::YesNo,
+         IDCANCEL, orvane::MsgAnswer::No, true},
+        {"one long line", wide, orvane::MsgButtons::Ok, IDOK, orvane::MsgAnswer::Ok, true},
+        {"20 lines: a message box", LinesOf(20, "the very end"), orvane::MsgButtons::YesNo, IDYES,
+         orvane::MsgAnswer::Yes, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string caption, shown;
+        bool hasIcon = false, scrollBar = false, readOnly = false;
+        whenShown([&](HWND box) {
+            wchar_t buffer[128] = {};
+            GetWindowTextW(box, buffer, 128);
+            caption = wintext::ToModel(buffer);
+            shown = editText(box, 101);
+            if (HWND edit = GetDlgItem(box, 101)) {
+                const LONG_PTR style = GetWindowLongPtrW(edit, GWL_STYLE);
+                scrollBar = (style & WS_VSCROLL) != 0;
+                readOnly = (style & ES_READONLY) != 0;
+                hasIcon = SendDlgItemMessageW(box, 100, STM_GETICON, 0, 0) != 0;
+            }
+            if (c.press == IDCANCEL)
+                SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            else
+                SendMessageW(GetDlgItem(box, c.press), BM_CLICK, 0, 0);
+        });
+        WinDialogs dialogs;
+        const orvane::MsgAnswer answer =
+            dialogs.MessageBox(c.text, "Console", c.buttons, orvane::MsgIcon::Warning, false);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(caption, "Console");
+        if (c.scrolls) {
+            // Every line, the last one too, with the line ends an edit shows.
+            std::string expected;
+            for (char ch : c.text)
+                expected += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+            EXPECT_EQ(shown.size(), expected.size());
+            EXPECT_TRUE(shown == expected);
+            EXPECT_TRUE(scrollBar);
+            EXPECT_TRUE(readOnly);
+            EXPECT_TRUE(hasIcon);
+        } else {
+            EXPECT_EQ(shown, "(no edit)");
+        }
+    }
 }
 
 TEST(WinText, CodePage1252RoundTrips) {
