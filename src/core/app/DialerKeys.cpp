@@ -269,8 +269,7 @@ void CDialerDlg::OnNumberListClick(int listId, int row) {
     }
     selection = row;
     const auto i = static_cast<std::size_t>(row);
-    SetEntryText(phonebook ? std::as_const(m_Phonebook)[i].number
-                           : std::as_const(m_CallLog)[i].Number);
+    SetEntryText(phonebook ? m_Phonebook.read(i).number : m_CallLog.read(i).Number);
     m_face.Show(Ctl::End, true);
     m_face.Show(Ctl::Send, true);
     m_face.Enable(Ctl::Send, true);
@@ -286,8 +285,7 @@ void CDialerDlg::ShowContactEditor(bool modify) {
     if (modify) {
         const int count = std::min(m_nPhonebookCount, static_cast<int>(m_Phonebook.size()));
         if (m_nContactSel < 0 || m_nContactSel >= count) return;
-        const PhonebookEntry& entry =
-            std::as_const(m_Phonebook)[static_cast<std::size_t>(m_nContactSel)];
+        const PhonebookEntry& entry = m_Phonebook.read(static_cast<std::size_t>(m_nContactSel));
         m_face.SetText(Ctl::NameEdit, entry.name);
         m_face.SetText(Ctl::NumberEdit, entry.number);
     } else {

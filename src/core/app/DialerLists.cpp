@@ -44,7 +44,7 @@ void CDialerDlg::OnPbook(std::string_view msg) {
             m_face.ListDeleteAll(Ctl::PhonebookList);
             m_nPhonebookCount = 0;
         }
-        PhonebookEntry& entry = m_Phonebook[static_cast<std::size_t>(item.index - 1)];
+        PhonebookEntry& entry = m_Phonebook.write(static_cast<std::size_t>(item.index - 1));
         entry.number = proto::Cut(item.number, proto::Width::PbookNumber);
         entry.name = proto::Cut(item.name, proto::Width::PbookName);
         last = item.index;
@@ -52,8 +52,7 @@ void CDialerDlg::OnPbook(std::string_view msg) {
 
     if (last > 0) {
         for (int k = m_nPhonebookCount + 1; k <= last; ++k) {
-            const PhonebookEntry& entry =
-                std::as_const(m_Phonebook)[static_cast<std::size_t>(k - 1)];
+            const PhonebookEntry& entry = m_Phonebook.read(static_cast<std::size_t>(k - 1));
             const int rows = m_face.ListRowCount(Ctl::PhonebookList);
             const int r = m_face.ListInsertRow(Ctl::PhonebookList, rows, std::to_string(rows + 1));
             m_face.ListSetItemText(Ctl::PhonebookList, r, 1, entry.name);
@@ -86,7 +85,7 @@ void CDialerDlg::OnCalls(std::string_view msg) {
             m_face.ListDeleteAll(Ctl::CallLogList);
             m_nCallLogCount = 0;
         }
-        CallLogEntry& entry = m_CallLog[static_cast<std::size_t>(item.index - 1)];
+        CallLogEntry& entry = m_CallLog.write(static_cast<std::size_t>(item.index - 1));
         entry.CallType = item.callType;
         entry.Number = proto::Cut(item.number, proto::Width::CallNumber);
         entry.Name = proto::Cut(item.name, proto::Width::CallName);
@@ -98,7 +97,7 @@ void CDialerDlg::OnCalls(std::string_view msg) {
 
     if (last > 0) {
         for (int k = m_nCallLogCount + 1; k <= last; ++k) {
-            const CallLogEntry& entry = std::as_const(m_CallLog)[static_cast<std::size_t>(k - 1)];
+            const CallLogEntry& entry = m_CallLog.read(static_cast<std::size_t>(k - 1));
             const int rows = m_face.ListRowCount(Ctl::CallLogList);
             // A call type the image list has no picture for leaves the row without one.
             const int r = m_face.ListInsertRow(Ctl::CallLogList, rows, std::string(),

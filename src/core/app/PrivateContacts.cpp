@@ -80,7 +80,7 @@ void CDialerDlg::LoadPrivateContacts(const std::string& path) {
     std::size_t count = 0;
     for (const PhonebookEntry& record : records) {
         if (count >= m_PrivateContacts.size()) break;
-        m_PrivateContacts[count++] = record;
+        m_PrivateContacts.write(count++) = record;
     }
     m_nPrivateContactCount = static_cast<int>(count);
 }
@@ -89,8 +89,7 @@ void CDialerDlg::UploadPrivateContacts() {
     std::vector<proto::Contact> contacts;
     contacts.reserve(static_cast<std::size_t>(m_nPrivateContactCount));
     for (int k = 0; k < m_nPrivateContactCount; ++k) {
-        const PhonebookEntry& record =
-            std::as_const(m_PrivateContacts)[static_cast<std::size_t>(k)];
+        const PhonebookEntry& record = m_PrivateContacts.read(static_cast<std::size_t>(k));
         contacts.push_back({record.number, record.name});
     }
     // Straight to the socket: a chunk is far longer than a command line, and the upload

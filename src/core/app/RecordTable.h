@@ -17,20 +17,20 @@ template <typename Record, std::size_t N> class RecordTable {
     static constexpr std::size_t kBlock = 64; // records per block
     static constexpr std::size_t size() { return N; }
 
-    // A record to change: its block exists from now on, so a reference stays good for the
-    // table's life.
-    Record& operator[](std::size_t index) {
-        assert(index < N);
-        std::unique_ptr<Block>& block = m_blocks[index / kBlock];
-        if (!block) block = std::make_unique<Block>();
-        return (*block)[index % kBlock];
-    }
-    // A record to read: a record never changed is empty.
-    const Record& operator[](std::size_t index) const {
+    // A record to read: a record never written is empty. Never makes storage.
+    const Record& read(std::size_t index) const {
         assert(index < N);
         static const Record kEmpty{};
         const std::unique_ptr<Block>& block = m_blocks[index / kBlock];
         return block ? (*block)[index % kBlock] : kEmpty;
+    }
+    // A record to change: its block is made now if it does not exist yet, and stays for
+    // the table's life, so the reference stays good.
+    Record& write(std::size_t index) {
+        assert(index < N);
+        std::unique_ptr<Block>& block = m_blocks[index / kBlock];
+        if (!block) block = std::make_unique<Block>();
+        return (*block)[index % kBlock];
     }
     // Whether any storage has been made yet.
     bool allocated() const {
