@@ -75,20 +75,18 @@ void AddItem(std::vector<std::string>& out, std::string& text, const std::string
     text += item;
 }
 
+// One row per entry of the Outgoing table, in keyword order: its text and its reader.
+struct OutRow {
+    std::string_view text;
+    std::optional<DialerCommand> (*read)(std::string_view);
+};
 template <std::size_t... I>
-constexpr std::array<std::string_view, sizeof...(I)> OutgoingTexts(std::index_sequence<I...>) {
-    return {Outgoing<static_cast<OutKeyword>(I)>::kText...};
+constexpr std::array<OutRow, sizeof...(I)> OutgoingRows(std::index_sequence<I...>) {
+    return {OutRow{Outgoing<static_cast<OutKeyword>(I)>::kText,
+                   &Outgoing<static_cast<OutKeyword>(I)>::Read}...};
 }
 constexpr auto kOutgoing =
-    OutgoingTexts(std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
-
-// The first entry of the table that reads `msg` (at most one does: their texts differ).
-template <std::size_t... I>
-std::optional<DialerCommand> ReadAny(std::string_view msg, std::index_sequence<I...>) {
-    std::optional<DialerCommand> c;
-    static_cast<void>(((c = Outgoing<static_cast<OutKeyword>(I)>::Read(msg)).has_value() || ...));
-    return c;
-}
+    OutgoingRows(std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
 
 // `msg` as "<keyword> <rest>": the rest, or nullopt for another keyword.
 std::optional<std::string_view> After(std::string_view msg, std::string_view keyword) {
@@ -97,9 +95,10 @@ std::optional<std::string_view> After(std::string_view msg, std::string_view key
     return rest;
 }
 
-DialerCommand Command(OutKeyword kind) {
-    DialerCommand c;
-    c.kind = kind;
+// A command of `kind`, made in the optional the reader returns (no copy on the way out).
+std::optional<DialerCommand> Command(OutKeyword kind) {
+    std::optional<DialerCommand> c(std::in_place);
+    c->kind = kind;
     return c;
 }
 
@@ -107,7 +106,7 @@ DialerCommand Command(OutKeyword kind) {
 
 const char* KeywordText(OutKeyword k) {
     const auto i = static_cast<std::size_t>(k);
-    return i < kOutgoing.size() ? kOutgoing[i].data() : ""; // the literals are NUL-terminated
+    return i < kOutgoing.size() ? kOutgoing[i].text.data() : ""; // the literals end in NUL
 }
 
 const char* CommandName(OutKeyword k) {
@@ -119,7 +118,15 @@ const char* CommandName(OutKeyword k) {
 // Dialer to device: reading.
 
 std::optional<DialerCommand> ReadDialerCommand(std::string_view msg) {
-    return ReadAny(msg, std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
+    // Only the entries whose keyword the text starts with are asked (at most one reads it:
+    // the keywords they share, "PBOOK:", are told apart by what follows).
+    for (const OutRow& row : kOutgoing) {
+        if (msg.size() < row.text.size() || msg[0] != row.text[0] ||
+            msg.compare(0, row.text.size(), row.text) != 0)
+            continue;
+        if (std::optional<DialerCommand> c = row.read(msg)) return c;
+    }
+    return std::nullopt;
 }
 
 OutKeyword RecognizeOutgoing(std::string_view msg) {
@@ -130,17 +137,17 @@ OutKeyword RecognizeOutgoing(std::string_view msg) {
 std::optional<DialerCommand> Outgoing<OutKeyword::PbookMode>::Read(std::string_view msg) {
     const auto rest = After(msg, kText);
     if (!rest || (*rest != "1" && *rest != "2")) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::PbookMode);
-    c.number = rest->front() - '0';
+    std::optional<DialerCommand> c = Command(OutKeyword::PbookMode);
+    c->number = rest->front() - '0';
     return c;
 }
 
 std::optional<DialerCommand> Outgoing<OutKeyword::PrivateUpload>::Read(std::string_view msg) {
     std::string_view rest;
     if (!StartsWith(msg, kPrefix, &rest)) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::PrivateUpload);
+    std::optional<DialerCommand> c = Command(OutKeyword::PrivateUpload);
     // The private table holds 1000 records, so positions run up to 1000 here.
-    c.upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
+    c->upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
     return c;
 }
 
@@ -151,8 +158,8 @@ std::optional<DialerCommand> Outgoing<OutKeyword::Discovery>::Read(std::string_v
         rest->remove_suffix(1);
     // One word: anything with a blank in it is a device's reply, not a request.
     if (std::any_of(rest->begin(), rest->end(), IsSpace)) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::Discovery);
-    c.mac = std::string(*rest);
+    std::optional<DialerCommand> c = Command(OutKeyword::Discovery);
+    c->mac = std::string(*rest);
     return c;
 }
 
@@ -162,11 +169,11 @@ std::optional<DialerCommand> Outgoing<OutKeyword::Login>::Read(std::string_view 
     const std::size_t blank = rest->find(' ');
     const std::string_view mac = rest->substr(0, blank);
     if (mac.empty()) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::Login);
-    c.mac = std::string(mac);
+    std::optional<DialerCommand> c = Command(OutKeyword::Login);
+    c->mac = std::string(mac);
     if (blank != std::string_view::npos) {
-        c.hasPassword = true;
-        c.text = std::string(rest->substr(blank + 1));
+        c->hasPassword = true;
+        c->text = std::string(rest->substr(blank + 1));
     }
     return c;
 }
@@ -180,8 +187,8 @@ std::optional<DialerCommand> NumberCommand(std::string_view msg, std::string_vie
     if (!rest) return std::nullopt;
     const auto n = WholeInt(*rest);
     if (!n) return std::nullopt;
-    DialerCommand c = Command(kind);
-    c.number = *n;
+    std::optional<DialerCommand> c = Command(kind);
+    c->number = *n;
     return c;
 }
 
@@ -190,8 +197,8 @@ std::optional<DialerCommand> TextCommand(std::string_view msg, std::string_view 
                                          OutKeyword kind) {
     const auto rest = After(msg, keyword);
     if (!rest || rest->empty()) return std::nullopt;
-    DialerCommand c = Command(kind);
-    c.text = std::string(*rest);
+    std::optional<DialerCommand> c = Command(kind);
+    c->text = std::string(*rest);
     return c;
 }
 
@@ -222,9 +229,9 @@ std::optional<DialerCommand> Outgoing<OutKeyword::Add>::Read(std::string_view ms
     if (!rest) return std::nullopt;
     const std::size_t blank = rest->find(' ');
     if (blank == std::string_view::npos) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::Add);
-    c.contactNumber = std::string(rest->substr(0, blank));
-    c.contactName = std::string(rest->substr(blank + 1));
+    std::optional<DialerCommand> c = Command(OutKeyword::Add);
+    c->contactNumber = std::string(rest->substr(0, blank));
+    c->contactName = std::string(rest->substr(blank + 1));
     return c;
 }
 
@@ -237,10 +244,10 @@ std::optional<DialerCommand> Outgoing<OutKeyword::Mod>::Read(std::string_view ms
     if (blank2 == std::string_view::npos) return std::nullopt;
     const auto row = WholeInt(rest->substr(0, blank1));
     if (!row) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::Mod);
-    c.number = *row;
-    c.contactNumber = std::string(rest->substr(blank1 + 1, blank2 - blank1 - 1));
-    c.contactName = std::string(rest->substr(blank2 + 1));
+    std::optional<DialerCommand> c = Command(OutKeyword::Mod);
+    c->number = *row;
+    c->contactNumber = std::string(rest->substr(blank1 + 1, blank2 - blank1 - 1));
+    c->contactName = std::string(rest->substr(blank2 + 1));
     return c;
 }
 
@@ -251,9 +258,9 @@ std::optional<DialerCommand> Outgoing<OutKeyword::InputReply>::Read(std::string_
     if (blank == std::string_view::npos) return std::nullopt;
     const auto button = WholeInt(rest->substr(0, blank));
     if (!button) return std::nullopt;
-    DialerCommand c = Command(OutKeyword::InputReply);
-    c.number = *button;
-    c.text = std::string(rest->substr(blank + 1));
+    std::optional<DialerCommand> c = Command(OutKeyword::InputReply);
+    c->number = *button;
+    c->text = std::string(rest->substr(blank + 1));
     return c;
 }
 

@@ -297,8 +297,8 @@ template <class Entry, OutKeyword K> struct BareOutgoing {
     using Message = DialerCommand;
     static std::optional<DialerCommand> Read(std::string_view msg) {
         if (msg != Entry::kText) return std::nullopt;
-        DialerCommand c;
-        c.kind = K;
+        std::optional<DialerCommand> c(std::in_place);
+        c->kind = K;
         return c;
     }
     static std::string Write() { return std::string(Entry::kText); }
