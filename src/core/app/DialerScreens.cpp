@@ -38,7 +38,7 @@ void CDialerDlg::ShowDialpadScreen() {
     m_face.Enable(Ctl::Send, true);
     m_face.Show(Ctl::End, true);
     // Ask the device for its display, unless the device itself asked for this screen.
-    if (m_bDialpadNotify) SendCommand(proto::kDispRequest);
+    if (m_dialpadNotify) SendCommand(proto::kDispRequest);
 }
 
 void CDialerDlg::ShowPhonebookScreen() {
