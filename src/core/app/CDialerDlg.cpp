@@ -43,7 +43,7 @@ CDialerDlg::~CDialerDlg() {
 }
 
 void CDialerDlg::SetStartAddress(std::string addr) {
-    if (addr.size() <= UdpSocket::kAddrCapacity) m_strStartAddr = std::move(addr);
+    if (addr.size() <= UdpSocket::kAddrCapacity) m_startAddress = std::move(addr);
 }
 
 void CDialerDlg::OnInitDialog(const std::string& privateContactsPath) {
@@ -105,8 +105,8 @@ void CDialerDlg::InitFace() {
     m_bSetIpPending = false;
     m_bPasswordPending = false;
     m_bAutoConnect = true;
-    m_bDialpadNotify = true;
-    m_bVolumeDrag = false;
+    m_dialpadNotify = true;
+    m_volumeDrag = false;
     m_nFaceMode = FaceMenu;
 
     m_face.SetSliderRange(Ctl::VolumeSlider, 0, 100, 12, 1, 16);
@@ -143,9 +143,9 @@ void CDialerDlg::OnCancel() {
 }
 
 void CDialerDlg::OnClose() {
-    if (m_bEnded) return;
+    if (m_ended) return;
     if (m_nPrivateController == 0) SendCommand(proto::Write<proto::OutKeyword::Stop>());
-    m_bEnded = true;
+    m_ended = true;
 }
 
 void CDialerDlg::OnTimer(int id) {
@@ -154,7 +154,7 @@ void CDialerDlg::OnTimer(int id) {
     case Timer::KeepAlive: SendCommand(proto::Write<proto::OutKeyword::Alive>()); break;
     case Timer::VolumeDrag:
         m_ports.timers.KillTimer(Timer::VolumeDrag);
-        m_bVolumeDrag = false;
+        m_volumeDrag = false;
         break;
     case Timer::Connect: OnConnectTimer(); break;
     case Timer::SearchEnd: OnSearchEndTimer(); break;
@@ -232,7 +232,7 @@ void CDialerDlg::OnListClick(int listId, int row) {
 
 void CDialerDlg::OnListActivate(int listId, int row, bool clicked) {
     if (!clicked) OnListClick(listId, row);
-    if (m_bEnded) return;
+    if (m_ended) return;
     // Dialled only when the click took a row: a row the lists know has put its number
     // into the entry.
     if ((listId == Ctl::PhonebookList && m_nContactSel >= 0 && m_nContactSel == row) ||
@@ -241,7 +241,7 @@ void CDialerDlg::OnListActivate(int listId, int row, bool clicked) {
 }
 
 bool CDialerDlg::IsControlling() const {
-    return !m_bEnded && !m_socket.DeviceAddr().empty() && m_strLoginAddr.empty() &&
+    return !m_ended && !m_socket.DeviceAddr().empty() && m_loginAddress.empty() &&
            !m_bSetIpPending && !m_bPasswordPending;
 }
 
@@ -254,10 +254,10 @@ void CDialerDlg::SendCommand(std::string_view text) {
     }
     const std::string line(text);
     // The replies these two ask for are welcome from where they went, and from nowhere else.
-    if (line.rfind("LOGIN:", 0) == 0) m_strLoginAddr = m_socket.DeviceAddr();
-    if (line.rfind("ORVN:", 0) == 0) m_strProbeAddr = m_socket.DeviceAddr();
+    if (line.rfind("LOGIN:", 0) == 0) m_loginAddress = m_socket.DeviceAddr();
+    if (line.rfind("ORVN:", 0) == 0) m_probeAddress = m_socket.DeviceAddr();
     m_socket.Send(line.c_str(), line.size() + 1);
-    m_ports.timers.SetTimer(Timer::KeepAlive, m_nKeepAliveMs);
+    m_ports.timers.SetTimer(Timer::KeepAlive, m_keepAliveMs);
 }
 
 const DeviceEntry& CDialerDlg::device(int row) const {

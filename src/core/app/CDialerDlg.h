@@ -100,7 +100,7 @@ class CDialerDlg : public DatagramSink {
     // The close box.
     void OnClose();
     // True once the dialog has ended; the shell then closes the window.
-    bool IsEnded() const { return m_bEnded; }
+    bool IsEnded() const { return m_ended; }
     // A phone is under control: addressed and logged into, and the entry edit is not
     // asking for an address or a password.
     bool IsControlling() const;
@@ -171,11 +171,11 @@ class CDialerDlg : public DatagramSink {
 
     // --- What the state record shows the shells -------------------------------------------
     // The "Set IP" prompt is on view and its address not applied yet.
-    bool isAddressEntry() const { return m_bAddressEntry; }
+    bool isAddressEntry() const { return m_addressEntry; }
     // The entry edit takes the password of the phone being logged into.
     bool isPasswordPending() const { return m_bPasswordPending; }
     // The entry edit takes console lines for the phone's Linux console.
-    bool isConsoleMode() const { return m_bConsoleMode; }
+    bool isConsoleMode() const { return m_consoleMode; }
     // Attached to one phone as its private controller.
     bool isPrivateController() const { return m_nPrivateController != 0; }
     // The controller identity: the first adapter's MAC as text.
@@ -199,23 +199,25 @@ class CDialerDlg : public DatagramSink {
 
     // Shortens the keep-alive period, so tests see "ALIVE:" without waiting a minute; the
     // program never changes it.
-    void setKeepAlivePeriodForTest(unsigned ms) { m_nKeepAliveMs = ms; }
+    void setKeepAlivePeriodForTest(unsigned ms) { m_keepAliveMs = ms; }
 
   private:
     // --- The state record ----------------------------------------------------------------
+    // The record's established members keep their type-prefixed names (m_bDispatching,
+    // m_nFaceMode, m_szLocalMac, ...); the fields added beside them are plain m_camelCase.
     int m_bDispatching = 0;
-    bool m_bHook = false;
+    bool m_hookOn = false;
     bool m_bAutoConnect = true;
     bool m_bSetIpPending = false;
     // The "Set IP" prompt is on view and its address not yet applied (m_bSetIpPending
     // stays set after the Apply, while the probe waits for its answer).
-    bool m_bAddressEntry = false;
+    bool m_addressEntry = false;
     bool m_bPasswordPending = false;
     // The entry edit was opened for the phone's console (Alt+L): SEND and Enter send its
     // line, and the edit carries the console's mark.
-    bool m_bConsoleMode = false;
-    bool m_bDialpadNotify = true;
-    bool m_bVolumeDrag = false;
+    bool m_consoleMode = false;
+    bool m_dialpadNotify = true;
+    bool m_volumeDrag = false;
     int m_nPrivateController = 0;
     int m_nNameFirst = 0;
     int m_nContactSel = -1;
@@ -224,10 +226,10 @@ class CDialerDlg : public DatagramSink {
 
     std::array<DeviceEntry, kMaxDevices> m_Devices{};
     int m_nDeviceCount = 0;
-    int s_nPendingDevice = 0;
+    int m_pendingDevice = 0;
 
-    RecordTable<PhonebookEntry, kMaxPrivateContacts> m_PrivateContacts;
-    int m_nPrivateContactCount = 0;
+    RecordTable<PhonebookEntry, kMaxPrivateContacts> m_privateContacts;
+    int m_privateContactCount = 0;
 
     RecordTable<PhonebookEntry, proto::kPhonebookCapacity> m_Phonebook;
     RecordTable<CallLogEntry, proto::kCallLogCapacity> m_CallLog;
@@ -238,12 +240,12 @@ class CDialerDlg : public DatagramSink {
     std::string m_strLinuxResponse; // at most kMaxConsoleOutput and the cut notice
     std::string m_szPassword;       // at most 29 characters
     std::string m_szLocalMac;       // 17 characters
-    std::string m_strStartAddr;     // asked instead of the first search; empty once asked
+    std::string m_startAddress;     // asked instead of the first search; empty once asked
     std::string m_strInputText;
     int m_nInputButton = 0;
 
     // The keep-alive period; only tests shorten it.
-    unsigned m_nKeepAliveMs = Timer::KeepAliveMs;
+    unsigned m_keepAliveMs = Timer::KeepAliveMs;
 
     // Follows console mode once an event's handler has ended, however it ended.
     struct EventScope {
@@ -260,7 +262,7 @@ class CDialerDlg : public DatagramSink {
     void SetEntryText(const std::string& text);
     void HideContactEditor();
     // True while the entry edit takes a password or an address for F2's "Apply".
-    bool EntryTakesPrompt() const { return m_bAddressEntry || m_bPasswordPending; }
+    bool EntryTakesPrompt() const { return m_addressEntry || m_bPasswordPending; }
     // Ends console mode once something else (the phone's own screen, a list, a prompt) has
     // taken the entry edit's place; runs after every event.
     void FollowConsoleMode();
@@ -335,21 +337,21 @@ class CDialerDlg : public DatagramSink {
     Ports m_ports;
     FaceModel m_face;
     UdpSocket m_socket;
-    bool m_bEnded = false;
+    bool m_ended = false;
 
     // What the sender rule needs to know of the link: a search is open; where the last
     // LOGIN: and the "Set IP" probe went.
-    bool m_bSearchOpen = false;
-    std::string m_strLoginAddr;
-    std::string m_strProbeAddr;
+    bool m_searchOpen = false;
+    std::string m_loginAddress;
+    std::string m_probeAddress;
     CDropTrace m_dropTrace;
 
     // One console box and one text prompt at a time: what ends while one is open waits
     // for it to close (the newest waiting prompt replaces an older one).
-    bool m_bConsoleCut = false;
-    bool m_bLinuxBoxOpen = false;
-    bool m_bLinuxBoxWaiting = false;
-    bool m_bPromptOpen = false;
+    bool m_consoleCut = false;
+    bool m_consoleBoxOpen = false;
+    bool m_consoleBoxWaiting = false;
+    bool m_promptOpen = false;
     std::optional<TextInputRequest> m_waitingPrompt;
 };
 

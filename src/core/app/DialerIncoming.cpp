@@ -68,9 +68,9 @@ bool IsBlankLabel(const std::string& label) {
 void CDialerDlg::OnDatagram(std::string_view sender, std::string_view msg) {
     LinkWindow link;
     link.deviceAddr = m_socket.DeviceAddr();
-    link.searchOpen = m_bSearchOpen;
-    if (m_bSetIpPending) link.probeAddr = m_strProbeAddr;
-    link.loginAddr = m_strLoginAddr;
+    link.searchOpen = m_searchOpen;
+    if (m_bSetIpPending) link.probeAddr = m_probeAddress;
+    link.loginAddr = m_loginAddress;
     if (!SenderMayDrive(link, sender, msg)) {
         m_dropTrace.Dropped(sender);
         return;
@@ -83,10 +83,10 @@ void CDialerDlg::OnDeviceMessage(std::string_view msg) {
     DispatchScope scope(m_bDispatching);
     switch (proto::RecognizeIncoming(msg)) {
     case proto::InKeyword::HookOn: OnHookOn(); break;
-    case proto::InKeyword::HookOff: m_bHook = false; break;
+    case proto::InKeyword::HookOff: m_hookOn = false; break;
     case proto::InKeyword::LinuxStart:
         m_strLinuxResponse.clear();
-        m_bConsoleCut = false;
+        m_consoleCut = false;
         break;
     case proto::InKeyword::LinuxEnd: OnLinuxEnd(); break;
     case proto::InKeyword::Linux:
@@ -118,7 +118,7 @@ void CDialerDlg::OnDeviceMessage(std::string_view msg) {
 }
 
 void CDialerDlg::OnHookOn() {
-    m_bHook = true;
+    m_hookOn = true;
     // The device itself asked for the dial pad, so it needs no "DISP:" request.
     OnShowDialpad();
     SetEntryText("");
@@ -310,7 +310,7 @@ void CDialerDlg::OnVol(std::string_view msg) {
     m_face.Show(Ctl::DisplayLine2, false);
     m_face.Show(Ctl::DisplayLine3, false);
     // While the user drags the slider, the device's value must not pull it away.
-    if (!m_bVolumeDrag) m_face.SetSliderPos(Ctl::VolumeSlider, vol->percent);
+    if (!m_volumeDrag) m_face.SetSliderPos(Ctl::VolumeSlider, vol->percent);
     m_face.Show(Ctl::VolumeSlider, true);
     m_face.Show(Ctl::VolPlus, true);
     m_face.Show(Ctl::VolMinus, true);
@@ -349,13 +349,13 @@ void CDialerDlg::OnInput(std::string_view msg) {
 
     // One prompt at a time: a request that comes while one is open waits for it to close,
     // so replies go out in the order the prompts were answered and prompts never stack.
-    if (m_bPromptOpen) {
+    if (m_promptOpen) {
         m_waitingPrompt = prompt;
         return;
     }
-    m_bPromptOpen = true;
+    m_promptOpen = true;
     std::optional<TextInputRequest> next = prompt;
-    while (next && !m_bEnded) {
+    while (next && !m_ended) {
         const TextInputAnswer answer = m_ports.dialogs.RunTextInput(*next);
         m_nInputButton = answer.button;
         m_strInputText = answer.text;
@@ -364,32 +364,32 @@ void CDialerDlg::OnInput(std::string_view msg) {
         next = std::move(m_waitingPrompt);
         m_waitingPrompt.reset();
     }
-    m_bPromptOpen = false;
+    m_promptOpen = false;
 }
 
 void CDialerDlg::OnLinuxEnd() {
     // One box at a time: an answer that ends while the box is open is shown when it closes.
-    if (m_bLinuxBoxOpen) {
-        m_bLinuxBoxWaiting = true;
+    if (m_consoleBoxOpen) {
+        m_consoleBoxWaiting = true;
         return;
     }
-    m_bLinuxBoxOpen = true;
+    m_consoleBoxOpen = true;
     m_bDispatching = 0;
     do {
-        m_bLinuxBoxWaiting = false;
+        m_consoleBoxWaiting = false;
         // The box shows the answer as it stands now; fragments arriving while it is open
         // collect for the next box.
         const std::string text = m_strLinuxResponse;
         m_ports.dialogs.MessageBox(text, "Linux Response", MsgButtons::Ok, MsgIcon::Information,
                                    true);
-    } while (m_bLinuxBoxWaiting && !m_bEnded);
-    m_bLinuxBoxOpen = false;
+    } while (m_consoleBoxWaiting && !m_ended);
+    m_consoleBoxOpen = false;
 }
 
 void CDialerDlg::AppendConsoleOutput(std::string_view fragment) {
     // A box of megabytes would hold the window for seconds: keep the first part and say
     // that the rest was cut.
-    if (m_bConsoleCut) return;
+    if (m_consoleCut) return;
     const std::size_t room =
         kMaxConsoleOutput - std::min(kMaxConsoleOutput, m_strLinuxResponse.size());
     if (fragment.size() <= room) {
@@ -398,7 +398,7 @@ void CDialerDlg::AppendConsoleOutput(std::string_view fragment) {
     }
     m_strLinuxResponse += fragment.substr(0, room);
     m_strLinuxResponse += "\n[The rest of the output was cut: more than 64 KB.]";
-    m_bConsoleCut = true;
+    m_consoleCut = true;
 }
 
 } // namespace orvane

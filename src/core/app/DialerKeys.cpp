@@ -52,13 +52,13 @@ void CDialerDlg::OnKeypad(int id) {
     // While an address or a password is typed, the keypad types into it: sent as key
     // presses, a password would reach the phone in clear.
     const bool typingIntoEntry = m_bSetIpPending || m_bPasswordPending;
-    if (!m_bHook && !typingIntoEntry) {
+    if (!m_hookOn && !typingIntoEntry) {
         // The text was just read from the edit, so there is nothing to write back.
         SendCommand(proto::Write<proto::OutKeyword::Key>(name));
         return;
     }
 
-    if (m_bHook && !typingIntoEntry && entry.empty()) {
+    if (m_hookOn && !typingIntoEntry && entry.empty()) {
         // The dialling face: the entry takes the place of the display, and the Delete
         // and Back icon keys take the soft keys' slots.
         for (int line : {Ctl::DisplayLine0, Ctl::DisplayLine2, Ctl::DisplayLine3})
@@ -99,7 +99,8 @@ bool CDialerDlg::OnKeyboardKeypad(char key) {
     // In the entry edit with no number being dialled, the user types the entry's own text;
     // the contact editor's fields take the keyboard only.
     const int focus = m_face.Focus();
-    if ((focus == Ctl::EntryEdit && !m_bHook) || focus == Ctl::NameEdit || focus == Ctl::NumberEdit)
+    if ((focus == Ctl::EntryEdit && !m_hookOn) || focus == Ctl::NameEdit ||
+        focus == Ctl::NumberEdit)
         return false;
     OnKeypad(id);
     return true;
@@ -107,7 +108,7 @@ bool CDialerDlg::OnKeyboardKeypad(char key) {
 
 bool CDialerDlg::OnKeyboardBackspace() {
     EventScope after{*this};
-    if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_bHook ||
+    if (m_bSetIpPending || m_bPasswordPending || m_nFaceMode != FaceDialpad || !m_hookOn ||
         EntryText().empty())
         return false;
     OnBackspace();
@@ -119,7 +120,7 @@ void CDialerDlg::OnSendAction() {
     // the entry before the number goes out.
     const std::string entry = EntryText();
     if (entry.empty()) {
-        m_bHook = false;
+        m_hookOn = false;
         SendCommand(proto::Write<proto::OutKeyword::Key>(proto::KeyCode::Send));
         return;
     }
@@ -170,7 +171,7 @@ void CDialerDlg::OnLinuxSecret() {
     // The entry takes a password or an address now; as a console line it would go out in
     // clear.
     if (EntryTakesPrompt()) return;
-    if (m_bConsoleMode)
+    if (m_consoleMode)
         LeaveConsoleMode(true);
     else
         EnterConsoleMode();
@@ -189,11 +190,11 @@ void CDialerDlg::EnterConsoleMode() {
     m_face.Show(Ctl::EntryEdit, true);
     m_face.SetFocus(Ctl::EntryEdit);
     m_face.SetTag(Ctl::EntryEdit, kConsoleTag);
-    m_bConsoleMode = true;
+    m_consoleMode = true;
 }
 
 void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
-    m_bConsoleMode = false;
+    m_consoleMode = false;
     m_face.SetTag(Ctl::EntryEdit, "");
     // The console line goes with the mode, so SEND never sends it again unseen.
     SetEntryText("");
@@ -206,7 +207,7 @@ void CDialerDlg::LeaveConsoleMode(bool giveDisplayBack) {
 }
 
 void CDialerDlg::FollowConsoleMode() {
-    if (!m_bConsoleMode) return;
+    if (!m_consoleMode) return;
     if (!m_face.IsVisible(Ctl::EntryEdit) || EntryTakesPrompt()) LeaveConsoleMode(false);
 }
 
@@ -225,7 +226,7 @@ void CDialerDlg::OnF2() {
         OnApplyAddress();
     } else if (m_bPasswordPending) {
         OnApplyPassword();
-    } else if (m_nFaceMode == FaceDialpad && m_bHook && !EntryText().empty()) {
+    } else if (m_nFaceMode == FaceDialpad && m_hookOn && !EntryText().empty()) {
         OnBackspace();
     } else {
         SendKeyCode(proto::KeyCode::F2);
@@ -248,7 +249,7 @@ void CDialerDlg::OnVolumeSlider() {
     const int percent = std::clamp(slider.pos, 0, 100);
     // Flag and timer first: the device's volume reports must not move the thumb back
     // even while the send below is busy (a failed send opens a box).
-    m_bVolumeDrag = true;
+    m_volumeDrag = true;
     m_ports.timers.SetTimer(Timer::VolumeDrag, Timer::VolumeDragMs);
     SendCommand(proto::Write<proto::OutKeyword::Volume>(percent));
 }

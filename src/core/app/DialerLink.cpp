@@ -71,7 +71,7 @@ void CDialerDlg::SearchDevices(const std::string& only) {
     m_nDeviceCount = 0;
     m_face.ListDeleteAll(Ctl::DeviceList);
     m_face.Show(Ctl::DeviceList, false);
-    m_bSearchOpen = true; // until timer 5 ends it
+    m_searchOpen = true; // until timer 5 ends it
     // A password prompt belongs to an entry of the table just emptied, and an address not
     // yet applied would have the first answer of the search picked: the prompt gives way,
     // so that F2 offers no "Apply" that would do either.
@@ -135,12 +135,12 @@ void CDialerDlg::OnDiscoveryReply(std::string_view msg) {
 
     // A probed address answered: pick it at once. While the address is still being typed
     // nothing has been probed yet; a late answer to an earlier search is only listed.
-    if (m_bSetIpPending && !m_bAddressEntry) OnClickDeviceList(-1);
+    if (m_bSetIpPending && !m_addressEntry) OnClickDeviceList(-1);
 }
 
 void CDialerDlg::OnSearchEndTimer() {
     m_ports.timers.KillTimer(Timer::SearchEnd);
-    m_bSearchOpen = false;
+    m_searchOpen = false;
     if (m_nDeviceCount <= 0) {
         SetLinkPrompt("No SIP Phone Found!");
         return;
@@ -231,7 +231,7 @@ void CDialerDlg::OnClickDeviceList(int row) {
         index = 0;
     } else if (m_bPasswordPending) {
         EndPasswordEntry();
-        index = s_nPendingDevice;
+        index = m_pendingDevice;
     }
     EndApplyKey();
     if (index < 0 || index >= m_nDeviceCount || index >= kMaxDevices) return;
@@ -285,7 +285,7 @@ void CDialerDlg::EnterPasswordMode(int device, bool fresh) {
     m_face.Show(Ctl::DisplayLine1, true);
     ShowEntryForApply(m_face, proto::Width::Password);
     m_bPasswordPending = true;
-    s_nPendingDevice = device;
+    m_pendingDevice = device;
 }
 
 void CDialerDlg::AutoConnect() {
@@ -324,16 +324,16 @@ void CDialerDlg::OnSetIp() {
     SetEntryText("");
     ShowEntryForApply(m_face, UdpSocket::kAddrCapacity);
     m_bSetIpPending = true;
-    m_bAddressEntry = true;
+    m_addressEntry = true;
 }
 
 void CDialerDlg::EndAddressEntry() {
-    m_bAddressEntry = false;
+    m_addressEntry = false;
     m_face.SetLimitText(Ctl::EntryEdit, 0);
 }
 
 void CDialerDlg::WithdrawEntryPrompt() {
-    if (m_bAddressEntry) {
+    if (m_addressEntry) {
         EndAddressEntry();
         m_bSetIpPending = false;
     }
@@ -437,7 +437,7 @@ void CDialerDlg::UpdateDevicesMenu() {
 void CDialerDlg::OnConnectTimer() {
     if (m_nPrivateController != 0) {
         m_ports.timers.KillTimer(Timer::SearchEnd);
-        m_bSearchOpen = false;
+        m_searchOpen = false;
         SetLinkPrompt("Connecting ...");
         SendCommand(proto::Write<proto::OutKeyword::Login>(m_szLocalMac));
         m_ports.timers.SetTimer(Timer::Connect, Timer::PrivateLoginMs);
@@ -445,7 +445,7 @@ void CDialerDlg::OnConnectTimer() {
     }
     m_ports.timers.KillTimer(Timer::Connect);
     // Only the first search asks the address named at start; a later one is a real search.
-    SearchDevices(std::exchange(m_strStartAddr, std::string()));
+    SearchDevices(std::exchange(m_startAddress, std::string()));
     m_ports.timers.SetTimer(Timer::SearchEnd, Timer::SearchEndMs);
 }
 
@@ -456,8 +456,8 @@ void CDialerDlg::OnLoginReply(std::string_view msg) {
     // Any number means accepted; the device is wherever the reply came from (only the
     // phone the login went to gets this far).
     m_ports.timers.KillTimer(Timer::SearchEnd);
-    m_bSearchOpen = false;
-    m_strLoginAddr.clear();
+    m_searchOpen = false;
+    m_loginAddress.clear();
     if (!m_socket.m_strSenderAddr.empty()) m_socket.SetDeviceAddr(m_socket.m_strSenderAddr);
     UpdateDevicesMenu();
     // The window's title names the phone it controls, as the search found it.

@@ -165,8 +165,8 @@ void CDialerDlg::OnShowDialpad() {
     struct NotifyAgain {
         bool& flag;
         ~NotifyAgain() { flag = true; }
-    } restore{m_bDialpadNotify};
-    m_bDialpadNotify = false;
+    } restore{m_dialpadNotify};
+    m_dialpadNotify = false;
     ShowDialpadScreen();
 }
 

@@ -38,7 +38,7 @@ void CDialerDlg::ShowDialpadScreen() {
     m_face.Enable(Ctl::Send, true);
     m_face.Show(Ctl::End, true);
     // Ask the device for its display, unless the device itself asked for this screen.
-    if (m_bDialpadNotify) SendCommand(proto::Write<proto::OutKeyword::DispRequest>());
+    if (m_dialpadNotify) SendCommand(proto::Write<proto::OutKeyword::DispRequest>());
 }
 
 void CDialerDlg::ShowPhonebookScreen() {

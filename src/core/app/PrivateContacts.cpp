@@ -61,7 +61,7 @@ std::vector<PhonebookEntry> ParsePrivateContacts(std::istream& in) {
 }
 
 void CDialerDlg::LoadPrivateContacts(const std::string& path) {
-    m_nPrivateContactCount = 0;
+    m_privateContactCount = 0;
     // Only a regular file (or a link to one): a directory of that name fails every read
     // and a named pipe would block the start until someone writes to it.
     std::error_code error;
@@ -79,17 +79,17 @@ void CDialerDlg::LoadPrivateContacts(const std::string& path) {
     }
     std::size_t count = 0;
     for (const PhonebookEntry& record : records) {
-        if (count >= m_PrivateContacts.size()) break;
-        m_PrivateContacts.write(count++) = record;
+        if (count >= m_privateContacts.size()) break;
+        m_privateContacts.write(count++) = record;
     }
-    m_nPrivateContactCount = static_cast<int>(count);
+    m_privateContactCount = static_cast<int>(count);
 }
 
 void CDialerDlg::UploadPrivateContacts() {
     std::vector<proto::Contact> contacts;
-    contacts.reserve(static_cast<std::size_t>(m_nPrivateContactCount));
-    for (int k = 0; k < m_nPrivateContactCount; ++k) {
-        const PhonebookEntry& record = m_PrivateContacts.read(static_cast<std::size_t>(k));
+    contacts.reserve(static_cast<std::size_t>(m_privateContactCount));
+    for (int k = 0; k < m_privateContactCount; ++k) {
+        const PhonebookEntry& record = m_privateContacts.read(static_cast<std::size_t>(k));
         contacts.push_back({record.number, record.name});
     }
     // Straight to the socket: a chunk is far longer than a command line, and the upload
