@@ -516,11 +516,25 @@ bool InReads(InKeyword k, std::string_view text) {
     return InReads(k, text, std::make_index_sequence<static_cast<std::size_t>(InKeyword::None)>());
 }
 
+bool Untouched(const DialerCommand& c) {
+    return c.kind == OutKeyword::None && c.number == 0 && !c.hasPassword && c.mac.empty() &&
+           c.text.empty() && c.contactNumber.empty() && c.contactName.empty() && c.upload.empty();
+}
+
+// Whether entry k reads `text`. The device offers one record to every entry whose keyword
+// the text starts with, so an entry that refuses must leave the record as it found it.
+template <OutKeyword K> bool OutReadsInto(std::string_view text) {
+    DialerCommand record;
+    const bool read = Outgoing<K>::ReadInto(text, record);
+    EXPECT_EQ(read, Read<K>(text).has_value());
+    EXPECT_TRUE(read || Untouched(record)) << CommandName(K) << " wrote while refusing";
+    return read;
+}
 template <std::size_t... I>
 bool OutReads(OutKeyword k, std::string_view text, std::index_sequence<I...>) {
     bool read = false;
     static_cast<void>(((static_cast<std::size_t>(k) == I
-                            ? (read = Read<static_cast<OutKeyword>(I)>(text).has_value(), true)
+                            ? (read = OutReadsInto<static_cast<OutKeyword>(I)>(text), true)
                             : false) ||
                        ...));
     return read;
@@ -612,4 +626,13 @@ TEST(MessageTable, EveryDialerCommandIsReadByItsOwnEntryOnly) {
     }
     EXPECT_FALSE(ReadDialerCommand("HELLO: 1"));
     EXPECT_EQ(RecognizeOutgoing("HELLO: 1"), OutKeyword::None);
+    // Near misses each entry looks at closely before refusing: none reads them.
+    for (const char* text : {"LOGIN: ", "KEY: x", "DIAL: ", "VOL: 1 65 Ring", "ADD: 555",
+                             "MOD: x 555 Bo", "MOD: 3 555", "PBOOK: 3", "PBOOK: 2x", "INPUT: x y",
+                             "ORVN: T1 10.0.0.2 ID 0 Desk", "SELECT: 1 2"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(RecognizeOutgoing(text), OutKeyword::None);
+        for (std::size_t k = 0; k < samples.size(); ++k)
+            EXPECT_FALSE(OutReads(static_cast<OutKeyword>(k), text)) << CommandName(OutKeyword(k));
+    }
 }

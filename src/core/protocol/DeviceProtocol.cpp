@@ -78,12 +78,12 @@ void AddItem(std::vector<std::string>& out, std::string& text, const std::string
 // One row per entry of the Outgoing table, in keyword order: its text and its reader.
 struct OutRow {
     std::string_view text;
-    std::optional<DialerCommand> (*read)(std::string_view);
+    bool (*readInto)(std::string_view, DialerCommand&);
 };
 template <std::size_t... I>
 constexpr std::array<OutRow, sizeof...(I)> OutgoingRows(std::index_sequence<I...>) {
     return {OutRow{Outgoing<static_cast<OutKeyword>(I)>::kText,
-                   &Outgoing<static_cast<OutKeyword>(I)>::Read}...};
+                   &Outgoing<static_cast<OutKeyword>(I)>::ReadInto}...};
 }
 constexpr auto kOutgoing =
     OutgoingRows(std::make_index_sequence<static_cast<std::size_t>(OutKeyword::None)>());
@@ -93,13 +93,6 @@ std::optional<std::string_view> After(std::string_view msg, std::string_view key
     std::string_view rest;
     if (!StartsWith(msg, keyword, &rest) || !StartsWith(rest, " ", &rest)) return std::nullopt;
     return rest;
-}
-
-// A command of `kind`, made in the optional the reader returns (no copy on the way out).
-std::optional<DialerCommand> Command(OutKeyword kind) {
-    std::optional<DialerCommand> c(std::in_place);
-    c->kind = kind;
-    return c;
 }
 
 } // namespace
@@ -117,151 +110,161 @@ const char* CommandName(OutKeyword k) {
 // ---------------------------------------------------------------------------------------
 // Dialer to device: reading.
 
-std::optional<DialerCommand> ReadDialerCommand(std::string_view msg) {
-    // Only the entries whose keyword the text starts with are asked (at most one reads it:
-    // the keywords they share, "PBOOK:", are told apart by what follows).
+namespace {
+
+// Only the entries whose keyword the text starts with are asked (at most one reads it: the
+// keywords they share, "PBOOK:", are told apart by what follows).
+bool ReadAnyCommand(std::string_view msg, DialerCommand& out) {
     for (const OutRow& row : kOutgoing) {
         if (msg.size() < row.text.size() || msg[0] != row.text[0] ||
             msg.compare(0, row.text.size(), row.text) != 0)
             continue;
-        if (std::optional<DialerCommand> c = row.read(msg)) return c;
+        if (row.readInto(msg, out)) return true;
     }
-    return std::nullopt;
+    return false;
+}
+
+} // namespace
+
+std::optional<DialerCommand> ReadDialerCommand(std::string_view msg) {
+    std::optional<DialerCommand> c(std::in_place); // the one record, returned in place
+    if (!ReadAnyCommand(msg, *c)) c.reset();
+    return c;
 }
 
 OutKeyword RecognizeOutgoing(std::string_view msg) {
-    const std::optional<DialerCommand> c = ReadDialerCommand(msg);
-    return c ? c->kind : OutKeyword::None;
+    DialerCommand c;
+    return ReadAnyCommand(msg, c) ? c.kind : OutKeyword::None;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::PbookMode>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::PbookMode>::ReadInto(std::string_view msg, DialerCommand& out) {
     const auto rest = After(msg, kText);
-    if (!rest || (*rest != "1" && *rest != "2")) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::PbookMode);
-    c->number = rest->front() - '0';
-    return c;
+    if (!rest || (*rest != "1" && *rest != "2")) return false;
+    out.kind = OutKeyword::PbookMode;
+    out.number = rest->front() - '0';
+    return true;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::PrivateUpload>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::PrivateUpload>::ReadInto(std::string_view msg, DialerCommand& out) {
     std::string_view rest;
-    if (!StartsWith(msg, kPrefix, &rest)) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::PrivateUpload);
+    if (!StartsWith(msg, kPrefix, &rest)) return false;
+    out.kind = OutKeyword::PrivateUpload;
     // The private table holds 1000 records, so positions run up to 1000 here.
-    c->upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
-    return c;
+    out.upload = detail::ReadPbookItems(rest, kPhonebookCapacity);
+    return true;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Discovery>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::Discovery>::ReadInto(std::string_view msg, DialerCommand& out) {
     auto rest = After(msg, kText);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     while (!rest->empty() && (rest->back() == '\n' || rest->back() == '\r'))
         rest->remove_suffix(1);
     // One word: anything with a blank in it is a device's reply, not a request.
-    if (std::any_of(rest->begin(), rest->end(), IsSpace)) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::Discovery);
-    c->mac = std::string(*rest);
-    return c;
+    if (std::any_of(rest->begin(), rest->end(), IsSpace)) return false;
+    out.kind = OutKeyword::Discovery;
+    out.mac = std::string(*rest);
+    return true;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Login>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::Login>::ReadInto(std::string_view msg, DialerCommand& out) {
     const auto rest = After(msg, kText);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     const std::size_t blank = rest->find(' ');
     const std::string_view mac = rest->substr(0, blank);
-    if (mac.empty()) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::Login);
-    c->mac = std::string(mac);
+    if (mac.empty()) return false;
+    out.kind = OutKeyword::Login;
+    out.mac = std::string(mac);
     if (blank != std::string_view::npos) {
-        c->hasPassword = true;
-        c->text = std::string(rest->substr(blank + 1));
+        out.hasPassword = true;
+        out.text = std::string(rest->substr(blank + 1));
     }
-    return c;
+    return true;
 }
 
 namespace {
 
 // "<keyword> <n>" with nothing around the number.
-std::optional<DialerCommand> NumberCommand(std::string_view msg, std::string_view keyword,
-                                           OutKeyword kind) {
+bool NumberCommand(std::string_view msg, std::string_view keyword, OutKeyword kind,
+                   DialerCommand& out) {
     const auto rest = After(msg, keyword);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     const auto n = WholeInt(*rest);
-    if (!n) return std::nullopt;
-    std::optional<DialerCommand> c = Command(kind);
-    c->number = *n;
-    return c;
+    if (!n) return false;
+    out.kind = kind;
+    out.number = *n;
+    return true;
 }
 
 // "<keyword> <text>" with a text that is not empty.
-std::optional<DialerCommand> TextCommand(std::string_view msg, std::string_view keyword,
-                                         OutKeyword kind) {
+bool TextCommand(std::string_view msg, std::string_view keyword, OutKeyword kind,
+                 DialerCommand& out) {
     const auto rest = After(msg, keyword);
-    if (!rest || rest->empty()) return std::nullopt;
-    std::optional<DialerCommand> c = Command(kind);
-    c->text = std::string(*rest);
-    return c;
+    if (!rest || rest->empty()) return false;
+    out.kind = kind;
+    out.text = std::string(*rest);
+    return true;
 }
 
 } // namespace
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Key>::Read(std::string_view msg) {
-    return NumberCommand(msg, kText, OutKeyword::Key);
+bool Outgoing<OutKeyword::Key>::ReadInto(std::string_view msg, DialerCommand& out) {
+    return NumberCommand(msg, kText, OutKeyword::Key, out);
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Dial>::Read(std::string_view msg) {
-    return TextCommand(msg, kText, OutKeyword::Dial);
+bool Outgoing<OutKeyword::Dial>::ReadInto(std::string_view msg, DialerCommand& out) {
+    return TextCommand(msg, kText, OutKeyword::Dial, out);
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Linux>::Read(std::string_view msg) {
-    return TextCommand(msg, kText, OutKeyword::Linux);
+bool Outgoing<OutKeyword::Linux>::ReadInto(std::string_view msg, DialerCommand& out) {
+    return TextCommand(msg, kText, OutKeyword::Linux, out);
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Volume>::Read(std::string_view msg) {
-    return NumberCommand(msg, kText, OutKeyword::Volume);
+bool Outgoing<OutKeyword::Volume>::ReadInto(std::string_view msg, DialerCommand& out) {
+    return NumberCommand(msg, kText, OutKeyword::Volume, out);
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Select>::Read(std::string_view msg) {
-    return NumberCommand(msg, kText, OutKeyword::Select);
+bool Outgoing<OutKeyword::Select>::ReadInto(std::string_view msg, DialerCommand& out) {
+    return NumberCommand(msg, kText, OutKeyword::Select, out);
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Add>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::Add>::ReadInto(std::string_view msg, DialerCommand& out) {
     const auto rest = After(msg, kText);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     const std::size_t blank = rest->find(' ');
-    if (blank == std::string_view::npos) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::Add);
-    c->contactNumber = std::string(rest->substr(0, blank));
-    c->contactName = std::string(rest->substr(blank + 1));
-    return c;
+    if (blank == std::string_view::npos) return false;
+    out.kind = OutKeyword::Add;
+    out.contactNumber = std::string(rest->substr(0, blank));
+    out.contactName = std::string(rest->substr(blank + 1));
+    return true;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::Mod>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::Mod>::ReadInto(std::string_view msg, DialerCommand& out) {
     const auto rest = After(msg, kText);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     const std::size_t blank1 = rest->find(' ');
     const std::size_t blank2 =
         blank1 == std::string_view::npos ? blank1 : rest->find(' ', blank1 + 1);
-    if (blank2 == std::string_view::npos) return std::nullopt;
+    if (blank2 == std::string_view::npos) return false;
     const auto row = WholeInt(rest->substr(0, blank1));
-    if (!row) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::Mod);
-    c->number = *row;
-    c->contactNumber = std::string(rest->substr(blank1 + 1, blank2 - blank1 - 1));
-    c->contactName = std::string(rest->substr(blank2 + 1));
-    return c;
+    if (!row) return false;
+    out.kind = OutKeyword::Mod;
+    out.number = *row;
+    out.contactNumber = std::string(rest->substr(blank1 + 1, blank2 - blank1 - 1));
+    out.contactName = std::string(rest->substr(blank2 + 1));
+    return true;
 }
 
-std::optional<DialerCommand> Outgoing<OutKeyword::InputReply>::Read(std::string_view msg) {
+bool Outgoing<OutKeyword::InputReply>::ReadInto(std::string_view msg, DialerCommand& out) {
     const auto rest = After(msg, kText);
-    if (!rest) return std::nullopt;
+    if (!rest) return false;
     const std::size_t blank = rest->find(' ');
-    if (blank == std::string_view::npos) return std::nullopt;
+    if (blank == std::string_view::npos) return false;
     const auto button = WholeInt(rest->substr(0, blank));
-    if (!button) return std::nullopt;
-    std::optional<DialerCommand> c = Command(OutKeyword::InputReply);
-    c->number = *button;
-    c->text = std::string(rest->substr(blank + 1));
-    return c;
+    if (!button) return false;
+    out.kind = OutKeyword::InputReply;
+    out.number = *button;
+    out.text = std::string(rest->substr(blank + 1));
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -292,14 +292,24 @@ template <class Entry> struct BareIncoming {
     static std::string Write() { return std::string(Entry::kText); }
 };
 
-// A dialer command that is its keyword alone (read only when nothing follows).
-template <class Entry, OutKeyword K> struct BareOutgoing {
+// Dialer commands read into the caller's record: ReadInto(text, out) fills `out` only when
+// it reads `text` (nothing is written on the way to a refusal), so one record serves every
+// entry a text is offered to, and the device's hot path moves no strings. Read wraps it.
+template <class Entry> struct CommandEntry {
     using Message = DialerCommand;
     static std::optional<DialerCommand> Read(std::string_view msg) {
-        if (msg != Entry::kText) return std::nullopt;
         std::optional<DialerCommand> c(std::in_place);
-        c->kind = K;
+        if (!Entry::ReadInto(msg, *c)) c.reset();
         return c;
+    }
+};
+
+// A dialer command that is its keyword alone (read only when nothing follows).
+template <class Entry, OutKeyword K> struct BareOutgoing : CommandEntry<Entry> {
+    static bool ReadInto(std::string_view msg, DialerCommand& out) {
+        if (msg != Entry::kText) return false;
+        out.kind = K;
+        return true;
     }
     static std::string Write() { return std::string(Entry::kText); }
 };
@@ -443,18 +453,16 @@ template <> struct Incoming<InKeyword::Login> {
     static std::string Write(int value);
 };
 
-// Dialer to device. Every entry reads into a DialerCommand of its own kind.
+// Dialer to device. Every entry reads into a DialerCommand of its own kind (CommandEntry).
 
-template <> struct Outgoing<OutKeyword::Discovery> {
+template <> struct Outgoing<OutKeyword::Discovery> : CommandEntry<Outgoing<OutKeyword::Discovery>> {
     static constexpr std::string_view kText = "ORVN:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(std::string_view mac); // "ORVN: %s\n"
 };
-template <> struct Outgoing<OutKeyword::Login> {
+template <> struct Outgoing<OutKeyword::Login> : CommandEntry<Outgoing<OutKeyword::Login>> {
     static constexpr std::string_view kText = "LOGIN:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(std::string_view mac, std::string_view password);
     static std::string Write(std::string_view mac); // the private controller's form
 };
@@ -470,25 +478,22 @@ template <>
 struct Outgoing<OutKeyword::Stop> : BareOutgoing<Outgoing<OutKeyword::Stop>, OutKeyword::Stop> {
     static constexpr std::string_view kText = "STOP:";
 };
-template <> struct Outgoing<OutKeyword::Key> {
+template <> struct Outgoing<OutKeyword::Key> : CommandEntry<Outgoing<OutKeyword::Key>> {
     static constexpr std::string_view kText = "KEY:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int code);              // "KEY: %d"
     static std::string Write(std::string_view name); // "KEY: %s"
 };
 // The dial number and console line are not cut: a cut number would dial someone else and a
 // cut command do something else; the send path refuses texts over its limit.
-template <> struct Outgoing<OutKeyword::Dial> {
+template <> struct Outgoing<OutKeyword::Dial> : CommandEntry<Outgoing<OutKeyword::Dial>> {
     static constexpr std::string_view kText = "DIAL:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(std::string_view number);
 };
-template <> struct Outgoing<OutKeyword::Linux> {
+template <> struct Outgoing<OutKeyword::Linux> : CommandEntry<Outgoing<OutKeyword::Linux>> {
     static constexpr std::string_view kText = "LINUX:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(std::string_view command);
 };
 template <>
@@ -496,53 +501,48 @@ struct Outgoing<OutKeyword::DispRequest>
     : BareOutgoing<Outgoing<OutKeyword::DispRequest>, OutKeyword::DispRequest> {
     static constexpr std::string_view kText = "DISP:";
 };
-template <> struct Outgoing<OutKeyword::Volume> {
+template <> struct Outgoing<OutKeyword::Volume> : CommandEntry<Outgoing<OutKeyword::Volume>> {
     static constexpr std::string_view kText = "VOL:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int percent);
 };
-template <> struct Outgoing<OutKeyword::Select> {
+template <> struct Outgoing<OutKeyword::Select> : CommandEntry<Outgoing<OutKeyword::Select>> {
     static constexpr std::string_view kText = "SELECT:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int row);
 };
-template <> struct Outgoing<OutKeyword::Add> {
+template <> struct Outgoing<OutKeyword::Add> : CommandEntry<Outgoing<OutKeyword::Add>> {
     static constexpr std::string_view kText = "ADD:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(std::string_view number, std::string_view name);
 };
-template <> struct Outgoing<OutKeyword::Mod> {
+template <> struct Outgoing<OutKeyword::Mod> : CommandEntry<Outgoing<OutKeyword::Mod>> {
     static constexpr std::string_view kText = "MOD:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int row, std::string_view number, std::string_view name);
 };
 // Which list the device shows: its own (PbookMode::Own) or the dialer's private one.
-template <> struct Outgoing<OutKeyword::PbookMode> {
+template <> struct Outgoing<OutKeyword::PbookMode> : CommandEntry<Outgoing<OutKeyword::PbookMode>> {
     static constexpr std::string_view kText = "PBOOK:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int mode); // "PBOOK: 1" or "PBOOK: 2"
 };
 // Private contact upload: "PBOOK: 2 " then "%d %s %s;" per record, numbered from 1; a
 // chunk closes once its text is longer than kPrivateUploadChunk. Always at least one
 // chunk (the bare prefix for an empty list).
-template <> struct Outgoing<OutKeyword::PrivateUpload> {
+template <>
+struct Outgoing<OutKeyword::PrivateUpload> : CommandEntry<Outgoing<OutKeyword::PrivateUpload>> {
     static constexpr std::string_view kText = "PBOOK:";
     static constexpr std::string_view kPrefix = "PBOOK: 2 ";
     static constexpr const char* kName = "PBOOK: 2 upload";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::vector<std::string> Write(const std::vector<Contact>& contacts);
 };
 // The answer to a text prompt; the text cut to kMaxInputReplyText.
-template <> struct Outgoing<OutKeyword::InputReply> {
+template <>
+struct Outgoing<OutKeyword::InputReply> : CommandEntry<Outgoing<OutKeyword::InputReply>> {
     static constexpr std::string_view kText = "INPUT:";
-    using Message = DialerCommand;
-    static std::optional<Message> Read(std::string_view msg);
+    static bool ReadInto(std::string_view msg, DialerCommand& out);
     static std::string Write(int button, std::string_view text);
 };
 
