@@ -508,17 +508,13 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
     if (columns == 0) return;
     const int sample = std::min(view.fittedRows, kFitSampleRows);
     const int padding = 4; // a cell's size hint has its margins already; a gap between texts
-    auto columnOf = [&](const char* heading) {
-        for (int i = 0; i < columns; ++i)
-            if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
-        return -1;
-    };
-    const int name = columnOf("Name");
+    std::vector<std::string> headings;
+    for (const orvane::ListColumn& column : l.columns)
+        headings.push_back(column.heading);
     // What each shown column needs with the plan and font in force (hidden ones need
-    // nothing), after the "ID" and "Name" columns gave up what they can.
+    // nothing), then shared out within the room.
     std::vector<int> want(static_cast<std::size_t>(columns));
-    auto needed = [&](int room) {
-        int total = 0;
+    auto share = [&](int room) {
         for (int i = 0; i < columns; ++i) {
             int& width = want[static_cast<std::size_t>(i)];
             width = 0;
@@ -527,28 +523,21 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
             for (int row = 0; row < sample; ++row)
                 cells = std::max(cells, tree->sizeHintForIndex(view.list->index(row, i)).width());
             width = std::max(header->sectionSizeHint(i), cells + padding);
-            total += width;
         }
         const QFontMetrics metrics = tree->fontMetrics();
-        for (const char* heading : {"ID", "Name"}) {
-            const int i = columnOf(heading);
-            if (i < 0 || total <= room) continue;
+        return orvane::ShareListRoom(headings, want, room, [&](int column) {
+            // A few letters, and never less than the parts drawn below it.
             int floor = metrics.averageCharWidth() * 4 + padding;
-            // Parts drawn below the name are never cut: the column keeps their width.
-            for (const TwoLinePlan::Place& part : view.twoLines->PartsOf(i)) {
-                if (part.column == i) continue;
+            for (const TwoLinePlan::Place& part : view.twoLines->PartsOf(column)) {
+                if (part.column == column) continue;
                 floor = std::max(floor, header->sectionSizeHint(part.column));
                 for (int row = 0; row < sample; ++row) {
                     const QString text = view.list->index(row, part.column).data().toString();
                     floor = std::max(floor, metrics.horizontalAdvance(text) + 2 * padding);
                 }
             }
-            int& width = want[static_cast<std::size_t>(i)];
-            const int give = std::min(total - room, std::max(0, width - floor));
-            width -= give;
-            total -= give;
-        }
-        return total;
+            return floor;
+        });
     };
     // Room inside the frame, less the vertical scroll bar once the rows need it.
     auto roomFor = [&] {
@@ -577,20 +566,13 @@ void DialerWindow::fitColumns(View& view, const orvane::Control& c) {
     };
 
     // One line, else two, in the described font, else in smaller ones (the shared plan).
-    std::vector<std::string> headings;
-    for (const orvane::ListColumn& column : l.columns)
-        headings.push_back(column.heading);
-    int room = 0;
-    int total = 0;
     orvane::FitList(headings, orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight()),
                     [&](const orvane::ListFit& fit) {
                         if (view.listCellHeight != fit.cellHeight) useCellHeight(fit.cellHeight);
                         if (view.twoLines->Empty() != fit.plan.Empty()) usePlan(fit.plan);
-                        room = roomFor();
-                        total = needed(room);
-                        return total <= room;
+                        const int room = roomFor();
+                        return share(room) <= room;
                     });
-    if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
         if (!tree->isColumnHidden(i)) header->resizeSection(i, want[static_cast<std::size_t>(i)]);
 }

@@ -660,16 +660,13 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
         const auto i = static_cast<std::size_t>(column);
         return i < r.texts.size() ? r.texts[i] : none;
     };
-    auto columnOf = [&](const char* heading) {
-        for (int i = 0; i < columns; ++i)
-            if (l.columns[static_cast<std::size_t>(i)].heading == heading) return i;
-        return -1;
-    };
+    std::vector<std::string> headings;
+    for (const orvane::ListColumn& column : l.columns)
+        headings.push_back(column.heading);
     // What each shown column needs with the plan and font in force (moved ones need
-    // nothing), after the "ID" and "Name" columns gave up what they can.
+    // nothing), then shared out within the room.
     std::vector<int> want(static_cast<std::size_t>(columns));
-    auto needed = [&](int room) {
-        int total = 0;
+    auto share = [&](int room) {
         for (int i = 0; i < columns; ++i) {
             int& width = want[static_cast<std::size_t>(i)];
             width = 0;
@@ -694,27 +691,20 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
                 }
             }
             width = cells + kCellMargin;
-            total += width;
         }
-        for (const char* heading : {"ID", "Name"}) {
-            const int i = columnOf(heading);
-            if (i < 0 || total <= room) continue;
+        return orvane::ShareListRoom(headings, want, room, [&](int column) {
+            // A few letters, and never less than the parts drawn below it.
             int floor = textWidth("Abcd") + kCellMargin;
-            // Parts drawn below the name are never cut: the column keeps their width.
-            for (const orvane::TwoLinePlan::Place& part : view.twoLines.PartsOf(i)) {
-                if (part.column == i) continue;
+            for (const orvane::TwoLinePlan::Place& part : view.twoLines.PartsOf(column)) {
+                if (part.column == column) continue;
                 floor = std::max(
                     floor, textWidth(l.columns[static_cast<std::size_t>(part.column)].heading) +
                                kCellMargin);
                 for (int row = 0; row < sample; ++row)
                     floor = std::max(floor, textWidth(cellText(row, part.column)) + kCellMargin);
             }
-            int& width = want[static_cast<std::size_t>(i)];
-            const int give = std::min(total - room, std::max(0, width - floor));
-            width -= give;
-            total -= give;
-        }
-        return total;
+            return floor;
+        });
     };
     // Room inside the frame, less the vertical scroll bar once the rows need it (the client
     // area has already lost the bar while it shows).
@@ -769,22 +759,14 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
         setRowImages(view);
     };
 
-    // One line, else two, in the described font, else in smaller ones.
-    std::vector<std::string> headings;
-    for (const orvane::ListColumn& column : l.columns)
-        headings.push_back(column.heading);
-    int room = 0;
-    int total = 0;
+    // One line, else two, in the described font, else in smaller ones (the shared plan).
     orvane::FitList(headings, orvane::FaceModel::FontHeight(c.font, m_face.FontBHeight()),
                     [&](const orvane::ListFit& fit) {
                         if (view.listCellHeight != fit.cellHeight) useCellHeight(fit.cellHeight);
                         if (view.twoLines.Empty() != fit.plan.Empty()) usePlan(fit.plan);
-                        room = roomFor();
-                        total = needed(room);
-                        return total <= room;
+                        const int room = roomFor();
+                        return share(room) <= room;
                     });
-    const int name = columnOf("Name");
-    if (name >= 0 && total < room) want[static_cast<std::size_t>(name)] += room - total;
     for (int i = 0; i < columns; ++i)
         ListView_SetColumnWidth(w, i, want[static_cast<std::size_t>(i)]);
 }

@@ -115,5 +115,65 @@ TEST(FitList, DescribedFontAtTheSmallestSizeIsNeverSteppedBelowIt) {
     EXPECT_EQ(heights, (std::vector<int>{0, 0}));
 }
 
+// How a list's width is shared: the needs, the room, the least widths an "ID" and a "Name"
+// column keep; what each column gets and the total drawn.
+TEST(ShareListRoom, IdGivesFirstThenNameDownToTheirFloorsAndNameTakesTheRest) {
+    const std::vector<std::string> devices{"ID", "Name", "Address", "Type"};
+    const std::vector<std::string> phonebook{"Name", "Number"};
+    struct Case {
+        const char* what;
+        std::vector<std::string> headings;
+        std::vector<int> want;
+        int room;
+        std::vector<int> shared;
+        int total;
+    } cases[] = {
+        {"fits exactly", devices, {40, 100, 90, 50}, 280, {40, 100, 90, 50}, 280},
+        {"room left: the name takes it", devices, {40, 100, 90, 50}, 300, {40, 120, 90, 50}, 300},
+        {"ID gives first", devices, {60, 100, 90, 50}, 280, {40, 100, 90, 50}, 280},
+        {"ID down to its floor, then the name",
+         devices,
+         {60, 100, 90, 50},
+         250,
+         {30, 80, 90, 50},
+         250},
+        {"both at their floors: the rest stays wider than the room",
+         devices,
+         {60, 100, 90, 50},
+         150,
+         {30, 35, 90, 50},
+         205},
+        {"a floor above the need gives nothing",
+         devices,
+         {20, 30, 90, 50},
+         100,
+         {20, 30, 90, 50},
+         190},
+        {"no ID column: the name alone gives", phonebook, {200, 120}, 250, {130, 120}, 250},
+        {"no ID or Name column: nothing is cut or widened",
+         {"Number", "Date"},
+         {120, 90},
+         150,
+         {120, 90},
+         210},
+        {"no Name column: nothing takes the rest", {"ID", "Number"}, {40, 90}, 300, {40, 90}, 130},
+        {"needs shorter than the headings cover nothing past them",
+         devices,
+         {40, 100},
+         300,
+         {40, 260},
+         300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> want = c.want;
+        const int total = ShareListRoom(c.headings, want, c.room, [](int column) {
+            return column == 0 ? 30 : 35; // the ID's floor, the name's
+        });
+        EXPECT_EQ(want, c.shared);
+        EXPECT_EQ(total, c.total);
+    }
+}
+
 } // namespace
 } // namespace orvane

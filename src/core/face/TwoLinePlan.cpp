@@ -75,4 +75,30 @@ ListFit FitList(const std::vector<std::string>& headings, int describedCellHeigh
     return fit;
 }
 
+int ShareListRoom(const std::vector<std::string>& headings, std::vector<int>& want, int room,
+                  const std::function<int(int column)>& floorOf) {
+    // A column the needs do not cover has nothing to give or take.
+    auto columnOf = [&](const char* heading) {
+        const int i = ColumnOf(headings, heading);
+        return i >= 0 && static_cast<std::size_t>(i) < want.size() ? i : -1;
+    };
+    int total = 0;
+    for (int width : want)
+        total += width;
+    for (const char* heading : {"ID", "Name"}) {
+        const int i = columnOf(heading);
+        if (i < 0 || total <= room) continue;
+        int& width = want[static_cast<std::size_t>(i)];
+        const int give = std::min(total - room, std::max(0, width - floorOf(i)));
+        width -= give;
+        total -= give;
+    }
+    const int name = columnOf("Name");
+    if (name >= 0 && total < room) {
+        want[static_cast<std::size_t>(name)] += room - total;
+        total = room;
+    }
+    return total;
+}
+
 } // namespace orvane

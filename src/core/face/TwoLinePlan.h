@@ -53,4 +53,14 @@ struct ListFit {
 ListFit FitList(const std::vector<std::string>& headings, int describedCellHeight,
                 const std::function<bool(const ListFit&)>& fits);
 
+// Shares a list's width among its columns, given what each one needs (`want`, pixels; 0 for
+// a column not shown): where the needs pass `room`, an "ID" column gives up what is missing
+// first and a "Name" column next, each down to floorOf(column) (numbers, addresses and
+// dates are never cut); where they are less, the "Name" column takes the rest, so no
+// scroll bar is needed sideways where everything fits. Returns the total width drawn,
+// more than `room` only where even the cuts do not fit. floorOf is asked only when a cut
+// is needed.
+int ShareListRoom(const std::vector<std::string>& headings, std::vector<int>& want, int room,
+                  const std::function<int(int column)>& floorOf);
+
 } // namespace orvane
