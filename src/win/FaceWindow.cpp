@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 using orvane::Control;
 using orvane::ControlKind;
@@ -562,10 +563,16 @@ void FaceWindow::applyList(View& view, const Control& c) {
     HWND w = view.hwnd;
     const bool rebuilt = l.resetCount != view.listReset || l.columns.size() != view.columns;
     // New rows, columns or widths: the view would repaint (and redo its scroll bar) at each
-    // step. It takes them all with its drawing off and paints once.
+    // step. It takes them all with its drawing off and paints once. The list view's own
+    // drawing-off still draws its scroll bar at every change of it (under Wine each themed
+    // draw takes milliseconds), so the window's drawing is turned off as well: marked
+    // hidden, not hidden on the screen, until the end.
     const bool quiet = (rebuilt || static_cast<int>(l.rows.size()) != view.rows) &&
                        (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (quiet) SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+    if (quiet) {
+        SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+        DefWindowProcW(w, WM_SETREDRAW, FALSE, 0);
+    }
     if (rebuilt) {
         view.listReset = l.resetCount;
         while (ListView_DeleteColumn(w, 0) != FALSE) {
@@ -615,7 +622,12 @@ void FaceWindow::applyList(View& view, const Control& c) {
     if (rebuilt || (rows != view.fittedRows && view.fittedRows < kFitSampleRows))
         fitColumns(view, l);
     if (rebuilt || l.selected != view.shownSelection) {
-        ListView_SetItemState(w, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        // Only the rows that have it lose it: asked of all rows at once, the view visits
+        // every row.
+        for (const UINT mark : {LVNI_SELECTED, LVNI_FOCUSED})
+            for (int row = ListView_GetNextItem(w, -1, mark); row >= 0;
+                 row = ListView_GetNextItem(w, row, mark))
+                ListView_SetItemState(w, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
         if (l.selected >= 0 && l.selected < rows)
             ListView_SetItemState(w, l.selected, LVIS_SELECTED | LVIS_FOCUSED,
                                   LVIS_SELECTED | LVIS_FOCUSED);
@@ -627,6 +639,7 @@ void FaceWindow::applyList(View& view, const Control& c) {
     }
     if (quiet) {
         SendMessageW(w, WM_SETREDRAW, TRUE, 0);
+        DefWindowProcW(w, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(w, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 }
@@ -649,10 +662,42 @@ void FaceWindow::fitColumns(View& view, const orvane::ListData& l) {
     constexpr int kCellMargin = 16; // the list's own margins about a cell's text
     const int sample = std::min(rows, kFitSampleRows);
     const int iconWidth = l.imageList != orvane::ImageListId::None ? 16 + 4 : 0;
-    auto textWidth = [w](const std::string& text) {
+    // Texts are measured as the list view measures them (its own font), on one DC for the
+    // whole fit: asking the view takes and frees a DC for every text, and under Wine each
+    // of those is a trip to the server. A text measured before in the same font is not
+    // measured again (the fit tries more than one plan).
+    struct MeasuringDc {
+        HWND window;
+        HDC dc;
+        HGDIOBJ original = nullptr;
+        HFONT font = nullptr;
+        std::unordered_map<std::wstring, int> widths;
+        ~MeasuringDc() {
+            if (dc == nullptr) return;
+            if (original != nullptr) SelectObject(dc, original);
+            ReleaseDC(window, dc);
+        }
+    } measuring{w, GetDC(w), nullptr, nullptr, {}};
+    auto textWidth = [w, &measuring](const std::string& text) {
         const std::wstring wide = wintext::ToWide(text);
-        return static_cast<int>(
-            SendMessageW(w, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+        if (wide.empty()) return 0;
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
+        if (measuring.dc == nullptr || font == nullptr)
+            return static_cast<int>(
+                SendMessageW(w, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+        if (font != measuring.font) {
+            HGDIOBJ previous = SelectObject(measuring.dc, font);
+            if (measuring.original == nullptr) measuring.original = previous;
+            measuring.font = font;
+            measuring.widths.clear();
+        }
+        const auto [it, added] = measuring.widths.try_emplace(wide, 0);
+        if (added) {
+            SIZE size{};
+            GetTextExtentPoint32W(measuring.dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+            it->second = static_cast<int>(size.cx);
+        }
+        return it->second;
     };
     auto cellText = [&](int row, int column) -> const std::string& {
         static const std::string none;

@@ -229,6 +229,9 @@ std::uint16_t WinDatagramPort::localPort() const {
 
 void WinDatagramPort::onSocketMessage(WPARAM wParam, LPARAM) {
     if (m_socket == INVALID_SOCKET || static_cast<SOCKET>(wParam) != m_socket) return;
+    // Wine posts a notice for every datagram of a burst: while the inbox waits for the
+    // dialog, the hand-over reads the socket again itself once the dialog has had it.
+    if (m_drainQueued) return;
     readAll();
 }
 

@@ -180,6 +180,84 @@ TEST(DatagramPort, ABurstOfListDatagramsIsShownAsOneChange) {
     }
 }
 
+TEST(DatagramPort, DatagramsWaitingTogetherAreAllHandledInOrder) {
+    // One contact to a datagram, all sent before the window reads any: every one reaches
+    // the list, in the order sent, and the list is shown and painted whole afterwards (its
+    // scroll bar covering the rows, its header as wide as the rows beside the bar).
+    for (const int datagrams : {2, 40, 600}) {
+        LiveRig rig;
+        ASSERT_NE(rig.window.hwnd(), nullptr);
+        ShowWindow(rig.window.hwnd(), SW_SHOWNA);
+        HWND list = rig.window.control(Ctl::PhonebookList);
+        ASSERT_TRUE(IsWindowVisible(list));
+        for (int i = 1; i <= datagrams; ++i)
+            ASSERT_TRUE(rig.SendFrom("127.0.0.1", "PBOOK: -1 " + std::to_string(i) + " 0" +
+                                                      std::to_string(301234000 + i) + " Contact^" +
+                                                      std::to_string(i) + ";"));
+        EXPECT_TRUE(rig.PumpUntil([&] { return rig.Rows() == datagrams; }, 10000))
+            << datagrams << ": " << rig.Rows();
+        rig.PumpUntil([] { return false; }, 100);
+        ASSERT_EQ(rig.Rows(), datagrams);
+        const ListData& model = rig.dialog.Face().List(Ctl::PhonebookList);
+        ASSERT_EQ(static_cast<int>(model.rows.size()), datagrams);
+        int name = -1;
+        for (std::size_t col = 0; col < model.columns.size(); ++col)
+            if (model.columns[col].heading == "Name") name = static_cast<int>(col);
+        ASSERT_GE(name, 0);
+        for (int row = 0; row < datagrams; ++row)
+            ASSERT_EQ(Cell(list, row, name), "Contact^" + std::to_string(row + 1))
+                << datagrams << " row " << row;
+        EXPECT_TRUE(IsWindowVisible(list)) << datagrams;
+        EXPECT_TRUE(IsWindowVisible(ListView_GetHeader(list))) << datagrams;
+        RECT pending{};
+        EXPECT_FALSE(GetUpdateRect(list, &pending, FALSE)) << datagrams;
+        RECT client{};
+        GetClientRect(list, &client);
+        RECT header{};
+        GetWindowRect(ListView_GetHeader(list), &header);
+        EXPECT_EQ(header.right - header.left, client.right) << datagrams;
+        const int perPage = ListView_GetCountPerPage(list);
+        SCROLLINFO bar{};
+        bar.cbSize = sizeof bar;
+        bar.fMask = SIF_ALL;
+        const bool hasBar = (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0;
+        EXPECT_EQ(hasBar, datagrams > perPage) << datagrams << " rows, " << perPage << " a page";
+        if (hasBar) {
+            ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &bar));
+            EXPECT_EQ(bar.nMax, datagrams - 1) << datagrams;
+        }
+    }
+}
+
+TEST(DatagramPort, OneRowIsSelectedAtATimeAfterABurst) {
+    // The view's selection follows the model's: a row chosen later takes it from the one
+    // before, also when the rows came in a burst.
+    LiveRig rig;
+    ASSERT_NE(rig.window.hwnd(), nullptr);
+    ShowWindow(rig.window.hwnd(), SW_SHOWNA);
+    HWND list = rig.window.control(Ctl::PhonebookList);
+    std::string text = "PBOOK: -1 ";
+    for (int i = 1; i <= 50; ++i)
+        text += std::to_string(i) + " 0" + std::to_string(301234000 + i) + " Contact^" +
+                std::to_string(i) + ";";
+    ASSERT_TRUE(rig.SendFrom("127.0.0.1", text));
+    ASSERT_TRUE(rig.PumpUntil([&] { return rig.Rows() == 50; }, 5000));
+    auto selected = [list] {
+        std::vector<int> rows;
+        for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+             row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+            rows.push_back(row);
+        return rows;
+    };
+    for (const int row : {5, 40, 0, 49}) {
+        rig.window.callCore([&] { rig.dialog.Face().ListSelect(Ctl::PhonebookList, row); });
+        EXPECT_EQ(selected(), std::vector<int>{row});
+        EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), row);
+    }
+    rig.window.callCore([&] { rig.dialog.Face().ListSelect(Ctl::PhonebookList, -1); });
+    EXPECT_EQ(selected(), std::vector<int>{});
+}
+
 TEST(DatagramPort, AListLeftForTheBurstsEndIsShownByAnyOtherCall) {
     // A datagram handled as part of a burst leaves the list view behind; the burst's end,
     // or any other call into the dialog first (a key, a timer), brings it in step.
