@@ -37,6 +37,17 @@ DWORD alignStyle(orvane::Align align, DWORD left, DWORD center, DWORD right) {
     return left;
 }
 
+// The height of a text line in the window's own font.
+int fontLineHeight(HWND hwnd) {
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return metrics.tmHeight;
+}
+
 std::wstring windowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -820,13 +831,7 @@ void FaceWindow::setRowImages(View& view) {
     HWND w = view.hwnd;
     HIMAGELIST images = nullptr;
     if (!view.twoLines.Empty()) {
-        HDC dc = GetDC(w);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, old);
-        ReleaseDC(w, dc);
-        const int height = 2 * metrics.tmHeight + 2;
+        const int height = 2 * fontLineHeight(w) + 2;
         auto it = m_tallImages.find(height);
         if (it == m_tallImages.end())
             it = m_tallImages.emplace(height, ImageList_Create(1, height, ILC_COLOR32, 0, 1)).first;
@@ -1008,13 +1013,7 @@ LRESULT CALLBACK FaceWindow::headerTwoLineProc(HWND hwnd, UINT message, WPARAM w
         layout->pwpos == nullptr)
         return result;
     // Two lines of headings: the header grows, the rows' room shrinks by as much.
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    const int extra = 2 * metrics.tmHeight + 6 - layout->pwpos->cy;
+    const int extra = 2 * fontLineHeight(hwnd) + 6 - layout->pwpos->cy;
     if (extra > 0) {
         layout->pwpos->cy += extra;
         layout->prc->top += extra;
