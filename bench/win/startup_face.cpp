@@ -1,6 +1,6 @@
 // Start-up of the Windows program to its first painted face: the program's own ports,
 // dialog and window, shown and painted whole (every control), then one line on standard
-// output ("painted PEAK-WORKING-SET-BYTES") and the end. scripts/bench-windows.sh times
+// output ("painted PEAK-WORKING-SET-BYTES CHILD-WINDOWS-SHOWN") and the end. scripts/bench-windows.sh times
 // it from outside, beside startup_minimal.exe started the same way. With
 // ORVANE_BENCH_STAGES set it also writes how long each stage took to standard error.
 #include "CDialerDlg.h"
@@ -42,7 +42,17 @@ int main() {
     stages.mark("painted");
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("painted %llu\n", static_cast<unsigned long long>(memory.PeakWorkingSetSize));
+    // How many windows the face shows: the baseline with as many plain buttons takes it.
+    int shown = 0;
+    EnumChildWindows(
+        window.hwnd(),
+        [](HWND child, LPARAM count) {
+            if (IsWindowVisible(child) != FALSE) ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    std::printf("painted %llu %d\n", static_cast<unsigned long long>(memory.PeakWorkingSetSize),
+                shown);
     std::fflush(stdout);
     socket.attach(nullptr);
     timers.attach(nullptr);
