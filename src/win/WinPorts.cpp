@@ -82,6 +82,10 @@ WinDatagramPort::~WinDatagramPort() {
 
 void WinDatagramPort::attach(FaceWindow* window) {
     m_window = window;
+    // A hand-over queued for the window before may have gone with it: the notices would
+    // then wait for it for ever. The new window gets one of its own (a second, should the
+    // old one still come, finds the inbox empty).
+    m_drainQueued = false;
     select();
     if (m_writablePending) post(winmsg::Writable);
     if (!m_inbox.empty()) post(winmsg::Drain);

@@ -302,6 +302,44 @@ TEST(DatagramPort, AListLeftForTheBurstsEndIsShownByAnyOtherCall) {
     }
 }
 
+TEST(DatagramPort, AWindowThatTakesTheSocketOverHearsItAfterAHandOverWasLost) {
+    // The socket's notice has taken a datagram off the socket and queued its hand-over to
+    // the window; the window goes before the hand-over runs. The window that takes the
+    // socket over gets that datagram and every later one.
+    LiveRig rig;
+    HWND first = rig.window.hwnd();
+    ASSERT_NE(first, nullptr);
+    MSG msg;
+    // A handle is used again: what an earlier test's window left queued is not ours.
+    while (PeekMessageW(&msg, first, winmsg::Socket, winmsg::Writable, PM_REMOVE)) {
+    }
+    ASSERT_TRUE(rig.SendFrom("127.0.0.1", "PBOOK: -1 1 0301234 Front^Desk;"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (PeekMessageW(&msg, first, winmsg::Drain, winmsg::Drain, PM_NOREMOVE) == FALSE) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << "no hand-over was queued";
+        MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_POSTMESSAGE, 0);
+        while (PeekMessageW(&msg, first, winmsg::Socket, winmsg::Socket, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    DestroyWindow(first); // its queued hand-over goes with it
+    FaceWindow second{rig.adapter};
+    ASSERT_TRUE(second.create());
+    second.setSocket(&rig.socket);
+    rig.socket.attach(&second);
+    ASSERT_TRUE(rig.SendFrom("127.0.0.1", "PBOOK: -1 2 0305678 Lobby;"));
+    HWND list = second.control(Ctl::PhonebookList);
+    EXPECT_TRUE(rig.PumpUntil([&] { return ListView_GetItemCount(list) == 2; }, 5000))
+        << ListView_GetItemCount(list);
+    const ListData& model = rig.dialog.Face().List(Ctl::PhonebookList);
+    ASSERT_EQ(model.rows.size(), 2u);
+    for (int row = 0; row < 2; ++row)
+        for (std::size_t col = 0; col < model.rows[static_cast<std::size_t>(row)].texts.size(); ++col)
+            EXPECT_EQ(Cell(list, row, static_cast<int>(col)),
+                      model.rows[static_cast<std::size_t>(row)].texts[col])
+                << "row " << row << " column " << col;
+    rig.socket.attach(nullptr);
+}
+
 TEST(DatagramPort, PhonesDatagramReachesTheFaceAndAStrangersDoesNot) {
     LiveRig rig;
     ASSERT_NE(rig.window.hwnd(), nullptr);
